@@ -1,0 +1,21 @@
+#include "help/marked_text.h"
+
+#include "shell/console.h"
+#include "shell/settings.h"
+
+void WriteMarked(std::string_view text) {
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '{' && text[i] != '}') continue;
+        WriteText(text.substr(start, i - start));
+        SetTextAttr(text[i] == '{' ? HighlightAttributeInUse : NormalAttributeInUse);
+        start = i + 1;
+    }
+    WriteText(text.substr(start));
+    SetTextAttr(NormalAttributeInUse);
+}
+
+void WriteMarkedLine(std::string_view text) {
+    WriteMarked(text);
+    WriteLine();
+}

@@ -1,0 +1,10 @@
+// Zamikovantorel: a code-breaking game for two players in one 80 x 25 text console.
+#include "shell/console.h"
+#include "shell/program.h"
+
+int main() {
+    StartTerminalConsole();
+    int code = RunProgram();
+    StopTerminalConsole();
+    return code;
+}

@@ -1,0 +1,49 @@
+// Shared between the console's grid and its two backends; not for the screens.
+#pragma once
+
+#include <cstdint>
+
+#include "shell/console.h"
+
+struct ConsoleCell {
+    char Char = ' ';
+    uint8_t Attr = 7;
+};
+
+struct ConsoleGrid {
+    ConsoleCell Cells[ScreenHeight][ScreenWidth];
+    int CursorX = 1;  // 1..80
+    int CursorY = 1;  // 1..25
+};
+extern ConsoleGrid Grid;
+
+// Terminal backend hooks, called by the grid after it changed.
+void TerminalCellsWritten(int column, int row, int count);  // cells of one row were written
+void TerminalFullRedraw();                                   // cleared or scrolled
+void TerminalFlush();
+uint8_t TerminalReadKey();
+bool TerminalKeyPressed();
+void TerminalIdlePause();
+void TerminalBeep();
+void TerminalLeaveFullScreen();
+bool TerminalColourDisplay();
+void* TerminalStoreAllocate(size_t bytes);
+void TerminalStoreFree(void* block, size_t bytes);
+
+// Virtual backend hooks.
+uint8_t VirtualReadKey();
+bool VirtualKeyPressed();
+void VirtualIdlePause();
+void VirtualBeep();
+void VirtualDelay(int milliseconds);
+DateValue VirtualGetDate();
+TimeValue VirtualGetTime();
+void VirtualSetDate(int year, int month, int day);
+void VirtualSetTime(int hour, int minute, int second, int hundredths);
+uint32_t VirtualTickCount();
+std::string VirtualProgramPath();
+bool VirtualColourDisplay();
+uint8_t VirtualStartAttribute();
+void VirtualLeaveFullScreen();
+void* VirtualStoreAllocate(size_t bytes);
+void VirtualStoreFree(void* block, size_t bytes);

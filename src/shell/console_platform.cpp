@@ -1,0 +1,146 @@
+// Clock, pauses, sound and the facts of the machine, dispatched to the active backend.
+#include <sys/time.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+
+#include "shell/console.h"
+#include "shell/console_internal.h"
+#include "shell/settings.h"
+
+namespace {
+
+bool OnTerminal() { return ActiveConsole == ConsoleKind::Terminal; }
+
+bool ValidCalendarDate(int year, int month, int day) {
+    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    int last = kDays[month - 1] + ((month == 2 && leap) ? 1 : 0);
+    return day <= last;
+}
+
+// Hands a changed local time to the machine's clock; refused silently without the rights.
+void SetRealClock(const struct tm& wanted, long hundredths) {
+    struct tm copy = wanted;
+    copy.tm_isdst = -1;
+    time_t seconds = mktime(&copy);
+    if (seconds == static_cast<time_t>(-1)) return;
+    struct timespec ts;
+    ts.tv_sec = seconds;
+    ts.tv_nsec = hundredths * 10000000L;
+    (void)clock_settime(CLOCK_REALTIME, &ts);
+}
+
+}  // namespace
+
+DateValue GetDate() {
+    if (!OnTerminal()) return VirtualGetDate();
+    time_t now = time(nullptr);
+    struct tm local;
+    localtime_r(&now, &local);
+    DateValue date;
+    date.Year = local.tm_year + 1900;
+    if (date.Year < 1) date.Year = 1;
+    if (date.Year > 9999) date.Year = 9999;
+    date.Month = local.tm_mon + 1;
+    date.Day = local.tm_mday;
+    date.Weekday = local.tm_wday;
+    return date;
+}
+
+TimeValue GetTime() {
+    if (!OnTerminal()) return VirtualGetTime();
+    struct timespec ts;
+    clock_gettime(CLOCK_REALTIME, &ts);
+    struct tm local;
+    localtime_r(&ts.tv_sec, &local);
+    TimeValue value;
+    value.Hour = local.tm_hour;
+    value.Minute = local.tm_min;
+    value.Second = local.tm_sec > 59 ? 59 : local.tm_sec;
+    value.Hundredths = static_cast<int>(ts.tv_nsec / 10000000L);
+    return value;
+}
+
+void SetDate(int year, int month, int day) {
+    if (!ValidCalendarDate(year, month, day)) return;
+    if (!OnTerminal()) {
+        VirtualSetDate(year, month, day);
+        return;
+    }
+    struct timespec ts;
+    clock_gettime(CLOCK_REALTIME, &ts);
+    struct tm local;
+    localtime_r(&ts.tv_sec, &local);
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = day;
+    SetRealClock(local, ts.tv_nsec / 10000000L);
+}
+
+void SetTime(int hour, int minute, int second, int hundredths) {
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||
+        hundredths < 0 || hundredths > 99)
+        return;
+    if (!OnTerminal()) {
+        VirtualSetTime(hour, minute, second, hundredths);
+        return;
+    }
+    time_t now = time(nullptr);
+    struct tm local;
+    localtime_r(&now, &local);
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = second;
+    SetRealClock(local, hundredths);
+}
+
+// A game does not silently change a machine's clock at start; the virtual console does, so the
+// repair of an implausible year stays testable.
+bool MayRepairSystemDate() { return !OnTerminal(); }
+
+uint32_t TickCount() {
+    if (!OnTerminal()) return VirtualTickCount();
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000u +
+                                 static_cast<uint64_t>(ts.tv_nsec) / 1000000u);
+}
+
+void Delay(int milliseconds) {
+    if (milliseconds <= 0) return;
+    if (!OnTerminal()) {
+        VirtualDelay(milliseconds);
+        return;
+    }
+    TerminalFlush();
+    struct timespec ts;
+    ts.tv_sec = milliseconds / 1000;
+    ts.tv_nsec = static_cast<long>(milliseconds % 1000) * 1000000L;
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+}
+
+void Beep() {
+    if (Settings.SoundOn != 1) return;
+    if (OnTerminal()) {
+        TerminalBeep();
+    } else {
+        VirtualBeep();
+    }
+    Delay(500);
+}
+
+std::string ProgramPath() {
+    if (!OnTerminal()) return VirtualProgramPath();
+    char buffer[PATH_MAX + 1];
+    ssize_t length = readlink("/proc/self/exe", buffer, PATH_MAX);
+    if (length <= 0) return "zamikovantorel";
+    buffer[length] = '\0';
+    return std::string(buffer, static_cast<size_t>(length));
+}
+
+uint8_t StartAttribute() { return OnTerminal() ? 0x07 : VirtualStartAttribute(); }

@@ -1,0 +1,229 @@
+// The virtual backend of the console (see console_virtual.h).
+#include "shell/console_virtual.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+
+#include "shell/console.h"
+#include "shell/console_internal.h"
+
+namespace {
+
+constexpr int64_t kDayHundredths = 8640000;
+// Reads after the end of the script that a working program never needs: every screen leaves
+// on the first few Ctrl-C keys.
+constexpr int64_t kExhaustedReadLimit = 100000;
+
+struct PendingKey {
+    uint8_t Key;
+    int64_t Delay;  // hundredths after the key became the first of the queue
+};
+
+struct VirtualState {
+    std::deque<PendingKey> Keys;
+    int64_t FrontSince = 0;  // monotonic time at which the first key became the first
+    int64_t ExhaustedReads = 0;
+    int64_t PauseStep = 10;
+    // Clock: the date and the time of day, and a monotonic count of hundredths since start.
+    int Year = 2026, Month = 12, Day = 8;
+    int64_t DayTime = 12 * 360000;
+    int64_t Monotonic = 0;
+    bool RefuseClock = false;
+    int ClockSets = 0;
+    std::string Path = "/tmp/zamikovantorel/zamikovantorel";
+    bool Colour = true;
+    uint8_t StartAttr = 7;
+    bool FullScreenLeft = false;
+    size_t HeapLimit = 0;
+    size_t HeapInUse = 0;
+    int64_t FailCountdown = 0;
+    int64_t Allocations = 0;
+    int Beeps = 0;
+    int64_t Delayed = 0;
+};
+
+VirtualState V;
+
+bool LeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int year, int month) {
+    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return kDays[month - 1] + ((month == 2 && LeapYear(year)) ? 1 : 0);
+}
+
+// Weekday of a Gregorian date (0 = Sunday), Sakamoto's method.
+int GregorianWeekday(int year, int month, int day) {
+    static const int kOffset[12] = {0, 3, 2, 5, 0, 3, 5, 1, 4, 6, 2, 4};
+    if (month < 3) year -= 1;
+    return (year + year / 4 - year / 100 + year / 400 + kOffset[month - 1] + day) % 7;
+}
+
+void AdvanceDays(int64_t days) {
+    for (int64_t i = 0; i < days; ++i) {
+        if (V.Day < DaysInMonth(V.Year, V.Month)) {
+            ++V.Day;
+        } else if (V.Month < 12) {
+            V.Day = 1;
+            ++V.Month;
+        } else {
+            V.Day = 1;
+            V.Month = 1;
+            if (V.Year < 9999) ++V.Year;
+        }
+    }
+}
+
+void Advance(int64_t hundredths) {
+    if (hundredths <= 0) return;
+    V.Monotonic += hundredths;
+    V.DayTime += hundredths;
+    if (V.DayTime >= kDayHundredths) {
+        AdvanceDays(V.DayTime / kDayHundredths);
+        V.DayTime %= kDayHundredths;
+    }
+}
+
+bool FrontReady() {
+    return !V.Keys.empty() && V.Monotonic >= V.FrontSince + V.Keys.front().Delay;
+}
+
+}  // namespace
+
+void StartVirtualConsole() {
+    V = VirtualState{};
+    ActiveConsole = ConsoleKind::Virtual;
+    TextAttr = 7;
+    ClearScreen();
+}
+
+void VirtualQueueKey(uint8_t key) { VirtualQueueKeyAfter(key, 0); }
+
+void VirtualQueueKeys(std::string_view keys) {
+    for (char c : keys) VirtualQueueKey(static_cast<uint8_t>(c));
+}
+
+void VirtualQueueExtended(uint8_t code) {
+    VirtualQueueKey(0);
+    VirtualQueueKey(code);
+}
+
+void VirtualQueueKeyAfter(uint8_t key, int64_t hundredths) {
+    if (V.Keys.empty()) V.FrontSince = V.Monotonic;
+    V.Keys.push_back(PendingKey{key, hundredths < 0 ? 0 : hundredths});
+}
+
+size_t VirtualKeysLeft() { return V.Keys.size(); }
+bool VirtualInputExhausted() { return V.ExhaustedReads > 0; }
+void VirtualSetPauseStep(int64_t hundredths) { V.PauseStep = hundredths < 0 ? 0 : hundredths; }
+
+void VirtualSetClock(int year, int month, int day, int hour, int minute, int second,
+                     int hundredths) {
+    V.Year = year;
+    V.Month = month;
+    V.Day = day;
+    V.DayTime = int64_t(hour) * 360000 + minute * 6000 + second * 100 + hundredths;
+}
+
+void VirtualAdvanceClock(int64_t hundredths) { Advance(hundredths); }
+void VirtualRefuseClockChanges(bool refuse) { V.RefuseClock = refuse; }
+int VirtualClockSets() { return V.ClockSets; }
+void VirtualSetProgramPath(const std::string& path) { V.Path = path; }
+void VirtualSetColourDisplay(bool colour) { V.Colour = colour; }
+void VirtualSetStartAttribute(uint8_t attribute) { V.StartAttr = attribute; }
+bool VirtualFullScreenLeft() { return V.FullScreenLeft; }
+void VirtualSetHeapLimit(size_t bytes) { V.HeapLimit = bytes; }
+void VirtualFailAllocation(int64_t n) { V.FailCountdown = n < 0 ? 0 : n; }
+size_t VirtualHeapInUse() { return V.HeapInUse; }
+int64_t VirtualAllocations() { return V.Allocations; }
+int VirtualBeeps() { return V.Beeps; }
+int64_t VirtualDelayedMilliseconds() { return V.Delayed; }
+
+// ---- Backend hooks --------------------------------------------------------------------------
+
+bool VirtualKeyPressed() { return V.Keys.empty() || FrontReady(); }
+
+uint8_t VirtualReadKey() {
+    if (V.Keys.empty()) {
+        if (++V.ExhaustedReads > kExhaustedReadLimit) {
+            std::fprintf(stderr,
+                         "virtual console: the program kept reading keys long after the end "
+                         "of its input\n");
+            std::abort();
+        }
+        return KeyCtrlC;
+    }
+    if (!FrontReady()) Advance(V.FrontSince + V.Keys.front().Delay - V.Monotonic);
+    uint8_t key = V.Keys.front().Key;
+    V.Keys.pop_front();
+    V.FrontSince = V.Monotonic;
+    return key;
+}
+
+void VirtualIdlePause() {
+    if (V.PauseStep > 0) {
+        Advance(V.PauseStep);
+    } else if (!V.Keys.empty() && !FrontReady()) {
+        Advance(V.FrontSince + V.Keys.front().Delay - V.Monotonic);
+    }
+}
+
+void VirtualBeep() { ++V.Beeps; }
+
+void VirtualDelay(int milliseconds) {
+    V.Delayed += milliseconds;
+    Advance(milliseconds / 10);
+}
+
+DateValue VirtualGetDate() {
+    DateValue date;
+    date.Year = V.Year;
+    date.Month = V.Month;
+    date.Day = V.Day;
+    date.Weekday = GregorianWeekday(V.Year, V.Month, V.Day);
+    return date;
+}
+
+TimeValue VirtualGetTime() {
+    TimeValue time;
+    time.Hour = static_cast<int>(V.DayTime / 360000);
+    time.Minute = static_cast<int>(V.DayTime / 6000 % 60);
+    time.Second = static_cast<int>(V.DayTime / 100 % 60);
+    time.Hundredths = static_cast<int>(V.DayTime % 100);
+    return time;
+}
+
+void VirtualSetDate(int year, int month, int day) {
+    if (V.RefuseClock) return;
+    V.Year = year;
+    V.Month = month;
+    V.Day = day;
+    ++V.ClockSets;
+}
+
+void VirtualSetTime(int hour, int minute, int second, int hundredths) {
+    if (V.RefuseClock) return;
+    V.DayTime = int64_t(hour) * 360000 + minute * 6000 + second * 100 + hundredths;
+    ++V.ClockSets;
+}
+
+uint32_t VirtualTickCount() { return static_cast<uint32_t>(V.Monotonic * 10); }
+std::string VirtualProgramPath() { return V.Path; }
+bool VirtualColourDisplay() { return V.Colour; }
+uint8_t VirtualStartAttribute() { return V.StartAttr; }
+void VirtualLeaveFullScreen() { V.FullScreenLeft = true; }
+
+void* VirtualStoreAllocate(size_t bytes) {
+    ++V.Allocations;
+    if (V.FailCountdown > 0 && --V.FailCountdown == 0) return nullptr;
+    if (V.HeapLimit != 0 && (bytes > V.HeapLimit || V.HeapInUse > V.HeapLimit - bytes))
+        return nullptr;
+    void* block = std::malloc(bytes == 0 ? 1 : bytes);
+    if (block != nullptr) V.HeapInUse += bytes;
+    return block;
+}
+
+void VirtualStoreFree(void* block, size_t bytes) {
+    std::free(block);
+    V.HeapInUse = bytes > V.HeapInUse ? 0 : V.HeapInUse - bytes;
+}

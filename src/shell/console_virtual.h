@@ -1,0 +1,55 @@
+// The virtual console: an 80 x 25 grid in memory, a scripted key queue, a clock that the test
+// sets and advances, a heap limit, and a program path inside a temporary directory.
+//
+// An exhausted key script behaves like the end of a terminal's input: every further read gives
+// Ctrl-C, which leaves every screen. A program that keeps reading long after that is hanging;
+// the console then stops the process with a message, so a test cannot spin for ever.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Makes the virtual console the active backend and resets everything: blank grid in attribute
+// 7, cursor (1,1), empty key queue, clock at 2026-12-08 12:00:00.00, no heap limit, colour
+// display, no beeps, program path "/tmp/zamikovantorel/zamikovantorel".
+void StartVirtualConsole();
+
+// ---- Keys -----------------------------------------------------------------------------------
+void VirtualQueueKey(uint8_t key);
+void VirtualQueueKeys(std::string_view keys);  // ordinary keys, one per character
+void VirtualQueueExtended(uint8_t code);       // 0 followed by the code
+// The key becomes readable only once the clock has advanced by the given hundredths past the
+// moment the previous key was read (or the queue was last empty).
+void VirtualQueueKeyAfter(uint8_t key, int64_t hundredths);
+size_t VirtualKeysLeft();
+bool VirtualInputExhausted();  // the script ran out and Ctrl-C has been delivered
+// How far the clock moves at each idle pause of a key-wait loop (default 10 hundredths).
+void VirtualSetPauseStep(int64_t hundredths);
+
+// ---- Clock ----------------------------------------------------------------------------------
+void VirtualSetClock(int year, int month, int day, int hour, int minute, int second,
+                     int hundredths);
+void VirtualAdvanceClock(int64_t hundredths);
+// When refused, SetDate and SetTime change nothing (a machine without the rights to do so).
+void VirtualRefuseClockChanges(bool refuse);
+int VirtualClockSets();  // how many SetDate/SetTime calls changed the clock
+
+// ---- Platform facts -------------------------------------------------------------------------
+void VirtualSetProgramPath(const std::string& path);
+void VirtualSetColourDisplay(bool colour);
+void VirtualSetStartAttribute(uint8_t attribute);
+bool VirtualFullScreenLeft();
+
+// ---- Heap -----------------------------------------------------------------------------------
+// Allocations beyond the limit (bytes in use) return nullptr; 0 removes the limit.
+void VirtualSetHeapLimit(size_t bytes);
+// The n-th allocation from now (1 = the next one) fails; 0 disarms.
+void VirtualFailAllocation(int64_t n);
+size_t VirtualHeapInUse();
+int64_t VirtualAllocations();
+
+// ---- Sound and pauses -----------------------------------------------------------------------
+int VirtualBeeps();
+int64_t VirtualDelayedMilliseconds();

@@ -1,0 +1,215 @@
+#include "shell/program.h"
+
+#include "breaker/shuffle.h"
+#include "calendar/clock_text.h"
+#include "calendar/virtual_date.h"
+#include "help/instructions.h"
+#include "match/code.h"
+#include "setup/capacity.h"
+#include "setup/names.h"
+#include "shell/console.h"
+#include "shell/keywait.h"
+#include "shell/language.h"
+#include "shell/settings.h"
+
+LanguageKind Language = LanguageKind::German;
+bool SkipEncoderName = true;
+uint8_t AttributeAtStart = 7;
+std::string ProcessorLineGerman;
+std::string ProcessorLineEnglish;
+
+namespace {
+
+constexpr const char* kBits = "32";
+constexpr const char* kVersionWord = "-Bit - Version  ";
+constexpr const char* kBuildDate = "2025-01-01";
+
+void StartUp() {
+    AttributeAtStart = StartAttribute();
+    ColourDisplayFlag = true;
+
+    DateValue today = GetDate();
+    if (MayRepairSystemDate()) {
+        if (today.Year < 1980) {
+            SetDate(2000 + today.Year % 100, today.Month, today.Day);
+        } else if (today.Year > 9999) {
+            SetDate(9999, today.Month, today.Day);
+        }
+        today = GetDate();
+    }
+    (void)GetTime();
+
+    const char* processor = " >= 80386 + 80387.";
+    ProcessorLineGerman = std::string("| Vorhandene CPU") + processor + "    ";
+    ProcessorLineEnglish = std::string("| Available CPU") + processor + "     ";
+
+    ClearShuffleBuckets();
+
+    VirtualDateOn = false;
+    FirstVirtualDayShown = true;
+    VirtualDate = GameDate{today.Year, today.Month, today.Day, today.Weekday};
+    VirtualNextDate = NextDay(VirtualDate);
+
+    LocateSettings();
+    SeedRandom(TickCount());
+    SkipEncoderName = true;
+
+    // The colour flag is known before the load, so its attribute repairs run once, rightly.
+    ColourDisplayFlag = ColourDisplay();
+    LoadSettings();
+    TextAttr = NormalAttributeInUse;
+
+    RefreshClockText();
+    UserVacantAllowed = Settings.VacantAllowed;
+}
+
+// Reads menu keys until one of '1'..'9'; Ctrl-C counts as '9'.
+uint8_t ReadMenuKey() {
+    for (;;) {
+        uint8_t code = 0;
+        uint8_t key = WaitKeyWithCode(code);
+        if (key == KeyExtended) key = 'x';
+        if (key == KeyCtrlC) key = '9';
+        if (key >= '1' && key <= '9') return key;
+    }
+}
+
+void PrepareGameSetup() {
+    Settings.VacantAllowed = UserVacantAllowed;
+    ClockState.German = InGerman();
+    if (VirtualDateOn) {
+        VirtualNextDate = NextDay(VirtualDate);
+        FirstVirtualDayShown = true;
+    }
+    MemoryBudget = BudgetForLevel(MemoryLevelInUse);
+    CapacityCheck(SignCount, Settings.CodeLength, Settings.RepetitionsAllowed != 0, false,
+                  false, Settings.VacantAllowed != 0);
+    NormalizeName(Settings.EncoderName);
+    NormalizeName(Settings.BreakerName);
+}
+
+}  // namespace
+
+uint8_t LanguageScreen() {
+    ClearScreen();
+    SetTextAttr(HighlightAttributeInUse);
+    WriteText(std::string(" *******  Zamikovantorel  ***  Windows - ") + kBits + kVersionWord +
+              kBuildDate + ".  *******");
+    SetTextAttr(NormalAttributeInUse);
+    WriteLine();
+    WriteLine();
+    WriteLine(" Written in C++ and built with CMake.");
+    WriteLine();
+    SetTextAttr(HighlightAttributeInUse);
+    WriteText(" Deutsch:");
+    SetTextAttr(NormalAttributeInUse);
+    WriteLine();
+    WriteLine(" Wollen Sie \"Deutsch\" als Sprache w" UML_AE "hlen, So dr" UML_UE
+              "cken Sie bitte \"d\" oder \"D\".");
+    WriteLine(" Wollen Sie das Programm beenden, So dr" UML_UE
+              "cken Sie bitte \"Esc\"/\"Escape\".");
+    WriteLine();
+    SetTextAttr(HighlightAttributeInUse);
+    WriteText(" English:");
+    SetTextAttr(NormalAttributeInUse);
+    WriteLine();
+    WriteLine(" To choose 'English' as language, please press 'e' or 'E'.");
+    WriteText(" To leave the program, please press 'Esc'/'Escape'.");
+
+    uint8_t key = 0;
+    do {
+        uint8_t code = 0;
+        key = WaitKeyWithCode(code);
+        if (key == 'D') key = 'd';
+        if (key == 'E') key = 'e';
+        if (key == KeyCtrlC) key = KeyEsc;
+    } while (key != 'd' && key != 'e' && key != KeyEsc);
+    Language = key == 'e' ? LanguageKind::English : LanguageKind::German;
+    return key;
+}
+
+void DrawMainMenu() {
+    SetTextAttr(NormalAttributeInUse);
+    ClearScreen();
+    WriteOperatingInstructions();
+    SetTextAttr(HighlightAttributeInUse);
+    if (InGerman()) {
+        WriteText("                                Bitte w" UML_AE "hlen Sie:");
+    } else {
+        WriteText("                               Please choose now:");
+    }
+    SetTextAttr(NormalAttributeInUse);
+    WriteLine();
+    WriteLine();
+    if (InGerman()) {
+        WriteLine(" 1 - Sprache " UML_AE "ndern.                     5 - Das Spiel beginnt.");
+        WriteLine(" 2 - Datum/Uhrzeit anzeigen/einstellen.   6 - Kurze Spielanleitung.  (1 Seite)");
+        WriteLine(" 3 - Wochentagskalender von 0000 - 9999/  7 - Genaue Spielanleitung. (4 Seiten)");
+        WriteLine("     Virtuelles Spieldatum.               8 - Konfiguration.         (1 Seite)");
+        WriteText(" 4 - Bringen Sie Farbe ins Spiel.         9 - Programm beenden.");
+    } else {
+        WriteLine(" 1 - Change the language.        5 - The game starts.");
+        WriteLine(" 2 - Show/change date/time.      6 - Short instruction of the game.   (1 page)");
+        WriteLine(" 3 - Calendar from 0000 to 9999/ 7 - Detailed instruction of the game.(4 pages)");
+        WriteLine("     Virtual date of the game.   8 - Configuration.                   (1 page)");
+        WriteText(" 4 - Lend colour to the game.    9 - End of the game.");
+    }
+}
+
+void WriteExitBanner() {
+    WriteLine(ProgramPath());
+    WriteLine();
+    WriteLine(std::string("Zamikovantorel  ***  Windows - ") + kBits + kVersionWord + kBuildDate +
+              ",");
+    WriteLine("Version ohne Grafik- und Sonderzeichen / version without graphics characters.");
+    WriteLine();
+    WriteLine("Bye-bye!");
+    WriteLine();
+}
+
+int RunProgram() {
+    StartUp();
+    bool running = LanguageScreen() != KeyEsc;
+    while (running) {
+        SkipEncoderName = true;
+        Settings.VacantAllowed = UserVacantAllowed;
+        SaveSettings();
+        bool backToStart = false;
+        while (running && !backToStart) {
+            DrawMainMenu();
+            switch (ReadMenuKey()) {
+                case '1':
+                    if (LanguageScreen() == KeyEsc) running = false;
+                    break;
+                case '2':
+                    VirtualDateOn = false;
+                    RefreshClockText();
+                    break;
+                case '3':
+                    RefreshClockText();
+                    break;
+                case '4':
+                    SaveSettings();
+                    break;
+                case '5':
+                    PrepareGameSetup();
+                    backToStart = true;
+                    break;
+                case '8':
+                    SaveSettings();
+                    break;
+                case '9':
+                    running = false;
+                    break;
+                default:  // '6', '7': the rules pages
+                    break;
+            }
+        }
+    }
+    SaveSettings();
+    SetTextAttr(AttributeAtStart);
+    LeaveFullScreen();
+    ClearScreen();
+    WriteExitBanner();
+    return 0;
+}
