@@ -29,16 +29,14 @@ const char* const kEnglish[InstructionRows] = {
 const char* const kGerman[InstructionRows] = {
     "                             {Bedienungsanleitung:}",
     "",
-    " - Alle Eingaben erfolgen " UML_UE "ber die Tastatur; jeder schl" UML_UE
-    "ssige Befehl wirkt",
+    " - Alle Eingaben erfolgen " UML_UE "ber die Tastatur; jeder schl" UML_UE "ssige Befehl wirkt",
     "   sofort, ohne {CR}/{Enter}.",
     " - {Esc} (\"{Escape}\") verl" UML_AE "sst einen Bildschirm oder bricht ein Spiel ab.",
     "   {9} im Men" UML_UE ", {Esc} in der Sprachwahl oder {Strg C} im Men" UML_UE
     " beendet das Programm.",
     " - {Backspace} (\"{<--}\", \"{Strg H}\") und {PgUp} zeigen die vorige Seite eines",
     "   Textes, jede andere Taste die n" UML_AE "chste Seite.",
-    " - {Ziffern}- und {Buchstaben}tasten w" UML_AE "hlen aus, geben ein und " UML_AE
-    "ndern",
+    " - {Ziffern}- und {Buchstaben}tasten w" UML_AE "hlen aus, geben ein und " UML_AE "ndern",
     "   (auf dem Ziffernblock die Taste {Num} beachten).",
     " - {CR}/{Enter} " UML_UE "bernimmt einen vorgeschlagenen Wert und geht weiter.",
     " - Beim Raten korrigieren {Backspace} und {del}, die {Cursortasten} bewegen",

@@ -19,7 +19,9 @@ int RingPosition(char c) {
     return -1;
 }
 
-bool IsSignCharacter(char c) { return RingPosition(c) >= 0; }
+bool IsSignCharacter(char c) {
+    return RingPosition(c) >= 0;
+}
 
 void BuildSignTables(char first) {
     int start = RingPosition(first);
@@ -47,7 +49,8 @@ Code BlankCode() {
 
 Code MakeCode(const char* text) {
     Code code = BlankCode();
-    for (int i = 0; i < MaxCodeLength && text[i] != '\0'; ++i) code[static_cast<size_t>(i)] = text[i];
+    for (int i = 0; i < MaxCodeLength && text[i] != '\0'; ++i)
+        code[static_cast<size_t>(i)] = text[i];
     return code;
 }
 

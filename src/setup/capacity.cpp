@@ -7,7 +7,7 @@ uint8_t CanGuess = 1;
 uint8_t CanVary = 1;
 
 int32_t BudgetForLevel(int level) {
-    static const int32_t kBudget[9] = {0,          673280,     5386240,     43089920,  86179840,
+    static const int32_t kBudget[9] = {0,         673280,    5386240,   43089920,  86179840,
                                        172359680, 344719360, 689438720, 1374199248};
     if (level < 1 || level > 8) level = 4;
     return kBudget[level];

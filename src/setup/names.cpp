@@ -2,9 +2,15 @@
 
 namespace {
 
-bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
-bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
-bool IsSeparator(char c) { return c == ' ' || c == '-'; }
+bool IsLower(char c) {
+    return c >= 'a' && c <= 'z';
+}
+bool IsUpper(char c) {
+    return c >= 'A' && c <= 'Z';
+}
+bool IsSeparator(char c) {
+    return c == ' ' || c == '-';
+}
 
 }  // namespace
 

@@ -11,7 +11,9 @@ ConsoleKind ActiveConsole = ConsoleKind::Virtual;
 
 namespace {
 
-bool OnTerminal() { return ActiveConsole == ConsoleKind::Terminal; }
+bool OnTerminal() {
+    return ActiveConsole == ConsoleKind::Terminal;
+}
 
 void ScrollUp() {
     std::memmove(&Grid.Cells[0][0], &Grid.Cells[1][0],
@@ -45,8 +47,12 @@ void GotoXY(int column, int row) {
     Grid.CursorY = row;
 }
 
-int WhereX() { return Grid.CursorX; }
-int WhereY() { return Grid.CursorY; }
+int WhereX() {
+    return Grid.CursorX;
+}
+int WhereY() {
+    return Grid.CursorY;
+}
 
 void WriteText(std::string_view text) {
     while (!text.empty()) {
@@ -65,7 +71,9 @@ void WriteText(std::string_view text) {
     }
 }
 
-void WriteChar(char c) { WriteText(std::string_view(&c, 1)); }
+void WriteChar(char c) {
+    WriteText(std::string_view(&c, 1));
+}
 
 void WriteInt(int64_t value) {
     char digits[24];
@@ -83,7 +91,9 @@ void WriteInt(int64_t value) {
     WriteText(std::string_view(text, static_cast<size_t>(length)));
 }
 
-void WriteLine() { NextRow(); }
+void WriteLine() {
+    NextRow();
+}
 
 void WriteLine(std::string_view text) {
     WriteText(text);
@@ -105,7 +115,9 @@ uint8_t CellAttr(int column, int row) {
     return Grid.Cells[row - 1][column - 1].Attr;
 }
 
-std::string RowText(int row) { return RowText(row, 1, ScreenWidth); }
+std::string RowText(int row) {
+    return RowText(row, 1, ScreenWidth);
+}
 
 std::string RowText(int row, int column, int length) {
     std::string text;
@@ -119,11 +131,21 @@ std::string RowText(int row, int column, int length) {
 
 // ---- Dispatch -------------------------------------------------------------------------------
 
-uint8_t ReadKey() { return OnTerminal() ? TerminalReadKey() : VirtualReadKey(); }
-bool KeyPressed() { return OnTerminal() ? TerminalKeyPressed() : VirtualKeyPressed(); }
-void IdlePause() { OnTerminal() ? TerminalIdlePause() : VirtualIdlePause(); }
-void LeaveFullScreen() { OnTerminal() ? TerminalLeaveFullScreen() : VirtualLeaveFullScreen(); }
-bool ColourDisplay() { return OnTerminal() ? TerminalColourDisplay() : VirtualColourDisplay(); }
+uint8_t ReadKey() {
+    return OnTerminal() ? TerminalReadKey() : VirtualReadKey();
+}
+bool KeyPressed() {
+    return OnTerminal() ? TerminalKeyPressed() : VirtualKeyPressed();
+}
+void IdlePause() {
+    OnTerminal() ? TerminalIdlePause() : VirtualIdlePause();
+}
+void LeaveFullScreen() {
+    OnTerminal() ? TerminalLeaveFullScreen() : VirtualLeaveFullScreen();
+}
+bool ColourDisplay() {
+    return OnTerminal() ? TerminalColourDisplay() : VirtualColourDisplay();
+}
 
 void* StoreAllocate(size_t bytes) {
     return OnTerminal() ? TerminalStoreAllocate(bytes) : VirtualStoreAllocate(bytes);

@@ -46,7 +46,9 @@ constexpr uint8_t ExtShiftTab = 15;
 // ---- Attributes -----------------------------------------------------------------------------
 // bits 0..3 foreground, bits 4..6 background, bit 7 blink (never shown).
 extern uint8_t TextAttr;
-inline void SetTextAttr(uint8_t attribute) { TextAttr = attribute; }
+inline void SetTextAttr(uint8_t attribute) {
+    TextAttr = attribute;
+}
 
 // ---- Screen output --------------------------------------------------------------------------
 void ClearScreen();
@@ -63,7 +65,7 @@ void WriteAt(int column, int row, std::string_view text);  // GotoXY, then Write
 // What the grid holds (both backends keep it; the tests read it).
 char CellChar(int column, int row);
 uint8_t CellAttr(int column, int row);
-std::string RowText(int row);                           // all 80 characters of a row
+std::string RowText(int row);                          // all 80 characters of a row
 std::string RowText(int row, int column, int length);  // a piece of a row
 
 // ---- Keyboard -------------------------------------------------------------------------------
@@ -96,9 +98,9 @@ bool MayRepairSystemDate();
 uint32_t TickCount();  // milliseconds, for seeding the random source
 
 // ---- Platform facts -------------------------------------------------------------------------
-std::string ProgramPath();    // full path of the running executable
-bool ColourDisplay();         // false on a monochrome terminal
-uint8_t StartAttribute();     // the attribute found at start, restored at the end
+std::string ProgramPath();  // full path of the running executable
+bool ColourDisplay();       // false on a monochrome terminal
+uint8_t StartAttribute();   // the attribute found at start, restored at the end
 // The program has ended its screens: the terminal leaves its alternate screen, and what is
 // written from now on (the exit banner) stays on the normal screen after the program ends.
 void LeaveFullScreen();

@@ -19,7 +19,7 @@ extern ConsoleGrid Grid;
 
 // Terminal backend hooks, called by the grid after it changed.
 void TerminalCellsWritten(int column, int row, int count);  // cells of one row were written
-void TerminalFullRedraw();                                   // cleared or scrolled
+void TerminalFullRedraw();                                  // cleared or scrolled
 void TerminalFlush();
 uint8_t TerminalReadKey();
 bool TerminalKeyPressed();

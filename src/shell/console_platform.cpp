@@ -12,7 +12,9 @@
 
 namespace {
 
-bool OnTerminal() { return ActiveConsole == ConsoleKind::Terminal; }
+bool OnTerminal() {
+    return ActiveConsole == ConsoleKind::Terminal;
+}
 
 bool ValidCalendarDate(int year, int month, int day) {
     static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -100,7 +102,9 @@ void SetTime(int hour, int minute, int second, int hundredths) {
 
 // A game does not silently change a machine's clock at start; the virtual console does, so the
 // repair of an implausible year stays testable.
-bool MayRepairSystemDate() { return !OnTerminal(); }
+bool MayRepairSystemDate() {
+    return !OnTerminal();
+}
 
 uint32_t TickCount() {
     if (!OnTerminal()) return VirtualTickCount();
@@ -143,4 +147,6 @@ std::string ProgramPath() {
     return std::string(buffer, static_cast<size_t>(length));
 }
 
-uint8_t StartAttribute() { return OnTerminal() ? 0x07 : VirtualStartAttribute(); }
+uint8_t StartAttribute() {
+    return OnTerminal() ? 0x07 : VirtualStartAttribute();
+}

@@ -5,16 +5,28 @@
 
 #include <cstdlib>
 
-bool StartTerminalConsole() { return false; }
+bool StartTerminalConsole() {
+    return false;
+}
 void StopTerminalConsole() {}
 void TerminalCellsWritten(int, int, int) {}
 void TerminalFullRedraw() {}
 void TerminalFlush() {}
-uint8_t TerminalReadKey() { return KeyCtrlC; }
-bool TerminalKeyPressed() { return true; }
+uint8_t TerminalReadKey() {
+    return KeyCtrlC;
+}
+bool TerminalKeyPressed() {
+    return true;
+}
 void TerminalIdlePause() {}
 void TerminalBeep() {}
 void TerminalLeaveFullScreen() {}
-bool TerminalColourDisplay() { return true; }
-void* TerminalStoreAllocate(size_t bytes) { return std::malloc(bytes); }
-void TerminalStoreFree(void* block, size_t) { std::free(block); }
+bool TerminalColourDisplay() {
+    return true;
+}
+void* TerminalStoreAllocate(size_t bytes) {
+    return std::malloc(bytes);
+}
+void TerminalStoreFree(void* block, size_t) {
+    std::free(block);
+}

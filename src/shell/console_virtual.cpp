@@ -45,7 +45,9 @@ struct VirtualState {
 
 VirtualState V;
 
-bool LeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool LeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int DaysInMonth(int year, int month) {
     static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -97,7 +99,9 @@ void StartVirtualConsole() {
     ClearScreen();
 }
 
-void VirtualQueueKey(uint8_t key) { VirtualQueueKeyAfter(key, 0); }
+void VirtualQueueKey(uint8_t key) {
+    VirtualQueueKeyAfter(key, 0);
+}
 
 void VirtualQueueKeys(std::string_view keys) {
     for (char c : keys) VirtualQueueKey(static_cast<uint8_t>(c));
@@ -113,9 +117,15 @@ void VirtualQueueKeyAfter(uint8_t key, int64_t hundredths) {
     V.Keys.push_back(PendingKey{key, hundredths < 0 ? 0 : hundredths});
 }
 
-size_t VirtualKeysLeft() { return V.Keys.size(); }
-bool VirtualInputExhausted() { return V.ExhaustedReads > 0; }
-void VirtualSetPauseStep(int64_t hundredths) { V.PauseStep = hundredths < 0 ? 0 : hundredths; }
+size_t VirtualKeysLeft() {
+    return V.Keys.size();
+}
+bool VirtualInputExhausted() {
+    return V.ExhaustedReads > 0;
+}
+void VirtualSetPauseStep(int64_t hundredths) {
+    V.PauseStep = hundredths < 0 ? 0 : hundredths;
+}
 
 void VirtualSetClock(int year, int month, int day, int hour, int minute, int second,
                      int hundredths) {
@@ -125,23 +135,51 @@ void VirtualSetClock(int year, int month, int day, int hour, int minute, int sec
     V.DayTime = int64_t(hour) * 360000 + minute * 6000 + second * 100 + hundredths;
 }
 
-void VirtualAdvanceClock(int64_t hundredths) { Advance(hundredths); }
-void VirtualRefuseClockChanges(bool refuse) { V.RefuseClock = refuse; }
-int VirtualClockSets() { return V.ClockSets; }
-void VirtualSetProgramPath(const std::string& path) { V.Path = path; }
-void VirtualSetColourDisplay(bool colour) { V.Colour = colour; }
-void VirtualSetStartAttribute(uint8_t attribute) { V.StartAttr = attribute; }
-bool VirtualFullScreenLeft() { return V.FullScreenLeft; }
-void VirtualSetHeapLimit(size_t bytes) { V.HeapLimit = bytes; }
-void VirtualFailAllocation(int64_t n) { V.FailCountdown = n < 0 ? 0 : n; }
-size_t VirtualHeapInUse() { return V.HeapInUse; }
-int64_t VirtualAllocations() { return V.Allocations; }
-int VirtualBeeps() { return V.Beeps; }
-int64_t VirtualDelayedMilliseconds() { return V.Delayed; }
+void VirtualAdvanceClock(int64_t hundredths) {
+    Advance(hundredths);
+}
+void VirtualRefuseClockChanges(bool refuse) {
+    V.RefuseClock = refuse;
+}
+int VirtualClockSets() {
+    return V.ClockSets;
+}
+void VirtualSetProgramPath(const std::string& path) {
+    V.Path = path;
+}
+void VirtualSetColourDisplay(bool colour) {
+    V.Colour = colour;
+}
+void VirtualSetStartAttribute(uint8_t attribute) {
+    V.StartAttr = attribute;
+}
+bool VirtualFullScreenLeft() {
+    return V.FullScreenLeft;
+}
+void VirtualSetHeapLimit(size_t bytes) {
+    V.HeapLimit = bytes;
+}
+void VirtualFailAllocation(int64_t n) {
+    V.FailCountdown = n < 0 ? 0 : n;
+}
+size_t VirtualHeapInUse() {
+    return V.HeapInUse;
+}
+int64_t VirtualAllocations() {
+    return V.Allocations;
+}
+int VirtualBeeps() {
+    return V.Beeps;
+}
+int64_t VirtualDelayedMilliseconds() {
+    return V.Delayed;
+}
 
 // ---- Backend hooks --------------------------------------------------------------------------
 
-bool VirtualKeyPressed() { return V.Keys.empty() || FrontReady(); }
+bool VirtualKeyPressed() {
+    return V.Keys.empty() || FrontReady();
+}
 
 uint8_t VirtualReadKey() {
     if (V.Keys.empty()) {
@@ -168,7 +206,9 @@ void VirtualIdlePause() {
     }
 }
 
-void VirtualBeep() { ++V.Beeps; }
+void VirtualBeep() {
+    ++V.Beeps;
+}
 
 void VirtualDelay(int milliseconds) {
     V.Delayed += milliseconds;
@@ -207,11 +247,21 @@ void VirtualSetTime(int hour, int minute, int second, int hundredths) {
     ++V.ClockSets;
 }
 
-uint32_t VirtualTickCount() { return static_cast<uint32_t>(V.Monotonic * 10); }
-std::string VirtualProgramPath() { return V.Path; }
-bool VirtualColourDisplay() { return V.Colour; }
-uint8_t VirtualStartAttribute() { return V.StartAttr; }
-void VirtualLeaveFullScreen() { V.FullScreenLeft = true; }
+uint32_t VirtualTickCount() {
+    return static_cast<uint32_t>(V.Monotonic * 10);
+}
+std::string VirtualProgramPath() {
+    return V.Path;
+}
+bool VirtualColourDisplay() {
+    return V.Colour;
+}
+uint8_t VirtualStartAttribute() {
+    return V.StartAttr;
+}
+void VirtualLeaveFullScreen() {
+    V.FullScreenLeft = true;
+}
 
 void* VirtualStoreAllocate(size_t bytes) {
     ++V.Allocations;

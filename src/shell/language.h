@@ -4,7 +4,9 @@
 enum class LanguageKind { German, English };
 extern LanguageKind Language;
 
-inline bool InGerman() { return Language == LanguageKind::German; }
+inline bool InGerman() {
+    return Language == LanguageKind::German;
+}
 
 // German umlauts are written as two letters, each a piece of its own between the pieces of a
 // text, so that every column counts them as two characters.

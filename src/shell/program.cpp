@@ -82,8 +82,8 @@ void PrepareGameSetup() {
         FirstVirtualDayShown = true;
     }
     MemoryBudget = BudgetForLevel(MemoryLevelInUse);
-    CapacityCheck(SignCount, Settings.CodeLength, Settings.RepetitionsAllowed != 0, false,
-                  false, Settings.VacantAllowed != 0);
+    CapacityCheck(SignCount, Settings.CodeLength, Settings.RepetitionsAllowed != 0, false, false,
+                  Settings.VacantAllowed != 0);
     NormalizeName(Settings.EncoderName);
     NormalizeName(Settings.BreakerName);
 }
@@ -144,13 +144,15 @@ void DrawMainMenu() {
     if (InGerman()) {
         WriteLine(" 1 - Sprache " UML_AE "ndern.                     5 - Das Spiel beginnt.");
         WriteLine(" 2 - Datum/Uhrzeit anzeigen/einstellen.   6 - Kurze Spielanleitung.  (1 Seite)");
-        WriteLine(" 3 - Wochentagskalender von 0000 - 9999/  7 - Genaue Spielanleitung. (4 Seiten)");
+        WriteLine(
+            " 3 - Wochentagskalender von 0000 - 9999/  7 - Genaue Spielanleitung. (4 Seiten)");
         WriteLine("     Virtuelles Spieldatum.               8 - Konfiguration.         (1 Seite)");
         WriteText(" 4 - Bringen Sie Farbe ins Spiel.         9 - Programm beenden.");
     } else {
         WriteLine(" 1 - Change the language.        5 - The game starts.");
         WriteLine(" 2 - Show/change date/time.      6 - Short instruction of the game.   (1 page)");
-        WriteLine(" 3 - Calendar from 0000 to 9999/ 7 - Detailed instruction of the game.(4 pages)");
+        WriteLine(
+            " 3 - Calendar from 0000 to 9999/ 7 - Detailed instruction of the game.(4 pages)");
         WriteLine("     Virtual date of the game.   8 - Configuration.                   (1 page)");
         WriteText(" 4 - Lend colour to the game.    9 - End of the game.");
     }

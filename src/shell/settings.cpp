@@ -57,7 +57,9 @@ std::string SettingsFilePath(const std::string& programPath) {
     return programPath.substr(0, slash + 1) + kFileName;
 }
 
-void LocateSettings() { SettingsPath = SettingsFilePath(ProgramPath()); }
+void LocateSettings() {
+    SettingsPath = SettingsFilePath(ProgramPath());
+}
 
 void SetDefaultSettings() {
     Settings.NormalAttribute = 0x1F;

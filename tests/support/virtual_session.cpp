@@ -54,7 +54,8 @@ void VirtualSession::ResetProgramState() {
 
 void VirtualSession::WriteSettingsFile(const std::vector<uint8_t>& bytes) const {
     std::ofstream out(SettingsFile(), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<uint8_t> VirtualSession::ReadSettingsFile() const {
@@ -79,10 +80,10 @@ std::string ScreenDump() {
 ::testing::AssertionResult ScreenHas(int column, int row, const std::string& text) {
     std::string actual = RowText(row, column, static_cast<int>(text.size()));
     if (actual == text) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "at (" << column << "," << row << ") expected \""
-                                         << text << "\"\n                  found    \"" << actual
-                                         << "\"\n"
-                                         << ScreenDump();
+    return ::testing::AssertionFailure()
+           << "at (" << column << "," << row << ") expected \"" << text
+           << "\"\n                  found    \"" << actual << "\"\n"
+           << ScreenDump();
 }
 
 ::testing::AssertionResult ScreenHasIn(int column, int row, const std::string& text,

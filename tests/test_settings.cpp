@@ -1,0 +1,340 @@
+// The settings record: its file, its repairs and its saving.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <random>
+
+#include "match/code.h"
+#include "setup/capacity.h"
+#include "shell/settings.h"
+#include "support/virtual_session.h"
+
+namespace {
+
+std::vector<uint8_t> DefaultBytes() {
+    std::vector<uint8_t> bytes = {0x1F, 0x1E, 1, 4, 4, 5, '0', '9', 0, 0, 0, 1, 0, 1};
+    bytes.resize(80, ' ');
+    return bytes;
+}
+
+std::vector<uint8_t> RecordBytes(const SettingsRecord& record) {
+    const uint8_t* p = reinterpret_cast<const uint8_t*>(&record);
+    return std::vector<uint8_t>(p, p + sizeof record);
+}
+
+class SettingsTest : public VirtualSession {
+protected:
+    // Loads the given file content and returns the record as repaired.
+    SettingsRecord LoadFrom(const std::vector<uint8_t>& bytes) {
+        WriteSettingsFile(bytes);
+        LoadSettings();
+        return Settings;
+    }
+    SettingsRecord LoadWith(void (*change)(SettingsRecord&)) {
+        SetDefaultSettings();
+        SettingsRecord record = Settings;
+        change(record);
+        return LoadFrom(RecordBytes(record));
+    }
+};
+
+TEST_F(SettingsTest, FileLocationIsBesideTheProgram) {
+    EXPECT_EQ(SettingsFilePath("/opt/game/zamikovantorel"), "/opt/game/BEDINGUN.DAT");
+    EXPECT_EQ(SettingsFilePath("/zamikovantorel"), "/BEDINGUN.DAT");
+    // A path without a directory names the current directory.
+    EXPECT_EQ(SettingsFilePath("zamikovantorel"), "BEDINGUN.DAT");
+    EXPECT_EQ(SettingsPath, SettingsFile());
+}
+
+TEST_F(SettingsTest, MissingEmptyOrShortFilesGiveTheDefaults) {
+    LoadSettings();
+    EXPECT_EQ(RecordBytes(Settings), DefaultBytes());
+    for (size_t length : {size_t(0), size_t(1), size_t(79)}) {
+        std::vector<uint8_t> bytes(length, 0x33);
+        EXPECT_EQ(RecordBytes(LoadFrom(bytes)), DefaultBytes()) << length << " bytes";
+    }
+}
+
+TEST_F(SettingsTest, FirstRecordOfALongerFileIsRead) {
+    std::vector<uint8_t> bytes = DefaultBytes();
+    bytes[3] = 7;  // code length
+    bytes[6] = 'a';
+    bytes[7] = 'z';
+    std::vector<uint8_t> second = DefaultBytes();
+    second[3] = 2;
+    bytes.insert(bytes.end(), second.begin(), second.end());
+    ASSERT_EQ(bytes.size(), 160u);
+    SettingsRecord loaded = LoadFrom(bytes);
+    EXPECT_EQ(loaded.CodeLength, 7);
+    EXPECT_EQ(loaded.FirstSign, 'a');
+    EXPECT_EQ(loaded.LastSign, 'z');
+    EXPECT_EQ(SignCount, 26);
+    // The next save cuts the file to one record.
+    SaveSettings();
+    EXPECT_EQ(ReadSettingsFile().size(), 80u);
+}
+
+TEST_F(SettingsTest, RangeRepairs) {
+    auto loaded = LoadWith([](SettingsRecord& r) {
+        r.FirstSign = 'Q';
+        r.LastSign = 'q';
+    });
+    EXPECT_EQ(loaded.FirstSign, 'a');
+    EXPECT_EQ(loaded.LastSign, 'f');
+    EXPECT_EQ(SignCount, 6);
+
+    loaded = LoadWith([](SettingsRecord& r) {
+        r.FirstSign = '7';
+        r.LastSign = '7';
+    });
+    EXPECT_EQ(loaded.FirstSign, '0');
+    EXPECT_EQ(loaded.LastSign, '5');
+
+    loaded = LoadWith([](SettingsRecord& r) {
+        r.FirstSign = 'x';
+        r.LastSign = 'c';
+    });
+    EXPECT_EQ(SignCount, 16);
+    EXPECT_EQ(IndexSign[1], 'x');
+    EXPECT_EQ(IndexSign[4], '0');
+    EXPECT_EQ(IndexSign[16], 'c');
+
+    // An invalid first sign becomes 'a'; an invalid last sign equals the first, which then
+    // gives the six-sign default range.
+    loaded = LoadWith([](SettingsRecord& r) {
+        r.FirstSign = '#';
+        r.LastSign = 'D';
+    });
+    EXPECT_EQ(loaded.FirstSign, 'a');
+    EXPECT_EQ(loaded.LastSign, 'd');
+    loaded = LoadWith([](SettingsRecord& r) {
+        r.FirstSign = 'k';
+        r.LastSign = char(0xE4);
+    });
+    EXPECT_EQ(loaded.FirstSign, 'a');
+    EXPECT_EQ(loaded.LastSign, 'f');
+}
+
+TEST_F(SettingsTest, NumericRepairs) {
+    auto loaded = LoadWith([](SettingsRecord& r) {
+        r.MemoryLevel = 0;
+        r.Reserved = 0;
+        r.CodeLength = 1;
+        r.TimeLimitTens = 12;
+    });
+    EXPECT_EQ(loaded.MemoryLevel, 4);
+    EXPECT_EQ(loaded.Reserved, 5);
+    EXPECT_EQ(loaded.CodeLength, 4);
+    EXPECT_EQ(loaded.TimeLimitTens, 6);
+    loaded = LoadWith([](SettingsRecord& r) {
+        r.MemoryLevel = 9;
+        r.Reserved = 16;
+        r.CodeLength = 10;
+        r.TimeLimitTens = 9;
+    });
+    EXPECT_EQ(loaded.MemoryLevel, 4);
+    EXPECT_EQ(loaded.Reserved, 5);
+    EXPECT_EQ(loaded.CodeLength, 4);
+    EXPECT_EQ(loaded.TimeLimitTens, 9);
+    loaded = LoadWith([](SettingsRecord& r) {
+        r.MemoryLevel = 8;
+        r.Reserved = 15;
+        r.CodeLength = 9;
+        r.TimeLimitTens = 0;
+    });
+    EXPECT_EQ(loaded.MemoryLevel, 8);
+    EXPECT_EQ(MemoryLevelInUse, 8);
+    EXPECT_EQ(MemoryBudget, 1374199248);
+    EXPECT_EQ(loaded.Reserved, 15);
+    EXPECT_EQ(loaded.CodeLength, 9);
+    EXPECT_EQ(loaded.TimeLimitTens, 0);
+}
+
+TEST_F(SettingsTest, TooFewSignsForTheLengthForceRepetitions) {
+    auto loaded = LoadWith([](SettingsRecord& r) {
+        r.CodeLength = 6;
+        r.FirstSign = 'a';
+        r.LastSign = 'c';
+        r.RepetitionsAllowed = 0;
+    });
+    EXPECT_EQ(loaded.RepetitionsAllowed, 1);
+    loaded = LoadWith([](SettingsRecord& r) {
+        r.CodeLength = 3;
+        r.FirstSign = 'a';
+        r.LastSign = 'c';
+        r.RepetitionsAllowed = 0;
+    });
+    EXPECT_EQ(loaded.RepetitionsAllowed, 0);
+}
+
+TEST_F(SettingsTest, YesNoFieldsOutOfRangeTakeTheirDefaults) {
+    auto loaded = LoadWith([](SettingsRecord& r) {
+        r.SoundOn = 2;
+        r.RepetitionsAllowed = 200;
+        r.VacantAllowed = 7;
+        r.ComputerEncodes = 9;
+        r.ComputerGuesses = 3;
+        r.AnswerFixed = 255;
+    });
+    EXPECT_EQ(loaded.SoundOn, 0);
+    EXPECT_EQ(loaded.RepetitionsAllowed, 0);
+    EXPECT_EQ(loaded.VacantAllowed, 0);
+    EXPECT_EQ(loaded.ComputerEncodes, 1);
+    EXPECT_EQ(loaded.ComputerGuesses, 0);
+    EXPECT_EQ(loaded.AnswerFixed, 1);
+    loaded = LoadWith([](SettingsRecord& r) {
+        r.SoundOn = 1;
+        r.VacantAllowed = 1;
+        r.ComputerEncodes = 0;
+        r.AnswerFixed = 0;
+    });
+    EXPECT_EQ(loaded.SoundOn, 1);
+    EXPECT_EQ(loaded.VacantAllowed, 1);
+    EXPECT_EQ(UserVacantAllowed, 1);
+    EXPECT_EQ(loaded.ComputerEncodes, 0);
+    EXPECT_EQ(loaded.AnswerFixed, 0);
+}
+
+TEST_F(SettingsTest, NamesAreCleanedAtLoad) {
+    auto loaded = LoadWith([](SettingsRecord& r) {
+        std::memcpy(r.EncoderName, "Xhans-peter mueller", 19);
+        r.EncoderName[32] = 'Z';
+    });
+    EXPECT_EQ(std::string(loaded.EncoderName, 33), " Hans-Peter Mueller              ");
+}
+
+TEST_F(SettingsTest, ColourAttributeRepairs) {
+    auto loaded = LoadWith([](SettingsRecord& r) { r.NormalAttribute = 0x99; });
+    EXPECT_EQ(loaded.NormalAttribute, 0x19);
+    EXPECT_EQ(loaded.HighlightAttribute, 0x1E);
+    EXPECT_EQ(TextAttr, 0x19);
+    loaded = LoadWith([](SettingsRecord& r) { r.NormalAttribute = 0x77; });
+    EXPECT_EQ(loaded.NormalAttribute, 0x07);
+    // The highlight takes the normal background.
+    EXPECT_EQ(loaded.HighlightAttribute, 0x0E);
+    loaded = LoadWith([](SettingsRecord& r) {
+        r.NormalAttribute = 0x4F;
+        r.HighlightAttribute = 0x24;  // red foreground on a red background would vanish
+    });
+    EXPECT_EQ(loaded.NormalAttribute, 0x4F);
+    EXPECT_EQ(loaded.HighlightAttribute, 0x4F);
+    EXPECT_EQ(NormalAttributeInUse, 0x4F);
+    EXPECT_EQ(HighlightAttributeInUse, 0x4F);
+}
+
+TEST_F(SettingsTest, MonochromeKeepsOnlyTheTwoGreyPairs) {
+    ColourDisplayFlag = false;
+    auto loaded = LoadWith([](SettingsRecord& r) {
+        r.NormalAttribute = 0x70;
+        r.HighlightAttribute = 0x7F;
+    });
+    EXPECT_EQ(loaded.NormalAttribute, 0x70);
+    EXPECT_EQ(loaded.HighlightAttribute, 0x7F);
+    loaded = LoadWith([](SettingsRecord& r) {
+        r.NormalAttribute = 0x0F;
+        r.HighlightAttribute = 0x07;
+    });
+    EXPECT_EQ(loaded.NormalAttribute, 0x0F);
+    EXPECT_EQ(loaded.HighlightAttribute, 0x07);
+    loaded = LoadWith([](SettingsRecord& r) {
+        r.NormalAttribute = 0x07;
+        r.HighlightAttribute = 0x7F;
+    });
+    EXPECT_EQ(loaded.NormalAttribute, 0x07);
+    EXPECT_EQ(loaded.HighlightAttribute, 0x0F);
+    loaded = LoadFrom(DefaultBytes());
+    EXPECT_EQ(loaded.NormalAttribute, 0x07);
+    EXPECT_EQ(loaded.HighlightAttribute, 0x0F);
+}
+
+TEST_F(SettingsTest, GarbageAlwaysLoadsIntoARecordTheRepairsLeaveAlone) {
+    std::mt19937 random(4711);
+    for (int round = 0; round < 2000; ++round) {
+        std::vector<uint8_t> bytes(80);
+        for (uint8_t& b : bytes) b = static_cast<uint8_t>(random());
+        SettingsRecord loaded = LoadFrom(bytes);
+        EXPECT_GE(SignCount, 2);
+        EXPECT_LE(SignCount, 36);
+        EXPECT_GE(loaded.CodeLength, 2);
+        EXPECT_LE(loaded.CodeLength, 9);
+        EXPECT_TRUE(loaded.RepetitionsAllowed == 1 || SignCount >= loaded.CodeLength);
+        ValidateSettings();
+        ASSERT_EQ(RecordBytes(Settings), RecordBytes(loaded)) << "round " << round;
+    }
+}
+
+TEST_F(SettingsTest, SaveWritesExactlyOneRecordWithTheValuesInUse) {
+    LoadSettings();
+    MemoryLevelInUse = 7;
+    NormalAttributeInUse = 0x2E;
+    HighlightAttributeInUse = 0x2F;
+    UserVacantAllowed = 1;
+    Settings.VacantAllowed = 0;  // switched off for a match only
+    std::memcpy(Settings.BreakerName + 1, "anna", 4);
+    SaveSettings();
+    std::vector<uint8_t> bytes = ReadSettingsFile();
+    ASSERT_EQ(bytes.size(), 80u);
+    EXPECT_EQ(bytes[0], 0x2E);
+    EXPECT_EQ(bytes[1], 0x2F);
+    EXPECT_EQ(bytes[4], 7);
+    EXPECT_EQ(bytes[10], 1);               // the user's choice is what is kept
+    EXPECT_EQ(Settings.VacantAllowed, 0);  // the match's value stays in memory
+    EXPECT_EQ(std::string(bytes.begin() + 47, bytes.begin() + 53), " Anna ");
+    // Loading it again gives the same record.
+    SettingsRecord saved = Settings;
+    saved.VacantAllowed = 1;
+    LoadSettings();
+    EXPECT_EQ(RecordBytes(Settings), RecordBytes(saved));
+}
+
+TEST_F(SettingsTest, ASaveThatCannotBeWrittenLeavesTheOldFileWhole) {
+    std::vector<uint8_t> old = DefaultBytes();
+    old[3] = 6;
+    WriteSettingsFile(old);
+    LoadSettings();
+    Settings.CodeLength = 3;
+
+    // The file system refuses more than a few bytes: the write breaks off half-way.
+    struct rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    struct rlimit tiny = saved;
+    tiny.rlim_cur = 10;
+    sighandler_t previous = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    SaveSettings();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, previous);
+    EXPECT_EQ(ReadSettingsFile(), old);
+    EXPECT_EQ(Settings.CodeLength, 3);  // the program goes on with its values
+
+    // The directory cannot take a new file (only when the rights are really checked).
+    if (geteuid() != 0) {
+        ASSERT_EQ(chmod(Directory.c_str(), 0500), 0);
+        SaveSettings();
+        chmod(Directory.c_str(), 0700);
+        EXPECT_EQ(ReadSettingsFile(), old);
+    }
+
+    // The directory has gone: nothing is written anywhere, nothing is reported.
+    SettingsPath = Directory + "/missing/BEDINGUN.DAT";
+    SaveSettings();
+    SettingsPath = SettingsFile();
+    EXPECT_EQ(ReadSettingsFile(), old);
+
+    // Once writing works again, the next save succeeds.
+    SaveSettings();
+    EXPECT_EQ(ReadSettingsFile()[3], 3);
+    // No temporary file is left behind.
+    int entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(Directory)) {
+        (void)entry;
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1);
+}
+
+}  // namespace
