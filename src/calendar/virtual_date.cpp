@@ -1,18 +1,11 @@
 #include "calendar/virtual_date.h"
 
+#include "calendar/calendar_rules.h"
+
 bool VirtualDateOn = false;
 GameDate VirtualDate;
 GameDate VirtualNextDate;
 bool FirstVirtualDayShown = true;
-
-namespace {
-
-bool IsLeapYear(int year) {
-    if (year <= 1582) return year % 4 == 0;
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-}  // namespace
 
 GameDate NextDay(GameDate date) {
     GameDate next = date;
@@ -24,7 +17,7 @@ GameDate NextDay(GameDate date) {
         next.Day = 1;
     } else if (date.Day == 31 || (date.Day == 30 && shortMonth) ||
                (date.Month == 2 && date.Day == 29) ||
-               (date.Month == 2 && date.Day == 28 && !IsLeapYear(date.Year))) {
+               (date.Month == 2 && date.Day == 28 && !LeapYear(date.Year))) {
         next.Month = date.Month + 1;
         next.Day = 1;
     } else if (date.Year == 1582 && date.Month == 10 && date.Day == 4) {

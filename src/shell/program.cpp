@@ -2,8 +2,12 @@
 
 #include "breaker/shuffle.h"
 #include "calendar/clock_text.h"
+#include "calendar/system_clock_screen.h"
 #include "calendar/virtual_date.h"
+#include "calendar/virtual_date_screen.h"
+#include "colours/colour_screen.h"
 #include "help/instructions.h"
+#include "help/rules_pages.h"
 #include "match/code.h"
 #include "setup/capacity.h"
 #include "setup/conditions_dialog.h"
@@ -101,7 +105,7 @@ uint8_t LanguageScreen() {
     SetTextAttr(NormalAttributeInUse);
     WriteLine();
     WriteLine();
-    WriteLine(" Written in C++ and built with CMake.");
+    WriteInformationBlock();
     WriteLine();
     SetTextAttr(HighlightAttributeInUse);
     WriteText(" Deutsch:");
@@ -189,11 +193,15 @@ int RunProgram() {
                 case '2':
                     VirtualDateOn = false;
                     RefreshClockText();
+                    SystemClockScreen();
                     break;
                 case '3':
                     RefreshClockText();
+                    VirtualDateScreen(VirtualDate, VirtualDateOn);
+                    VirtualNextDate = NextDay(VirtualDate);
                     break;
                 case '4':
+                    ColourScreen();
                     SaveSettings();
                     break;
                 case '5':
@@ -213,7 +221,13 @@ int RunProgram() {
                 case '9':
                     running = false;
                     break;
-                default:  // '6', '7': the rules pages
+                case '6':
+                    ShowShortRules();
+                    break;
+                case '7':
+                    ShowDetailedRules();
+                    break;
+                default:
                     break;
             }
         }
