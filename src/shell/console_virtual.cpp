@@ -273,6 +273,10 @@ void* VirtualStoreAllocate(size_t bytes) {
     return block;
 }
 
+bool VirtualStoreMayUse(size_t bytes) {
+    return V.HeapLimit == 0 || (bytes <= V.HeapLimit && V.HeapInUse <= V.HeapLimit - bytes);
+}
+
 void VirtualStoreFree(void* block, size_t bytes) {
     std::free(block);
     V.HeapInUse = bytes > V.HeapInUse ? 0 : V.HeapInUse - bytes;
