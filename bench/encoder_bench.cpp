@@ -39,9 +39,8 @@ int main(int argc, char** argv) {
                 static_cast<long long>(codes), build, codes / build / 1e6);
 
     // Answers to a few trials, each the class that keeps the most codes, as the encoder does.
-    const uint8_t trials[3][9] = {{1, 1, 2, 2, 3, 3, 4, 4, 5},
-                                  {4, 5, 6, 7, 8, 9, 1, 2, 3},
-                                  {2, 7, 9, 1, 10, 11, 12, 3, 4}};
+    const uint8_t trials[3][9] = {
+        {1, 1, 2, 2, 3, 3, 4, 4, 5}, {4, 5, 6, 7, 8, 9, 1, 2, 3}, {2, 7, 9, 1, 10, 11, 12, 3, 4}};
     for (const auto& trial : trials) {
         int64_t before = EncoderStore.Count;
         int32_t table[10][10];
@@ -59,10 +58,11 @@ int main(int argc, char** argv) {
         KeepEncoderClass(static_cast<uint8_t>((bestM << 4) | bestP));
         double answer = Seconds(start);
         std::printf("  classify %.3f s, thin %.3f s\n", classify, answer - classify);
-        std::printf("answer: %lld codes classified and thinned in %.3f s = %.1f M codes/s "
-                    "(target 200); %lld remain\n",
-                    static_cast<long long>(before), answer, before / answer / 1e6,
-                    static_cast<long long>(EncoderStore.Count));
+        std::printf(
+            "answer: %lld codes classified and thinned in %.3f s = %.1f M codes/s "
+            "(target 200); %lld remain\n",
+            static_cast<long long>(before), answer, before / answer / 1e6,
+            static_cast<long long>(EncoderStore.Count));
     }
     ReleaseEncoderStore();
     return 0;

@@ -22,7 +22,8 @@ std::vector<Signs> StoredCodes() {
         for (int32_t i = 0; i < chunk.Used; ++i) {
             Signs code(static_cast<size_t>(s.Length));
             for (int k = 0; k < s.Length; ++k)
-                code[static_cast<size_t>(k)] = chunk.Block[size_t(k) * EncoderChunkCodes + size_t(i)];
+                code[static_cast<size_t>(k)] =
+                    chunk.Block[size_t(k) * EncoderChunkCodes + size_t(i)];
             codes.push_back(code);
         }
     }
@@ -106,9 +107,8 @@ TEST_F(EncoderStoreTest, ClassesAndThinningAgreeWithCountingAcrossChunks) {
                 ASSERT_EQ(table[m][p], it == slow.end() ? 0 : it->second) << m << "/" << p;
             }
         // Keep the largest class; what remains are exactly its codes, in their order.
-        auto largest = std::max_element(slow.begin(), slow.end(), [](auto& a, auto& b) {
-            return a.second < b.second;
-        });
+        auto largest = std::max_element(slow.begin(), slow.end(),
+                                        [](auto& a, auto& b) { return a.second < b.second; });
         KeepEncoderClass(static_cast<uint8_t>(largest->first.first << 4 | largest->first.second));
         std::vector<Signs> expected;
         for (const Signs& code : before)

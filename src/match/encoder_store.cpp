@@ -16,7 +16,9 @@ namespace {
 
 constexpr int kBlock = 256;  // codes classified together in registers
 
-size_t ChunkBytes(int length) { return size_t(length + 1) * EncoderChunkCodes; }
+size_t ChunkBytes(int length) {
+    return size_t(length + 1) * EncoderChunkCodes;
+}
 uint8_t* PositionArray(const EncoderChunk& chunk, int k) {
     return chunk.Block + size_t(k) * EncoderChunkCodes;
 }
@@ -219,7 +221,8 @@ __attribute__((target_clones("avx2", "default"))) void ClassifyEncoderStore(
             for (int k = 0; k < length; ++k) {
                 const uint8_t* column = PositionArray(chunk, k) + base;
                 const uint8_t t = position[k];
-                for (int i = 0; i < count; ++i) p[i] = static_cast<uint8_t>(p[i] + (column[i] == t));
+                for (int i = 0; i < count; ++i)
+                    p[i] = static_cast<uint8_t>(p[i] + (column[i] == t));
             }
             if (knownM < 0) {
                 for (int j = 0; j < slots; ++j) {

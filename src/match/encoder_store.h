@@ -17,9 +17,9 @@ struct EncoderChunk {
 
 struct EncoderStoreRecord {
     int Length = 0;
-    int64_t Count = 0;           // codes on the list
+    int64_t Count = 0;  // codes on the list
     EncoderChunk* Chunks = nullptr;
-    int32_t ChunkCount = 0;      // chunks allocated
+    int32_t ChunkCount = 0;  // chunks allocated
     int32_t ChunkCapacity = 0;
 };
 extern EncoderStoreRecord EncoderStore;

@@ -120,6 +120,9 @@ void VirtualQueueKeyAfter(uint8_t key, int64_t hundredths) {
 size_t VirtualKeysLeft() {
     return V.Keys.size();
 }
+void VirtualClearKeys() {
+    V.Keys.clear();
+}
 bool VirtualInputExhausted() {
     return V.ExhaustedReads > 0;
 }

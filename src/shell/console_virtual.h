@@ -24,6 +24,7 @@ void VirtualQueueExtended(uint8_t code);       // 0 followed by the code
 // moment the previous key was read (or the queue was last empty).
 void VirtualQueueKeyAfter(uint8_t key, int64_t hundredths);
 size_t VirtualKeysLeft();
+void VirtualClearKeys();
 bool VirtualInputExhausted();  // the script ran out and Ctrl-C has been delivered
 // How far the clock moves at each idle pause of a key-wait loop (default 10 hundredths).
 void VirtualSetPauseStep(int64_t hundredths);
