@@ -34,13 +34,13 @@ protected:
     }
     void FixedSecret(const char* secret) {
         MatchRules.Fixed = true;
-        MatchRules.Secret = MakeCode(secret);
-        MatchRules.SecretCounts = CountSigns(MatchRules.Secret, Settings.CodeLength);
+        SecretCode = MakeCode(secret);
+        MatchRules.SecretCounts = CountSigns(SecretCode, Settings.CodeLength);
     }
     void NotFixed(bool computerEncodes) {
         MatchRules.Fixed = false;
         MatchRules.ComputerEncodes = computerEncodes;
-        MatchRules.Secret = BlankCode();
+        SecretCode = BlankCode();
         ResetSignAlive(SignCount);
         SignsKnown = 0;
         // The build tests the keyboard per code: keep the input open, with no key waiting.
@@ -180,7 +180,7 @@ TEST_F(TrialEditorTest, TheComputerEncoderKeepsTheLargestClass) {
     EXPECT_EQ(Trial("ca", row), 0);
     EXPECT_EQ(row->P, 1);
     EXPECT_EQ(EncoderStore.Count, 1);
-    EXPECT_EQ(std::string(MatchRules.Secret.begin(), MatchRules.Secret.begin() + 2), "cb");
+    EXPECT_EQ(std::string(SecretCode.begin(), SecretCode.begin() + 2), "cb");
     EXPECT_EQ(Trial("cb", row), 0);
     EXPECT_EQ(row->P, 2);
     EXPECT_EQ(row->Z, 0);

@@ -8,6 +8,7 @@
 char IndexSign[RingSize + 1];
 uint8_t SignIndex[256];
 int SignCount = 10;
+Code SecretCode = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
 
 namespace {
 const char kRing[RingSize + 1] = "abcdefghijklmnopqrstuvwxyz0123456789";

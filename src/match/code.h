@@ -31,6 +31,11 @@ void BuildSignTables(char first);
 // Rebuilds the tables from the settings and sets SignCount from the last sign.
 void BuildSignTablesFromSettings();
 
+// The secret of the match: typed by a human encoder in the conditions dialog, drawn by the
+// computer, or blank while a code that is not fixed has no secret yet. Kept beside the settings,
+// never written to the file.
+extern Code SecretCode;
+
 Code BlankCode();
 Code MakeCode(const char* text);  // up to 9 characters, padded with spaces
 

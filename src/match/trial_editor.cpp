@@ -248,7 +248,7 @@ void AnswerNotFixed(const Code& trial, TrialRow& row, uint8_t& lastKey) {
         m = p + z;
     }
     if (p == length) {
-        MatchRules.Secret = trial;
+        SecretCode = trial;
         WriteScore(row, p, 0);
         ReleaseCandidateStore(true);
         ClockState.ClockActive = false;
@@ -269,7 +269,7 @@ void AnswerNotFixed(const Code& trial, TrialRow& row, uint8_t& lastKey) {
         FirstEncoderCode(sole);
         Code secret = BlankCode();
         for (int k = 0; k < length; ++k) secret[static_cast<size_t>(k)] = IndexSign[sole[k]];
-        MatchRules.Secret = secret;
+        SecretCode = secret;
     }
     if (!SignsKnown) {
         if (m == length) {
@@ -304,7 +304,7 @@ void EditAndAnswerTrial(TrialRow& row, uint8_t& lastKey) {
     GotoXY(PColumn(MatchBoard.Column), y);
     if (MatchRules.Fixed) {
         row.Signs = trial;
-        Score score = ScoreTrialCounted(trial, MatchRules.Secret, MatchRules.SecretCounts, length);
+        Score score = ScoreTrialCounted(trial, SecretCode, MatchRules.SecretCounts, length);
         WriteScore(row, score.P, score.Z);
         if (score.P == length) ClockState.ClockActive = false;
         return;

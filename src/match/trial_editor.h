@@ -8,11 +8,9 @@
 #include "match/board.h"
 #include "match/code.h"
 
-// Per match: the secret of a fixed code with its sign counts, and whether the vacant sign
-// may be typed.
+// Per match: the sign counts of a fixed secret, and whether the vacant sign may be typed.
 struct MatchRulesRecord {
-    Code Secret{};              // the secret the program holds; a leading space means none
-    SignCounts SecretCounts{};  // its count per sign index
+    SignCounts SecretCounts{};  // the count of the secret per sign index
     bool VacantInForce = false;
     bool Repetitions = false;
     bool Fixed = true;

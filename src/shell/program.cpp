@@ -6,6 +6,9 @@
 #include "help/instructions.h"
 #include "match/code.h"
 #include "setup/capacity.h"
+#include "setup/conditions_dialog.h"
+#include "setup/conditions_screen.h"
+#include "setup/configuration.h"
 #include "setup/names.h"
 #include "shell/console.h"
 #include "shell/keywait.h"
@@ -195,9 +198,16 @@ int RunProgram() {
                     break;
                 case '5':
                     PrepareGameSetup();
+                    ConditionsScreen();
+                    if (ConditionsDialog() == ConditionsOutcome::StartMatch) {
+                        // The match is played from here; until then its start leads back.
+                        PrepareMatchStart();
+                    }
                     backToStart = true;
                     break;
                 case '8':
+                    MemoryBudget = BudgetForLevel(MemoryLevelInUse);
+                    ConfigurationScreen();
                     SaveSettings();
                     break;
                 case '9':
