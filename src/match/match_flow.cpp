@@ -12,6 +12,7 @@
 #include "match/encoder_store.h"
 #include "match/trial_editor.h"
 #include "setup/capacity.h"
+#include "setup/conditions_dialog.h"
 #include "shell/console.h"
 #include "shell/keywait.h"
 #include "shell/settings.h"
@@ -96,20 +97,15 @@ MatchOutcome AskNewMatch() {
 
 MatchOutcome PlayMatch() {
     SettingsRecord& s = Settings;
-    const bool computerGuesses = s.ComputerGuesses != 0;
-    const bool computerEncodes = s.ComputerEncodes != 0;
-    // Preparation: the conditions as the capacity check leaves them.
-    ClearScreen();
-    SignCount = SignIndex[static_cast<uint8_t>(s.LastSign)];
-    CapacityCheck(SignCount, s.CodeLength, s.RepetitionsAllowed != 0, true, false,
-                  s.VacantAllowed != 0);
+    // Preparation: the conditions as the capacity check leaves them, saved, with the vacant
+    // sign switched off for a computer codebreaker that cannot use it.
+    PrepareMatchStart();
     const int n = SignCount;
     const int length = s.CodeLength;
     const bool repetitions = s.RepetitionsAllowed != 0;
     const bool fixed = s.AnswerFixed != 0;
-    UserVacantAllowed = s.VacantAllowed;
-    SaveSettings();
-    if (computerGuesses && (n > 2 || length < 4)) s.VacantAllowed = 0;
+    const bool computerGuesses = s.ComputerGuesses != 0;
+    const bool computerEncodes = s.ComputerEncodes != 0;
     SignsKnown = !repetitions && length == n ? 1 : 0;
     SetupAnswerOrder(length);
     int worstCase = TrialBound(length, n, repetitions, s.VacantAllowed != 0);
@@ -171,7 +167,6 @@ MatchOutcome PlayMatch() {
     s.VacantAllowed = UserVacantAllowed;
     ReleaseCandidateStore(true);
     WriteMatchEnd(computerGuesses, MatchState.BrokenOff, SecretCode);
-    ClockState.ClockActive = true;
     ClockTick();
     ClockState.ClockActive = false;
     GotoXY(70, 25);
