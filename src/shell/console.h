@@ -109,6 +109,9 @@ void LeaveFullScreen();
 // Returns nullptr instead of ending the program when the memory cannot be had.
 void* StoreAllocate(size_t bytes);
 void StoreFree(void* block, size_t bytes);
+// Whether the machine can really back a store of this many bytes now; a store that could not
+// be backed is refused up front like an allocation that fails.
+bool StoreMayUse(size_t bytes);
 
 // ---- Random source --------------------------------------------------------------------------
 void SeedRandom(uint64_t seed);

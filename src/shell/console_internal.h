@@ -47,3 +47,4 @@ uint8_t VirtualStartAttribute();
 void VirtualLeaveFullScreen();
 void* VirtualStoreAllocate(size_t bytes);
 void VirtualStoreFree(void* block, size_t bytes);
+bool VirtualStoreMayUse(size_t bytes);

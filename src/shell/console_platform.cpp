@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 
 #include "shell/console.h"
 #include "shell/console_internal.h"
@@ -145,6 +146,29 @@ std::string ProgramPath() {
     if (length <= 0) return "zamikovantorel";
     buffer[length] = '\0';
     return std::string(buffer, static_cast<size_t>(length));
+}
+
+// The memory the machine can still give without swapping, from /proc/meminfo; a machine that
+// does not tell is trusted.
+bool StoreMayUse(size_t bytes) {
+    if (!OnTerminal()) return VirtualStoreMayUse(bytes);
+    FILE* file = std::fopen("/proc/meminfo", "r");
+    if (file == nullptr) return true;
+    char line[256];
+    unsigned long long availableKiB = 0;
+    bool found = false;
+    while (std::fgets(line, sizeof line, file) != nullptr) {
+        if (std::sscanf(line, "MemAvailable: %llu kB", &availableKiB) == 1) {
+            found = true;
+            break;
+        }
+    }
+    std::fclose(file);
+    if (!found) return true;
+    // Keep a margin for the rest of the machine.
+    unsigned long long available = availableKiB * 1024ull;
+    unsigned long long margin = 64ull << 20;
+    return available > margin && bytes <= available - margin;
 }
 
 uint8_t StartAttribute() {

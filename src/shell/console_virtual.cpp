@@ -14,6 +14,7 @@ constexpr int64_t kDayHundredths = 8640000;
 // Reads after the end of the script that a working program never needs: every screen leaves
 // on the first few Ctrl-C keys.
 constexpr int64_t kExhaustedReadLimit = 100000;
+constexpr int64_t kSilentFeedLimit = 100000000;
 
 struct PendingKey {
     uint8_t Key;
@@ -41,6 +42,9 @@ struct VirtualState {
     int64_t Allocations = 0;
     int Beeps = 0;
     int64_t Delayed = 0;
+    std::function<void()> Feeder;
+    bool Feeding = false;
+    int64_t SilentFeeds = 0;
 };
 
 VirtualState V;
@@ -86,6 +90,15 @@ void Advance(int64_t hundredths) {
     }
 }
 
+// Lets the test driver queue keys when the program looks for one and none is there.
+void Feed() {
+    if (!V.Keys.empty() || !V.Feeder || V.Feeding) return;
+    V.Feeding = true;
+    V.Feeder();
+    V.Feeding = false;
+    if (!V.Keys.empty()) V.FrontSince = V.Monotonic;
+}
+
 bool FrontReady() {
     return !V.Keys.empty() && V.Monotonic >= V.FrontSince + V.Keys.front().Delay;
 }
@@ -97,6 +110,10 @@ void StartVirtualConsole() {
     ActiveConsole = ConsoleKind::Virtual;
     TextAttr = 7;
     ClearScreen();
+}
+
+void VirtualSetKeyFeeder(std::function<void()> feeder) {
+    V.Feeder = std::move(feeder);
 }
 
 void VirtualQueueKey(uint8_t key) {
@@ -119,6 +136,9 @@ void VirtualQueueKeyAfter(uint8_t key, int64_t hundredths) {
 
 size_t VirtualKeysLeft() {
     return V.Keys.size();
+}
+void VirtualClearKeys() {
+    V.Keys.clear();
 }
 bool VirtualInputExhausted() {
     return V.ExhaustedReads > 0;
@@ -178,10 +198,19 @@ int64_t VirtualDelayedMilliseconds() {
 // ---- Backend hooks --------------------------------------------------------------------------
 
 bool VirtualKeyPressed() {
-    return V.Keys.empty() || FrontReady();
+    Feed();
+    if (V.Keys.empty()) {
+        // Without a driver the input has ended; a driver that stays silent for very long has
+        // nothing more to say, and the input ends too.
+        if (!V.Feeder) return true;
+        return ++V.SilentFeeds > kSilentFeedLimit;
+    }
+    V.SilentFeeds = 0;
+    return FrontReady();
 }
 
 uint8_t VirtualReadKey() {
+    Feed();
     if (V.Keys.empty()) {
         if (++V.ExhaustedReads > kExhaustedReadLimit) {
             std::fprintf(stderr,
@@ -271,6 +300,10 @@ void* VirtualStoreAllocate(size_t bytes) {
     void* block = std::malloc(bytes == 0 ? 1 : bytes);
     if (block != nullptr) V.HeapInUse += bytes;
     return block;
+}
+
+bool VirtualStoreMayUse(size_t bytes) {
+    return V.HeapLimit == 0 || (bytes <= V.HeapLimit && V.HeapInUse <= V.HeapLimit - bytes);
 }
 
 void VirtualStoreFree(void* block, size_t bytes) {

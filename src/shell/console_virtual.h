@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -23,7 +24,12 @@ void VirtualQueueExtended(uint8_t code);       // 0 followed by the code
 // The key becomes readable only once the clock has advanced by the given hundredths past the
 // moment the previous key was read (or the queue was last empty).
 void VirtualQueueKeyAfter(uint8_t key, int64_t hundredths);
+// A test driver that answers the screen: called whenever the program looks for a key and none
+// is queued; it may queue keys after reading the screen. Without one, an empty queue is the
+// end of the input.
+void VirtualSetKeyFeeder(std::function<void()> feeder);
 size_t VirtualKeysLeft();
+void VirtualClearKeys();
 bool VirtualInputExhausted();  // the script ran out and Ctrl-C has been delivered
 // How far the clock moves at each idle pause of a key-wait loop (default 10 hundredths).
 void VirtualSetPauseStep(int64_t hundredths);

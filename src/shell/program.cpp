@@ -9,6 +9,7 @@
 #include "help/instructions.h"
 #include "help/rules_pages.h"
 #include "match/code.h"
+#include "match/match_flow.h"
 #include "setup/capacity.h"
 #include "setup/conditions_dialog.h"
 #include "setup/conditions_screen.h"
@@ -89,10 +90,27 @@ void PrepareGameSetup() {
         FirstVirtualDayShown = true;
     }
     MemoryBudget = BudgetForLevel(MemoryLevelInUse);
+}
+
+// Before every conditions screen: the conditions as the computer can serve them, and clean
+// names.
+void PrepareConditions() {
     CapacityCheck(SignCount, Settings.CodeLength, Settings.RepetitionsAllowed != 0, false, false,
                   Settings.VacantAllowed != 0);
     NormalizeName(Settings.EncoderName);
     NormalizeName(Settings.BreakerName);
+}
+
+// The conditions dialog and the matches it starts, until the user goes back to the menu.
+void PlayGames() {
+    PrepareGameSetup();
+    for (;;) {
+        PrepareConditions();
+        ConditionsScreen();
+        if (ConditionsDialog() != ConditionsOutcome::StartMatch) return;
+        if (PlayMatch() != MatchOutcome::NewMatch) return;
+        SkipEncoderName = true;
+    }
 }
 
 }  // namespace
@@ -205,12 +223,7 @@ int RunProgram() {
                     SaveSettings();
                     break;
                 case '5':
-                    PrepareGameSetup();
-                    ConditionsScreen();
-                    if (ConditionsDialog() == ConditionsOutcome::StartMatch) {
-                        // The match is played from here; until then its start leads back.
-                        PrepareMatchStart();
-                    }
+                    PlayGames();
                     backToStart = true;
                     break;
                 case '8':
