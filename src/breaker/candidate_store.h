@@ -1,6 +1,59 @@
-// The computer's code stores: one heap record per code of the codebreaker's universe, and one per
-// possible secret for the encoder of a code that is not fixed.
+// The computer's code stores: every code of the codebreaker's universe, and (match/encoder_store)
+// every possible secret for the encoder of a code that is not fixed.
+//
+// The codebreaker's store keeps its codes as structure-of-arrays, indexed by the record number
+// in odometer order (0 .. CodeTotal-1): one byte array per position holding sign indexes (0 is
+// the vacant sign), and a mark byte per record for the symmetry filter. The three chains are
+// kept as arrays that preserve exactly the orders the game defines:
+//   - the allocation chain is the records newest first, so it needs no storage at all;
+//   - the trial chain is an array of record numbers in chain order (shuffled order, rotated
+//     after an early stop; removals keep the order);
+//   - the candidate chain is compacted: the positions of the candidates in chain order
+//     (allocation order, that is newest first), copied into arrays of their own so that the
+//     class-counting loop reads contiguous bytes. Filtering keeps the order.
+// Memory: L + 1 bytes and a 4-byte trial link per record, L bytes per candidate, and while the
+// store is built 9 bytes per record for the shuffle; never more than RecordSize x CodeTotal
+// plus a small fixed overhead.
 #pragma once
+
+#include <cstdint>
+
+#include "match/code.h"
+
+constexpr int32_t ShuffleBucketCount = 20 * 65536;
+
+struct CandidateStoreRecord {
+    int Length = 0;         // L
+    int Signs = 0;          // N, the signs of the range
+    bool VacantInPlay = false;
+    int LowDigit = 1;       // 0 when the vacant sign is in play
+    int32_t Records = 0;    // records built (CodeTotal when complete)
+    uint8_t* Positions[MaxCodeLength] = {};  // [k][record]: sign index at position k+1
+    uint8_t* Eligible = nullptr;             // [record]: the symmetry filter's verdict
+    uint32_t* TrialChain = nullptr;          // record numbers, TrialCount of them, head first
+    int32_t TrialCount = 0;
+    uint8_t* CandidatePositions[MaxCodeLength] = {};  // [k][n]: the n-th candidate of the chain
+    int32_t CandidateCount = 0;
+    int32_t CandidateCapacity = 0;
+    bool Ready = false;  // all chains set
+};
+extern CandidateStoreRecord CandidateStore;
+
+// A trial prepared by the opening book: sign indexes at positions 1..L and the count of every
+// sign index 0..36.
+struct FixedTrial {
+    uint8_t Signs[MaxCodeLength] = {};
+    uint8_t Counts[RingSize + 1] = {};
+};
+extern FixedTrial FixedTrialRecord;
+
+extern uint8_t PosMap[MaxCodeLength + 1];  // 1-based: the position a record's digit k goes to
+extern uint8_t SignMap[RingSize + 1];      // the sign index a digit value stands for
+
+// Builds the store for the conditions in the settings (the repetition setting as it stands),
+// showing the first trial of the opening book at once and progress stars on row 25. Returns
+// false when Esc or Ctrl-C broke it off or memory ran out; the store is then released.
+bool BuildCandidateStore();
 
 // Frees the stores (when freeAll is set) and recomputes the capacity table of the memory level
 // when the budget has changed since it was last computed. Safe to call at any time, repeatedly.

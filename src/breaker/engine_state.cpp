@@ -1,0 +1,25 @@
+#include "breaker/engine_state.h"
+
+#include "breaker/search_progress.h"
+#include "breaker/sign_tables.h"
+
+uint8_t OpeningPhase = 1;
+uint8_t FillerSign = 0;
+uint8_t PossibleSignCount = 0;
+uint8_t DeadBlankKept = 0;
+uint8_t VacantInTrials = 0;
+uint8_t KillList[37];
+int KillCount = 0;
+
+void ResetEngineState(int n, bool vacantInPlay) {
+    OpeningPhase = 1;
+    FillerSign = 0;
+    PossibleSignCount = static_cast<uint8_t>(n);
+    DeadBlankKept = vacantInPlay ? 1 : 0;
+    VacantInTrials = vacantInPlay ? 1 : 0;
+    KillCount = 0;
+    for (uint8_t& tried : SignTried) tried = 0;
+    SearchProgress.LimitNoticePending = 1;
+    SearchProgress.BreakCount = 0;
+    SearchProgress.StopRequested = 0;
+}
