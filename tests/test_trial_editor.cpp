@@ -187,6 +187,17 @@ TEST_F(TrialEditorTest, TheComputerEncoderKeepsTheLargestClass) {
     EXPECT_FALSE(ClockState.ClockActive);
 }
 
+TEST_F(TrialEditorTest, TheAdversarysAnswerToBaOverAB) {
+    Conditions('a', 'b', 2, true, false);
+    NotFixed(true);
+    TrialRow* row = nullptr;
+    // ba itself 2/0, ab 0/2, aa and bb 1/0: the largest class.
+    EXPECT_EQ(Trial("ba", row), 0);
+    EXPECT_EQ(row->P, 1);
+    EXPECT_EQ(row->Z, 0);
+    EXPECT_EQ(EncoderStore.Count, 2);
+}
+
 TEST_F(TrialEditorTest, DeadSignsAreAnsweredAtOnce) {
     Conditions('a', 'f', 3, false, false);
     NotFixed(true);

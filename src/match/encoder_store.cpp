@@ -12,6 +12,13 @@
 
 EncoderStoreRecord EncoderStore;
 
+// The class pass gets a second, AVX2 build chosen at run time where the compiler can do so.
+#if defined(__GNUC__) && !defined(__clang__)
+#define ZK_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define ZK_VECTOR_CLONES
+#endif
+
 namespace {
 
 constexpr int kBlock = 256;  // codes classified together in registers
@@ -172,9 +179,9 @@ bool BuildEncoderStore(int length, int n, bool repetitions) {
 
 // The per-block class pass: simple byte loops over a block of codes, which the compiler turns
 // into vector code.
-__attribute__((target_clones("avx2", "default"))) void ClassifyEncoderStore(
-    const uint8_t* trial, const uint8_t* liveSigns, bool signsKnown, int32_t classTable[10][10],
-    int& knownM) {
+ZK_VECTOR_CLONES void ClassifyEncoderStore(const uint8_t* trial, const uint8_t* liveSigns,
+                                           bool signsKnown, int32_t classTable[10][10],
+                                           int& knownM) {
     const EncoderStoreRecord& s = EncoderStore;
     const int length = s.Length;
     for (int m = 0; m < 10; ++m)
