@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "calendar/clock_text.h"
+#include "calendar/virtual_date.h"
 #include "match/board.h"
 #include "match/encoder_store.h"
 #include "match/match_flow.h"
@@ -268,6 +269,22 @@ TEST_F(MatchFlowTest, TheSecondTrialClearsTheOpeningFieldAndTheClockRuns) {
     EXPECT_TRUE(ScreenHas(15, 21, "00 hours 00 min. " + std::to_string(seconds))) << ScreenDump();
     EXPECT_TRUE(ScreenHas(15, 22, "00 hours 00 min. " + std::to_string(seconds)));
     EXPECT_TRUE(ScreenHas(15, 23, "00 hours 00 min. 00"));
+}
+
+TEST_F(MatchFlowTest, TheBoardShowsTheVirtualDateAndMovesOnAtMidnight) {
+    Conditions('a', 'f', 4, false, true, true);
+    VirtualDateOn = true;
+    VirtualDate = GameDate{9999, 12, 31, 5};
+    VirtualNextDate = NextDay(VirtualDate);
+    FirstVirtualDayShown = true;
+    VirtualSetClock(2026, 12, 8, 23, 59, 58, 0);
+    VirtualQueueKeyAfter(KeyEsc, 300);  // the player waits three seconds, then breaks off
+    VirtualQueueKey('n');
+    EXPECT_EQ(PlayMatch(), MatchOutcome::BackToStart);
+    EXPECT_TRUE(ScreenHas(1, 17, "| Game start: Friday, 31st Dec. 9999, "));
+    EXPECT_TRUE(ScreenHas(1, 19, "| Game end  : Sat., 1st Jan. 10000,   "));
+    EXPECT_TRUE(ScreenHas(1, 20, "|             12:00 a.m., 01 seconds. "));
+    VirtualDateOn = false;
 }
 
 }  // namespace
