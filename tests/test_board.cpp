@@ -52,7 +52,7 @@ TEST_F(BoardTest, GermanBoardForTheDefaultConditions) {
     EXPECT_TRUE(ScreenHas(
         1, 4, "| 0123456789                               |   Der Code kann mit maximal 5    |"));
     EXPECT_TRUE(ScreenHas(
-        1, 5, "| 4 Zeichen ohne Wiederholung              |   Versuchen geknackt werden.     |"));
+        1, 5, "| 4 Zeichen ohne Wiederholung       (0123) |   Versuchen geknackt werden.     |"));
     EXPECT_TRUE(ScreenHas(
         1, 7,
         "| Das Leerzeichen \" \"/\"*\" darf zum    |*|Nr.|  Code   |P|Z|*|Nr.|  Code   |P|Z|"));
@@ -89,7 +89,7 @@ TEST_F(BoardTest, EnglishBoardWithNamesVacantSignAndNotFixedCode) {
     EXPECT_TRUE(ScreenHas(
         1, 4, "| abcdef                                   | It is possible to crack the code |"));
     EXPECT_TRUE(ScreenHas(
-        1, 5, "| 4 signs with repetition                  | with 12 trials.                  |"));
+        1, 5, "| 4 signs with repetition           (aabb) | with 12 trials.                  |"));
     EXPECT_TRUE(ScreenHas(
         1, 7, "| The vacant sign ' '/'*' may be used |*|No.|  Code   |P|S|*|No.|  Code   |P|S|"));
     EXPECT_TRUE(ScreenHas(1, 8, "| for guessing.                       "));

@@ -1,10 +1,302 @@
 // The computer's code stores.
 #include "breaker/candidate_store.h"
 
+#include <cstring>
+#include <string>
+
+#include "breaker/opening_book.h"
+#include "breaker/search_progress.h"
+#include "breaker/shuffle.h"
+#include "breaker/sign_tables.h"
+#include "calendar/clock_text.h"
+#include "match/board.h"
 #include "match/encoder_store.h"
 #include "setup/capacity.h"
+#include "shell/console.h"
+#include "shell/settings.h"
+
+CandidateStoreRecord CandidateStore;
+FixedTrial FixedTrialRecord;
+uint8_t PosMap[MaxCodeLength + 1];
+uint8_t SignMap[RingSize + 1];
+
+namespace {
+
+// The shuffle's draw per record while the store is built.
+uint32_t* Draws = nullptr;
+
+// The sorting and replaying of the shuffle is done in slices, with the keyboard and the clock
+// looked at between them, so that Esc is noticed there too.
+constexpr int32_t kRecordSlice = 1 << 20;
+constexpr uint32_t kBucketSlice = 1 << 16;
+
+size_t RecordBytes(int32_t records, size_t width) {
+    return static_cast<size_t>(records) * width;
+}
+
+void FreeCandidateArrays() {
+    CandidateStoreRecord& s = CandidateStore;
+    for (uint8_t*& column : s.Positions) {
+        if (column != nullptr) StoreFree(column, RecordBytes(s.Allocated, 1));
+        column = nullptr;
+    }
+    if (s.Eligible != nullptr) StoreFree(s.Eligible, RecordBytes(s.Allocated, 1));
+    if (s.TrialChain != nullptr)
+        StoreFree(s.TrialChain, RecordBytes(s.Allocated, sizeof(uint32_t)));
+    if (Draws != nullptr) StoreFree(Draws, RecordBytes(s.Allocated, sizeof(uint32_t)));
+    Draws = nullptr;
+    for (uint8_t*& column : s.CandidatePositions) {
+        if (column != nullptr) StoreFree(column, RecordBytes(s.CandidateCapacity, 1));
+        column = nullptr;
+    }
+    s = CandidateStoreRecord{};
+}
+
+// The keyboard during the build: Esc and Ctrl-C break it off; an extended key is read
+// completely and, like every other key, ignored.
+bool BreakOffKey() {
+    if (!KeyPressed()) return false;
+    const uint8_t key = ReadKey();
+    if (key == KeyExtended) {
+        (void)ReadKey();
+        return false;
+    }
+    return key == KeyEsc || key == KeyCtrlC;
+}
+
+bool TickAndBreakOff() {
+    ClockTick();
+    return BreakOffKey();
+}
+
+// The number of codes of length L whose digits run from low to n, the all-vacant one left out.
+int64_t OdometerTotal(int length, int low, int n) {
+    int64_t total = 1;
+    for (int k = 0; k < length; ++k) total *= n + 1 - low;
+    return low == 0 ? total - 1 : total;
+}
+
+bool Allocate(uint8_t*& block, size_t bytes) {
+    block = static_cast<uint8_t*>(StoreAllocate(bytes));
+    return block != nullptr;
+}
+
+// Everything the store needs, in one go after the machine has said it can back it.
+bool AllocateArrays(int length, int32_t records, int32_t candidates) {
+    CandidateStoreRecord& s = CandidateStore;
+    const int32_t capacity = (candidates + CandidateBlock - 1) / CandidateBlock * CandidateBlock;
+    const size_t perRecord = static_cast<size_t>(length) + 1 + 2 * sizeof(uint32_t);
+    const size_t bytes = RecordBytes(records, perRecord) + RecordBytes(capacity, length);
+    if (!StoreMayUse(bytes)) return false;
+    s.Allocated = records;
+    for (int k = 0; k < length; ++k)
+        if (!Allocate(s.Positions[k], RecordBytes(records, 1))) return false;
+    if (!Allocate(s.Eligible, RecordBytes(records, 1))) return false;
+    s.TrialChain = static_cast<uint32_t*>(StoreAllocate(RecordBytes(records, sizeof(uint32_t))));
+    if (s.TrialChain == nullptr) return false;
+    Draws = static_cast<uint32_t*>(StoreAllocate(RecordBytes(records, sizeof(uint32_t))));
+    if (Draws == nullptr) return false;
+    if (capacity > 0) {
+        s.CandidateCapacity = capacity;
+        for (int k = 0; k < length; ++k)
+            if (!Allocate(s.CandidatePositions[k], RecordBytes(capacity, 1))) return false;
+    }
+    return true;
+}
+
+// One record counted: the progress stars of row 25 grow by tenths.
+void CountProgress(int64_t& nextTenthAt, int traceX, int traceY) {
+    SearchProgressRecord& p = SearchProgress;
+    ++p.ItemsDone;
+    ClockState.ProgressMarkRequested = true;
+    if (p.ItemsDone < nextTenthAt) return;
+    int tenths = static_cast<int>(int64_t(p.ItemsDone) * 10 / p.ItemsTotal);
+    if (tenths > 10) tenths = 10;
+    if (tenths > p.TenthsShown) {
+        WriteAt(44, 25, std::string(static_cast<size_t>(tenths), '*'));
+        GotoXY(traceX, traceY);
+        p.TenthsShown = tenths;
+    }
+    nextTenthAt = (int64_t(p.TenthsShown + 1) * p.ItemsTotal + 9) / 10;
+}
+
+// Every code of the odometer, d[1] fastest, each a record: its signs placed through PosMap and
+// SignMap, its shuffle place drawn. False when it was broken off.
+bool EnumerateCodes(int length, int n, int low, int32_t total) {
+    CandidateStoreRecord& s = CandidateStore;
+    uint8_t* column[MaxCodeLength];
+    for (int k = 0; k < length; ++k) column[k] = s.Positions[PosMap[k + 1] - 1];
+    uint8_t d[MaxCodeLength];
+    for (int k = 0; k < length; ++k) d[k] = static_cast<uint8_t>(low);
+    // With the vacant sign in play the all-vacant code is skipped: the odometer starts one on.
+    if (low == 0) d[0] = 1;
+    const int traceX = CodeStartX(MatchBoard.Column);
+    const int traceY = TrialY(MatchBoard.Row);
+    int64_t nextTenthAt = (int64_t(total) + 9) / 10;
+    for (int32_t r = 0; r < total; ++r) {
+        if ((r & 255) == 0 && r > 0) ClockTick();
+        if (BreakOffKey()) return false;
+        for (int k = 0; k < length; ++k) column[k][r] = SignMap[d[k]];
+        Draws[r] = DrawShufflePlace(ShuffleBucketCount);
+        s.Records = r + 1;
+        CountProgress(nextTenthAt, traceX, traceY);
+        // The next code: the lowest position that can still grow grows, those below restart.
+        int j = 0;
+        while (j < length && d[j] == n) d[j++] = static_cast<uint8_t>(low);
+        if (j == length) break;
+        ++d[j];
+    }
+    return true;
+}
+
+// The trial chain: the buckets in index order, each in the order its insertions give.
+bool ChainTrials(int32_t total) {
+    CandidateStoreRecord& s = CandidateStore;
+    // The insertion points are kept beside the sorted records in the mark bytes, which the
+    // symmetry filter only needs once the store stands.
+    uint8_t* points = s.Eligible;
+    BucketStarts(ShuffleBucketCount);
+    for (int32_t from = 0; from < total; from += kRecordSlice) {
+        const int32_t to = total - from > kRecordSlice ? from + kRecordSlice : total;
+        ScatterRecords(Draws, from, to, s.TrialChain, points);
+        if (TickAndBreakOff()) return false;
+    }
+    uint32_t start = 0;
+    for (uint32_t b = 0; b < static_cast<uint32_t>(ShuffleBucketCount); b += kBucketSlice) {
+        start = ReplayBuckets(b, b + kBucketSlice, start, s.TrialChain, points, Draws);
+        if (TickAndBreakOff()) return false;
+    }
+    std::memset(s.Eligible, 0, RecordBytes(total, 1));
+    StoreFree(Draws, RecordBytes(s.Allocated, sizeof(uint32_t)));
+    Draws = nullptr;
+    s.TrialCount = total;
+    return true;
+}
+
+// The candidate chain in allocation order, newest record first: with repetitions and no
+// vacant sign every record, otherwise those without the vacant sign and, without
+// repetitions, without a repeated sign.
+void ChainCandidates(int length, bool vacant, bool repetitions) {
+    CandidateStoreRecord& s = CandidateStore;
+    const int32_t total = s.Records;
+    int32_t count = 0;
+    if (repetitions && !vacant) {
+        for (int k = 0; k < length; ++k) {
+            const uint8_t* from = s.Positions[k];
+            uint8_t* to = s.CandidatePositions[k];
+            for (int32_t r = 0; r < total; ++r) to[r] = from[total - 1 - r];
+        }
+        count = total;
+    } else {
+        for (int32_t r = total - 1; r >= 0; --r) {
+            uint64_t seen = 0;
+            bool candidate = true;
+            for (int k = 0; k < length && candidate; ++k) {
+                const uint8_t sign = s.Positions[k][r];
+                const uint64_t bit = uint64_t(1) << sign;
+                if (sign == 0 || (!repetitions && (seen & bit) != 0)) candidate = false;
+                seen |= bit;
+            }
+            if (!candidate) continue;
+            if (count == s.CandidateCapacity) break;  // cannot happen: the room is counted
+            for (int k = 0; k < length; ++k) s.CandidatePositions[k][count] = s.Positions[k][r];
+            ++count;
+        }
+    }
+    for (int k = 0; k < length && count < s.CandidateCapacity; ++k)
+        std::memset(s.CandidatePositions[k] + count, 0,
+                    static_cast<size_t>(s.CandidateCapacity - count));
+    s.CandidateCount = count;
+}
+
+bool BreakOff() {
+    SearchProgress.SearchDisplayOn = 0;
+    ReleaseCandidateStore(true);
+    return false;
+}
+
+bool Build(bool matchRepetitions) {
+    SettingsRecord& settings = Settings;
+    const int length = settings.CodeLength;
+    const int n = SignCount;
+    const bool vacant = settings.VacantAllowed != 0 && n == 2 && length >= 4;
+    const bool repetitions = settings.RepetitionsAllowed != 0;
+
+    // A store of an earlier match goes first.
+    FreeCandidateArrays();
+    ClearShuffleBuckets();
+    ResetSignAlive(n);
+    for (uint8_t& seen : SignSeen) seen = 0;
+    CandidateStoreRecord& s = CandidateStore;
+    s.Length = length;
+    s.Signs = n;
+    s.VacantInPlay = vacant;
+    s.LowDigit = vacant ? 0 : 1;
+    s.CandidateRepetitions = repetitions;
+
+    const int64_t total64 = OdometerTotal(length, s.LowDigit, n);
+    const int32_t total =
+        total64 > 0 && total64 < int64_t(1) << 31 ? static_cast<int32_t>(total64) : 0;
+    SearchProgressRecord& p = SearchProgress;
+    p.TenthsShown = 0;
+    p.TimeLimitActive = 0;
+    ClockState.TrialMarkRequested = true;
+    ClockState.ProgressMarkRequested = true;
+    ClockState.RedrawCodeRequested = false;
+    p.ItemsDone = 0;
+    p.ItemsTotal = total;
+    p.MinItems = total;
+    p.SearchDisplayOn = 1;
+
+    // The first trial, shown at once while the store is built.
+    uint8_t positions[MaxCodeLength];
+    for (int k = 0; k < length; ++k) positions[k] = static_cast<uint8_t>(k + 1);
+    uint8_t signs[RingSize];
+    for (int v = 0; v < n; ++v) signs[v] = static_cast<uint8_t>(v + 1);
+    DrawPermutation(positions, length, PosOrder + 1);
+    SignOrder[0] = 0;
+    DrawPermutation(signs, n, SignOrder + 1);
+    BuildOpeningTrial(length, n, matchRepetitions, true, vacant);
+
+    // The random maps from odometer digits to positions and signs.
+    DrawPermutation(positions, length, PosMap + 1);
+    DrawPermutation(signs, n, SignMap + 1);
+    SignMap[0] = 0;
+
+    const int64_t candidates = CodeUniverse(length, n, repetitions);
+    if (total == 0 || !AllocateArrays(length, total, static_cast<int32_t>(candidates)))
+        return BreakOff();
+    if (!EnumerateCodes(length, n, s.LowDigit, total)) return BreakOff();
+    if (!ChainTrials(total)) return BreakOff();
+    if (TickAndBreakOff()) return BreakOff();
+    ChainCandidates(length, vacant, repetitions);
+    if (TickAndBreakOff()) return BreakOff();
+    p.TimeLimitActive = p.TimeLimit > 0 ? 1 : 0;
+    s.Ready = true;
+    return true;
+}
+
+}  // namespace
+
+bool BuildCandidateStore() {
+    return BuildCandidateStore(Settings.RepetitionsAllowed != 0);
+}
+
+bool BuildCandidateStore(bool candidateRepetitions) {
+    SettingsRecord& settings = Settings;
+    const uint8_t matchRepetitions = settings.RepetitionsAllowed;
+    settings.RepetitionsAllowed = candidateRepetitions ? 1 : 0;
+    const bool built = Build(matchRepetitions != 0);
+    settings.RepetitionsAllowed = matchRepetitions;
+    ClearShuffleBuckets();
+    return built;
+}
 
 void ReleaseCandidateStore(bool freeAll) {
-    if (freeAll) ReleaseEncoderStore();
+    if (freeAll) {
+        FreeCandidateArrays();
+        ReleaseEncoderStore();
+        ClockState.RedrawCodeRequested = false;
+    }
     UpdateMaxSigns();
 }

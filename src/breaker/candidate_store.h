@@ -12,8 +12,9 @@
 //     (allocation order, that is newest first), copied into arrays of their own so that the
 //     class-counting loop reads contiguous bytes. Filtering keeps the order.
 // Memory: L + 1 bytes and a 4-byte trial link per record, L bytes per candidate, and while the
-// store is built 9 bytes per record for the shuffle; never more than RecordSize x CodeTotal
-// plus a small fixed overhead.
+// store is built 4 bytes per record for the shuffle (breaker/shuffle.h); never more than
+// RecordSize x CodeTotal plus a small fixed overhead. Before anything is allocated the build
+// asks whether the machine can back all of it, and treats a no like a refused allocation.
 #pragma once
 
 #include <cstdint>
@@ -21,13 +22,16 @@
 #include "match/code.h"
 
 constexpr int32_t ShuffleBucketCount = 20 * 65536;
+// The candidate arrays have room for whole blocks of this many codes; the bytes behind the last
+// candidate are zero.
+constexpr int32_t CandidateBlock = 256;
 
 struct CandidateStoreRecord {
-    int Length = 0;         // L
-    int Signs = 0;          // N, the signs of the range
+    int Length = 0;  // L
+    int Signs = 0;   // N, the signs of the range
     bool VacantInPlay = false;
-    int LowDigit = 1;       // 0 when the vacant sign is in play
-    int32_t Records = 0;    // records built (CodeTotal when complete)
+    int LowDigit = 1;                        // 0 when the vacant sign is in play
+    int32_t Records = 0;                     // records built (CodeTotal when complete)
     uint8_t* Positions[MaxCodeLength] = {};  // [k][record]: sign index at position k+1
     uint8_t* Eligible = nullptr;             // [record]: the symmetry filter's verdict
     uint32_t* TrialChain = nullptr;          // record numbers, TrialCount of them, head first
@@ -35,7 +39,9 @@ struct CandidateStoreRecord {
     uint8_t* CandidatePositions[MaxCodeLength] = {};  // [k][n]: the n-th candidate of the chain
     int32_t CandidateCount = 0;
     int32_t CandidateCapacity = 0;
-    bool Ready = false;  // all chains set
+    bool Ready = false;                 // all chains set
+    int32_t Allocated = 0;              // records the per-record arrays have room for
+    bool CandidateRepetitions = false;  // the repetition rule the candidate chain was built with
 };
 extern CandidateStoreRecord CandidateStore;
 
@@ -54,6 +60,12 @@ extern uint8_t SignMap[RingSize + 1];      // the sign index a digit value stand
 // showing the first trial of the opening book at once and progress stars on row 25. Returns
 // false when Esc or Ctrl-C broke it off or memory ran out; the store is then released.
 bool BuildCandidateStore();
+// The same, with the candidate chain built under the given repetition rule (a not-fixed riddle
+// of the computer over six signs of length six is played without repetitions): the first trial
+// follows the repetition setting as it stands, which is switched to the rule for the build and
+// restored however the build ends. The vacant sign is in play when the vacant setting is on,
+// the range has two signs and the code has four positions or more.
+bool BuildCandidateStore(bool candidateRepetitions);
 
 // Frees the stores (when freeAll is set) and recomputes the capacity table of the memory level
 // when the budget has changed since it was last computed. Safe to call at any time, repeatedly.

@@ -1,5 +1,51 @@
-// The bucket table with which the candidate store is shuffled.
+// The shuffle of the candidate store: every new record goes into one of 1,310,720 buckets at a
+// random place, and the buckets in index order make the trial chain.
+//
+// The order is that of bucket lists into which each record is linked as it is built: a record
+// drawn for a bucket with entries already becomes entry i of that bucket (0 = the new first
+// entry) for the drawn insertion point i = Random(k + 1), where k is the count the bucket
+// believes it holds: its number of entries while that is at most 256, beyond that 256 and 255
+// in turn; i = k always appends after the last entry. Linking records one at a time costs a
+// cache miss per link, so the build only draws (bucket, insertion point) per record, then
+// groups the records by bucket with a counting sort and replays each bucket's insertions in
+// its own small stretch of the trial order. The result is the same order.
 #pragma once
 
-// Empties every bucket; done at start-up and after every store build.
+#include <cstdint>
+
+// While a store is built: the number of entries of each bucket; after BucketStarts the place
+// in the trial order at which the next record of the bucket goes.
+extern uint32_t ShuffleBuckets[];
+
+// A drawn place: the bucket in the low bits, the insertion point above them.
+constexpr int ShufflePointShift = 21;
+constexpr uint32_t ShuffleBucketMask = (1u << ShufflePointShift) - 1;
+
+// The count a bucket believes it holds after `entries` entries (at least 1).
+inline uint32_t BelievedCount(uint32_t entries) {
+    return entries <= 256 ? entries : 256 - (entries & 1);
+}
+
+// Draws the bucket (Random(bucketCount)) and, for a bucket with entries already, the insertion
+// point (Random(k + 1)) of the next record, and counts it in its bucket.
+uint32_t DrawShufflePlace(uint32_t bucketCount);
+
+// The counting sort: turns the bucket counts into start places, then puts the records
+// [from, to) at the next place of their bucket (within a bucket in enumeration order), with
+// the low byte of their insertion point beside them.
+void BucketStarts(uint32_t bucketCount);
+void ScatterRecords(const uint32_t* draws, int32_t from, int32_t to, uint32_t* order,
+                    uint8_t* points);
+// Replays the insertions of the buckets [from, to), whose records stand from place start on;
+// returns the place behind the last of them.
+uint32_t ReplayBuckets(uint32_t from, uint32_t to, uint32_t start, uint32_t* order,
+                       const uint8_t* points, const uint32_t* draws);
+
+// The whole shuffle of the records 0..records-1 without interruption, for any bucket count up
+// to 1,310,720: draws[records] and points[records] are working space, order[records] receives
+// the trial order. The buckets are cleared afterwards.
+void ShuffleOrder(int32_t records, uint32_t bucketCount, uint32_t* draws, uint8_t* points,
+                  uint32_t* order);
+
+// Empties every bucket; done at start-up and after every store build, however it ended.
 void ClearShuffleBuckets();

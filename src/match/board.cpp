@@ -1,5 +1,6 @@
 #include "match/board.h"
 
+#include "breaker/opening_book.h"
 #include "calendar/clock_text.h"
 #include "calendar/date_text.h"
 #include "shell/console.h"
@@ -102,7 +103,17 @@ int ZColumn(int column) {
 }
 
 std::string OpeningPatternField() {
-    return std::string(12, ' ');
+    const int length = Settings.CodeLength;
+    const bool repetitions = Settings.RepetitionsAllowed != 0;
+    const bool filler = SignCount == 2 && UserVacantAllowed != 0;
+    const char* pattern = OpeningPattern(length, SignCount, repetitions, filler);
+    // Two signs of length two with repetitions open with aa or ab at random: nothing to show.
+    if (pattern == nullptr) return std::string(12, ' ');
+    std::string field(static_cast<size_t>(9 - length), ' ');
+    field += '(';
+    for (int k = 0; k < length; ++k)
+        field += pattern[k] == '_' ? VacantSign : IndexSign[pattern[k] - 'a' + 1];
+    return field + ") ";
 }
 
 void DrawMatchBoard(int worstCase) {
