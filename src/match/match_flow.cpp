@@ -4,8 +4,11 @@
 
 #include "breaker/answer_order.h"
 #include "breaker/candidate_store.h"
+#include "breaker/engine_state.h"
 #include "breaker/search_progress.h"
+#include "breaker/shuffle.h"
 #include "breaker/sign_tables.h"
+#include "breaker/trial_choice.h"
 #include "calendar/clock_text.h"
 #include "match/board.h"
 #include "match/code.h"
@@ -143,10 +146,20 @@ MatchOutcome PlayMatch() {
         }
     }
     if (computerGuesses) {
-        // The computer's own trials come with the code-breaker; until then such a match ends
-        // at once as broken off.
-        MatchState.BrokenOff = true;
-        MatchState.LastKey = KeyEsc;
+        // The code-breaker's store of every code, built with the first trial on show. The same
+        // not-fixed riddle of the computer is played without repetitions here too; the
+        // repetition setting comes back however the build ends.
+        SetTimeLimits(s.TimeLimitTens);
+        ResetEngineState(n, s.VacantAllowed != 0);
+        bool candidateRepetitions = repetitions;
+        if (computerEncodes && !fixed && length == 6 && (n == 6 || n == 27 || n == 31 || n == 36))
+            candidateRepetitions = false;
+        const bool built = BuildCandidateStore(candidateRepetitions);
+        ClearShuffleBuckets();
+        if (!built) {
+            MatchState.BrokenOff = true;
+            MatchState.LastKey = KeyEsc;
+        }
     }
     if (fixed && SecretCode[0] != ' ') MatchRules.SecretCounts = CountSigns(SecretCode, length);
     if (!computerGuesses) Beep();
@@ -155,7 +168,11 @@ MatchOutcome PlayMatch() {
         PrepareTrial(!computerGuesses);
         TrialRow& row = CurrentRow();
         uint8_t lastKey = 0;
-        EditAndAnswerTrial(row, lastKey);
+        if (computerGuesses) {
+            ChooseTrial(row.Signs, row.P, row.Z, lastKey);
+        } else {
+            EditAndAnswerTrial(row, lastKey);
+        }
         MatchState.LastKey = lastKey;
         if (lastKey == KeyEsc || lastKey == KeyCtrlC) {
             MatchState.BrokenOff = true;

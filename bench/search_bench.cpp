@@ -1,0 +1,278 @@
+// Self-play of the computer as codebreaker, headless on the virtual console with a fixed seed:
+// for each set of conditions the matches, the trials (min / mean / max), the wall time per
+// match, the (trial code, candidate) pairs classified per second while searching, and the
+// store build rate with the peak memory. Then one large scan on its own (L = 6 over 10 signs
+// with repetitions: the first real search, a million trial codes against the candidates the
+// opening leaves) for the class pass's speed.
+//
+// The default run has no time limit and ends with a signature line (total trials and total
+// classified pairs): a change meant only for speed leaves it unchanged.
+//
+// Arguments (optional): length signs repetitions(0/1) fixed(0/1) matches [timeLimitTens]
+// plays that one set instead, with the virtual clock following the real one.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "breaker/answer_order.h"
+#include "breaker/candidate_store.h"
+#include "breaker/class_pass.h"
+#include "breaker/engine_state.h"
+#include "breaker/search_progress.h"
+#include "breaker/shuffle.h"
+#include "breaker/sign_tables.h"
+#include "breaker/trial_choice.h"
+#include "calendar/clock_text.h"
+#include "match/board.h"
+#include "match/code.h"
+#include "setup/capacity.h"
+#include "shell/console.h"
+#include "shell/console_virtual.h"
+#include "shell/language.h"
+#include "shell/settings.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+// The peak resident memory of the process so far, in MiB.
+double PeakMiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
+    return 0;
+}
+
+// The keyboard stays open and silent. With followReal set the virtual clock keeps up with the
+// real one, so that time limits act; a deadline (real seconds from now) presses Esc.
+bool FollowReal = false;
+Clock::time_point LastFeed;
+Clock::time_point EscAt = Clock::time_point::max();
+void Feed() {
+    if (FollowReal) {
+        const auto now = Clock::now();
+        const int64_t hundredths =
+            std::chrono::duration_cast<std::chrono::milliseconds>(now - LastFeed).count() / 10;
+        if (hundredths > 0) {
+            VirtualAdvanceClock(hundredths);
+            LastFeed += std::chrono::milliseconds(hundredths * 10);
+        }
+    }
+    if (Clock::now() >= EscAt) VirtualQueueKey(KeyEsc);
+}
+
+struct Conditions {
+    int Length;
+    int Signs;
+    bool Repetitions;
+    bool Fixed;
+    bool Vacant;
+    int Matches;
+};
+
+void SetConditions(const Conditions& c, int timeLimitTens) {
+    SettingsRecord& s = Settings;
+    s.FirstSign = 'a';
+    BuildSignTables('a');
+    s.LastSign = IndexSign[c.Signs];
+    s.CodeLength = static_cast<uint8_t>(c.Length);
+    s.RepetitionsAllowed = c.Repetitions;
+    s.VacantAllowed = c.Vacant;
+    s.ComputerEncodes = 1;
+    s.ComputerGuesses = 1;
+    s.AnswerFixed = c.Fixed;
+    s.SoundOn = 0;
+    s.TimeLimitTens = static_cast<uint8_t>(timeLimitTens);
+    BuildSignTablesFromSettings();
+}
+
+// The match start as the match flow makes it, up to the build.
+void StartMatch(const Conditions& c, int timeLimitTens) {
+    SetConditions(c, timeLimitTens);
+    const int n = SignCount;
+    SetTimeLimits(timeLimitTens);
+    SetupAnswerOrder(c.Length);
+    MatchBoard = MatchBoardRecord{};
+    DrawMatchBoard(0);
+    StartMatchClock(true);
+    ClockState.ClockActive = true;
+    SignsKnown = !c.Repetitions && c.Length == n ? 1 : 0;
+    ResetEngineState(n, c.Vacant && n == 2 && c.Length >= 4);
+    SecretCode = c.Fixed ? MakeRandomSecret(c.Length, n, c.Repetitions) : BlankCode();
+}
+
+void NextPlace() {
+    MatchBoardRecord& b = MatchBoard;
+    const int n = ++b.TrialCount;
+    if (n <= RingTrials) {
+        b.Column = n <= RowsPerColumn ? 1 : 2;
+        b.Row = n <= RowsPerColumn ? n : n - RowsPerColumn;
+    } else {
+        b.Slot = b.Slot % RingTrials + 1;
+        b.Column = 2;
+        b.Row = RowsPerColumn;
+    }
+    GotoXY(CodeStartX(b.Column), TrialY(b.Row));
+}
+
+TrialRow& CurrentRow() {
+    const MatchBoardRecord& b = MatchBoard;
+    return MatchBoard.Rows[b.TrialCount <= RingTrials ? b.TrialCount : b.Slot];
+}
+
+struct Totals {
+    int64_t Trials = 0;
+    int64_t Pairs = 0;
+};
+
+// Plays one set of conditions and prints its line; false when a match did not end solved.
+bool PlaySet(const Conditions& c, int timeLimitTens, Totals& totals) {
+    int minTrials = 1 << 30, maxTrials = 0;
+    int64_t trials = 0;
+    double searchSeconds = 0, buildSeconds = 0, wall = 0;
+    int64_t pairs = 0, records = 0;
+    bool allSolved = true;
+    for (int match = 0; match < c.Matches; ++match) {
+        const auto start = Clock::now();
+        StartMatch(c, timeLimitTens);
+        NextPlace();
+        const auto buildStart = Clock::now();
+        const bool built = BuildCandidateStore(c.Repetitions);
+        ClearShuffleBuckets();
+        buildSeconds += Seconds(buildStart);
+        if (!built) {
+            std::printf("  the store could not be built\n");
+            return false;
+        }
+        records += CandidateStore.Records;
+        int n = 1;
+        for (;; ++n) {
+            TrialRow& row = CurrentRow();
+            uint8_t key = 0;
+            const int64_t before = PairsClassified;
+            const auto searchStart = Clock::now();
+            ChooseTrial(row.Signs, row.P, row.Z, key);
+            searchSeconds += Seconds(searchStart);
+            pairs += PairsClassified - before;
+            if (key == KeyEsc || key == KeyCtrlC) {
+                allSolved = false;
+                break;
+            }
+            if (row.P == c.Length) break;
+            NextPlace();
+        }
+        ReleaseCandidateStore(true);
+        wall += Seconds(start);
+        trials += n;
+        minTrials = std::min(minTrials, n);
+        maxTrials = std::max(maxTrials, n);
+    }
+    std::printf(
+        "L %d N %2d %-7s %-9s %s| %4d matches | trials %d / %.3f / %d | %8.2f ms/match | "
+        "%7.0f M pairs/s | build %6.1f M records/s | peak %.0f MiB\n",
+        c.Length, c.Signs, c.Repetitions ? "rep" : "no-rep", c.Fixed ? "fixed" : "not-fixed",
+        c.Vacant ? "vacant " : "", c.Matches, minTrials, double(trials) / c.Matches, maxTrials,
+        wall * 1000 / c.Matches, searchSeconds > 0 ? pairs / searchSeconds / 1e6 : 0.0,
+        buildSeconds > 0 ? records / buildSeconds / 1e6 : 0.0, PeakMiB());
+    totals.Trials += trials;
+    totals.Pairs += pairs;
+    return allSolved;
+}
+
+// The first real search of L = 6 over 10 signs with repetitions, cut after a few seconds.
+void LargeScan() {
+    const Conditions c{6, 10, true, true, false, 1};
+    StartMatch(c, 0);
+    NextPlace();
+    const auto buildStart = Clock::now();
+    if (!BuildCandidateStore(true)) {
+        std::printf("large scan: the store could not be built\n");
+        return;
+    }
+    ClearShuffleBuckets();
+    const double build = Seconds(buildStart);
+    // The opening's trials until the book is done.
+    for (;;) {
+        TrialRow& row = CurrentRow();
+        uint8_t key = 0;
+        ChooseTrial(row.Signs, row.P, row.Z, key);
+        NextPlace();
+        if (key != 0 || row.P == c.Length) {
+            std::printf("large scan: the match ended in the book\n");
+            ReleaseCandidateStore(true);
+            return;
+        }
+        if (!OpeningPhase) break;
+    }
+    const int32_t candidates = CandidateStore.CandidateCount;
+    const int32_t trialCodes = CandidateStore.TrialCount;
+    TrialRow& row = CurrentRow();
+    uint8_t key = 0;
+    const int64_t before = PairsClassified;
+    EscAt = Clock::now() + std::chrono::seconds(4);
+    const auto start = Clock::now();
+    ChooseTrial(row.Signs, row.P, row.Z, key);
+    const double seconds = Seconds(start);
+    EscAt = Clock::time_point::max();
+    VirtualClearKeys();
+    const int64_t pairs = PairsClassified - before;
+    std::printf(
+        "large scan: L 6 N 10 rep, %d records built in %.2f s, first real search over %d trial "
+        "codes and %d candidates: %d codes examined%s in %.2f s, %.0f M pairs/s\n",
+        CandidateStore.Records > 0 ? CandidateStore.Records : 1000000, build, trialCodes,
+        candidates, SearchProgress.ItemsDone, key == KeyEsc ? " (cut)" : "", seconds,
+        pairs / seconds / 1e6);
+    ReleaseCandidateStore(true);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    StartVirtualConsole();
+    VirtualSetKeyFeeder(Feed);
+    VirtualSetPauseStep(0);
+    SetDefaultSettings();
+    Language = LanguageKind::English;
+    ClockState.German = false;
+    MemoryBudget = BudgetForLevel(8);
+    UpdateMaxSigns();
+    SeedRandom(20260101);
+    LastFeed = Clock::now();
+
+    Totals totals;
+    if (argc > 5) {
+        const Conditions c{std::atoi(argv[1]),
+                           std::atoi(argv[2]),
+                           std::atoi(argv[3]) != 0,
+                           std::atoi(argv[4]) != 0,
+                           false,
+                           std::atoi(argv[5])};
+        const int tens = argc > 6 ? std::atoi(argv[6]) : 0;
+        FollowReal = tens > 0;
+        PlaySet(c, tens, totals);
+        return 0;
+    }
+    const Conditions sets[] = {
+        {4, 6, true, true, false, 200}, {4, 6, false, true, false, 200},
+        {4, 6, true, false, false, 50}, {3, 8, true, true, false, 100},
+        {4, 2, true, true, true, 50},   {5, 8, true, true, false, 10},
+        {6, 6, false, true, false, 10}, {5, 9, false, true, false, 5},
+    };
+    const auto start = Clock::now();
+    bool solved = true;
+    for (const Conditions& c : sets) solved = PlaySet(c, 0, totals) && solved;
+    std::printf("default run: %.1f s%s\n", Seconds(start), solved ? "" : ", NOT ALL SOLVED");
+    LargeScan();
+    std::printf("signature: %lld trials, %lld classified pairs\n",
+                static_cast<long long>(totals.Trials), static_cast<long long>(totals.Pairs));
+    return 0;
+}

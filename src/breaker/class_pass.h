@@ -1,0 +1,52 @@
+// The inner loops of the computer's search: how the remaining candidates split over the answer
+// classes of one trial code, and the thinning of the candidates by an answer.
+//
+// A class is the pair (M, P): P the positions where trial and candidate hold the same sign, M
+// the common signs counted over the live signs only. The candidates are classified a block at a
+// time by simple byte loops that the compiler turns into vector code, then counted in a
+// histogram.
+#pragma once
+
+#include <cstdint>
+
+#include "match/code.h"
+
+// A trial code made ready for classifying: its sign per position (0xFF where the sign cannot
+// score, being dead or vacant) and its slot list, every live sign it holds with how often.
+struct TrialPattern {
+    int Length = 0;
+    uint8_t Position[MaxCodeLength] = {};
+    uint8_t SlotSign[MaxCodeLength] = {};
+    uint8_t SlotCount[MaxCodeLength] = {};
+    int Slots = 0;
+};
+void MakeTrialPattern(const uint8_t* signs, int length, TrialPattern& pattern);
+
+struct ClassCounts {
+    int32_t Table[10][10];  // candidates per class, [M][P]
+    int32_t MaxClass;
+    int64_t Squares;   // the sum of the squared class sizes
+    bool IsCandidate;  // class (L, L) holds one candidate: the trial itself may be the secret
+};
+
+// M of the first candidate; used while the signs are known, when every candidate has the same.
+int FirstCandidateM(const TrialPattern& pattern);
+
+// Counts the candidates per class. knownM >= 0 puts every candidate in M = knownM and compares
+// P alone. The count stops as soon as the trial code cannot beat the best so far: its largest
+// class above bestMax, or equal to it with a sum of squares that must end above bestSquares.
+// Returns false then (the counts are incomplete); true with complete counts otherwise.
+bool ClassifyCandidates(const TrialPattern& pattern, int knownM, int32_t bestMax,
+                        int64_t bestSquares, ClassCounts& out);
+
+// The class of one candidate of the chain.
+void CandidateClass(const TrialPattern& pattern, int32_t index, int& m, int& p);
+
+// Keeps, in their order, the candidates of class (m, p); with knownM >= 0 P alone decides.
+void KeepCandidates(const TrialPattern& pattern, int knownM, int m, int p);
+
+// Marks every sign index that some candidate holds (seen[0..36]).
+void SignsOfCandidates(uint8_t* seen);
+
+// (trial code, candidate) pairs classified since the program started: the search's work.
+extern int64_t PairsClassified;

@@ -1,0 +1,159 @@
+// The loop control of the computer's search.
+#include "breaker/search_driver.h"
+
+#include <string>
+
+#include "breaker/candidate_store.h"
+#include "breaker/search_progress.h"
+#include "breaker/trial_chain.h"
+#include "calendar/clock_text.h"
+#include "shell/console.h"
+#include "shell/language.h"
+#include "shell/settings.h"
+
+namespace {
+
+// F4 and F6, plain, with Shift, with Ctrl and with Alt.
+bool StopKey(uint8_t code) {
+    switch (code) {
+        case ExtF4:
+        case ExtF6:
+        case ExtShiftF4:
+        case ExtShiftF6:
+        case ExtCtrlF4:
+        case ExtCtrlF6:
+        case ExtAltF4:
+        case ExtAltF6:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Writes a text and puts the cursor back.
+void WriteBack(int column, int row, const std::string& text) {
+    const int x = WhereX();
+    const int y = WhereY();
+    WriteAt(column, row, text);
+    GotoXY(x, y);
+}
+
+// An early stop by F4: counted up to 999 on row 15.
+void CountBreak() {
+    SearchProgressRecord& p = SearchProgress;
+    if (p.BreakCount >= 999) return;
+    ++p.BreakCount;
+    const bool german = InGerman();
+    if (p.BreakCount == 1) {
+        WriteBack(3, 15, german ? "Zahl der Unterbrechungen: 1." : "Number of breaks: 1.");
+    } else {
+        WriteBack(german ? 29 : 21, 15, std::to_string(p.BreakCount) + ".");
+    }
+}
+
+// The time limit has cut a search: said once per match on row 11.
+void LimitNotice() {
+    SearchProgressRecord& p = SearchProgress;
+    if (!p.LimitNoticePending) return;
+    p.LimitNoticePending = 0;
+    const std::string tens = std::to_string(Settings.TimeLimitTens);
+    WriteBack(1, 11,
+              InGerman() ? "| Zeit begrenzt auf " + tens + "0 Sek./Versuch.  |"
+                         : "| The timelimit is " + tens + "0 seconds/trial.  |");
+}
+
+// F4 acts only in a search that has run more than 5 seconds, is expected to need more than 5
+// further seconds and more than 13 in all (a negative or saturated estimate counts as long).
+bool F4Stops() {
+    const SearchProgressRecord& p = SearchProgress;
+    if (!p.StopRequested || p.ItemsDone <= p.MinItems) return false;
+    const int64_t elapsed = p.SearchElapsed;
+    const int64_t remaining = p.SearchRemaining;
+    if (elapsed <= 500) return false;
+    if (!(remaining > 500 || remaining < 0)) return false;
+    return elapsed + remaining > 1300 || elapsed + remaining < 0 || remaining < 0;
+}
+
+bool TimeLimitStops() {
+    const SearchProgressRecord& p = SearchProgress;
+    return p.TimeLimitActive && p.SearchElapsed >= p.TimeLimit && p.ItemsDone > p.MinItems;
+}
+
+}  // namespace
+
+void StartSearch(int32_t trialNumber) {
+    SearchProgressRecord& p = SearchProgress;
+    p.StopRequested = 0;
+    ClockState.GuessRunning = true;
+    p.ItemsTotal = CandidateStore.TrialCount;
+    p.SearchElapsed = 0;
+    p.SearchRemaining = 0;
+    ResetSearchLineTimes();
+    p.MinItems = trialNumber + 6;
+}
+
+void BeginScan(int32_t itemsTotal, bool realSearch) {
+    SearchProgressRecord& p = SearchProgress;
+    p.ItemsTotal = itemsTotal;
+    if (p.MinItems > p.ItemsTotal) p.MinItems = p.ItemsTotal;
+    p.ItemsDone = 0;
+    p.TenthsShown = 0;
+    ClockState.TrialMarkRequested = true;
+    ClockState.ProgressMarkRequested = true;
+    p.SearchDisplayOn = realSearch ? 1 : 0;
+}
+
+ItemVerdict SearchItemDone(bool realSearch) {
+    SearchProgressRecord& p = SearchProgress;
+    ++p.ItemsDone;
+    ClockState.ProgressMarkRequested = true;
+    if (p.ItemsTotal > 0) {
+        int64_t tenths = int64_t(p.ItemsDone) * 10 / p.ItemsTotal;
+        if (tenths > 10) tenths = 10;
+        if (tenths < 0) tenths = 0;
+        if (tenths > p.TenthsShown) {
+            WriteBack(44, 25, std::string(static_cast<size_t>(tenths), '*'));
+            p.TenthsShown = static_cast<int32_t>(tenths);
+        }
+    }
+    ClockTick();
+    if (KeyPressed()) {
+        const uint8_t key = ReadKey();
+        if (key == KeyEsc || key == KeyCtrlC) return ItemVerdict::BreakOff;
+        if (key == KeyExtended) {
+            const uint8_t code = ReadKey();
+            if (StopKey(code) && realSearch) p.StopRequested = 1;
+        }
+    }
+    // When every code is examined the scan ends anyway: nothing is cut, nothing is counted.
+    if (p.ItemsDone >= p.ItemsTotal) return ItemVerdict::GoOn;
+    if (F4Stops()) {
+        CountBreak();
+        return ItemVerdict::Stop;
+    }
+    if (TimeLimitStops()) {
+        LimitNotice();
+        return ItemVerdict::Stop;
+    }
+    return ItemVerdict::GoOn;
+}
+
+void RotateAfterStop(int32_t examined, int32_t& bestIndex) {
+    const int32_t count = CandidateStore.TrialCount;
+    if (count <= 2 || examined <= 0 || examined >= count) return;
+    RotateTrialChain(examined);
+    if (bestIndex >= 0)
+        bestIndex = bestIndex < examined ? bestIndex + (count - examined) : bestIndex - examined;
+}
+
+void EndScan() {
+    SearchProgress.SearchDisplayOn = 0;
+    const int x = WhereX();
+    const int y = WhereY();
+    WriteAt(35, 25,
+            InGerman() ? "00.00.00 .......... ben" UML_OE "tigte Zeit: 00.00.00"
+                       : "00.00.00 .......... time yet needed: 00.00.00");
+    ResetSearchLineTimes();
+    GotoXY(x, y);
+    ClockState.GuessRunning = false;
+}

@@ -1,0 +1,187 @@
+// The trial chain of the candidate store.
+#include "breaker/trial_chain.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "breaker/candidate_store.h"
+
+namespace {
+
+bool RecordHolds(int64_t record, const uint8_t* signs) {
+    const CandidateStoreRecord& s = CandidateStore;
+    for (int k = 0; k < s.Length; ++k)
+        if (s.Positions[k][record] != signs[k]) return false;
+    return true;
+}
+
+// The record number from the odometer that numbers the records: digit k (the fastest first)
+// is the value whose sign SignMap gives at position PosMap[k]. -1 when the maps do not fit.
+int64_t RecordFromMaps(const uint8_t* signs) {
+    const CandidateStoreRecord& s = CandidateStore;
+    uint8_t digitOf[RingSize + 1];
+    std::memset(digitOf, 0xFF, sizeof digitOf);
+    for (int v = s.LowDigit; v <= s.Signs && v <= RingSize; ++v)
+        if (SignMap[v] <= RingSize) digitOf[SignMap[v]] = static_cast<uint8_t>(v);
+    const int64_t base = s.Signs - s.LowDigit + 1;
+    int64_t record = 0;
+    int64_t weight = 1;
+    for (int k = 1; k <= s.Length; ++k) {
+        const int position = PosMap[k];
+        if (position < 1 || position > s.Length) return -1;
+        const uint8_t sign = signs[position - 1];
+        if (sign > RingSize || digitOf[sign] == 0xFF) return -1;
+        record += (digitOf[sign] - s.LowDigit) * weight;
+        weight *= base;
+    }
+    // With the vacant sign in play the all-vacant code has no record.
+    return s.VacantInPlay ? record - 1 : record;
+}
+
+// A chain much shorter than the store is cheaper to walk than the records in their order.
+bool ChainIsShort() {
+    const CandidateStoreRecord& s = CandidateStore;
+    return s.TrialCount < s.Records / 16;
+}
+
+}  // namespace
+
+void PrefetchRecord(uint32_t record) {
+    const CandidateStoreRecord& s = CandidateStore;
+    for (int k = 0; k < s.Length; ++k) __builtin_prefetch(s.Positions[k] + record);
+}
+
+void RecordSigns(uint32_t record, uint8_t* signs) {
+    const CandidateStoreRecord& s = CandidateStore;
+    for (int k = 0; k < s.Length; ++k) signs[k] = s.Positions[k][record];
+}
+
+int64_t FindRecord(const uint8_t* signs) {
+    const CandidateStoreRecord& s = CandidateStore;
+    const int64_t guess = RecordFromMaps(signs);
+    if (guess >= 0 && guess < s.Records && RecordHolds(guess, signs)) return guess;
+    for (int64_t record = 0; record < s.Records; ++record)
+        if (RecordHolds(record, signs)) return record;
+    return -1;
+}
+
+int32_t TrialIndexOf(uint32_t record) {
+    const CandidateStoreRecord& s = CandidateStore;
+    for (int32_t i = 0; i < s.TrialCount; ++i)
+        if (s.TrialChain[i] == record) return i;
+    return -1;
+}
+
+bool EligibleCode(const uint8_t* signs, int length, const SymmetryRule& rule) {
+    // The usable untried signs must first occur in their order: the j-th new one met is the
+    // one of rank j.
+    int met = 0;
+    for (int k = 0; k < length; ++k) {
+        const uint8_t rank = rule.Rank[signs[k] <= RingSize ? signs[k] : 0];
+        if (rank == SymmetryRule::Excluded) return false;
+        if (rank < 2) continue;
+        const int j = rank - 2;
+        if (j == met) {
+            ++met;
+        } else if (j > met) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int32_t MarkEligible(const SymmetryRule& rule) {
+    CandidateStoreRecord& s = CandidateStore;
+    uint8_t signs[MaxCodeLength];
+    int32_t count = 0;
+    if (s.Eligible == nullptr || ChainIsShort()) {
+        for (int32_t i = 0; i < s.TrialCount; ++i) {
+            RecordSigns(s.TrialChain[i], signs);
+            const bool eligible = EligibleCode(signs, s.Length, rule);
+            if (s.Eligible != nullptr) s.Eligible[s.TrialChain[i]] = eligible ? 1 : 0;
+            count += eligible;
+        }
+        return count;
+    }
+    // In record order the positions are read front to back; the chain then only looks up one
+    // byte per code.
+    for (int32_t record = 0; record < s.Records; ++record) {
+        RecordSigns(static_cast<uint32_t>(record), signs);
+        s.Eligible[record] = EligibleCode(signs, s.Length, rule) ? 1 : 0;
+    }
+    for (int32_t i = 0; i < s.TrialCount; ++i) count += s.Eligible[s.TrialChain[i]];
+    return count;
+}
+
+bool EligibleAt(int32_t index, const SymmetryRule& rule) {
+    const CandidateStoreRecord& s = CandidateStore;
+    const uint32_t record = s.TrialChain[index];
+    if (s.Eligible != nullptr) return s.Eligible[record] != 0;
+    uint8_t signs[MaxCodeLength];
+    RecordSigns(record, signs);
+    return EligibleCode(signs, s.Length, rule);
+}
+
+void MoveToFront(int32_t index) {
+    uint32_t* chain = CandidateStore.TrialChain;
+    if (index <= 0 || index >= CandidateStore.TrialCount) return;
+    std::rotate(chain, chain + index, chain + index + 1);
+}
+
+void RotateTrialChain(int32_t examined) {
+    CandidateStoreRecord& s = CandidateStore;
+    if (examined <= 0 || examined >= s.TrialCount) return;
+    std::rotate(s.TrialChain, s.TrialChain + examined, s.TrialChain + s.TrialCount);
+}
+
+void UnlinkTrial(int32_t index) {
+    CandidateStoreRecord& s = CandidateStore;
+    if (index < 0 || index >= s.TrialCount) return;
+    std::memmove(s.TrialChain + index, s.TrialChain + index + 1,
+                 sizeof(uint32_t) * static_cast<size_t>(s.TrialCount - index - 1));
+    --s.TrialCount;
+}
+
+void RemoveTrialsHolding(const uint8_t* signFlags) {
+    CandidateStoreRecord& s = CandidateStore;
+    uint8_t flags[256] = {};
+    for (int sign = 0; sign <= RingSize; ++sign) flags[sign] = signFlags[sign] ? 1 : 0;
+    uint8_t signs[MaxCodeLength];
+    auto holds = [&](uint32_t record) {
+        RecordSigns(record, signs);
+        uint8_t any = 0;
+        for (int k = 0; k < s.Length; ++k) any |= flags[signs[k]];
+        return any != 0;
+    };
+    int32_t kept = 0;
+    if (s.Eligible != nullptr && !ChainIsShort()) {
+        // The marks of the symmetry filter serve as scratch: they are made anew by every search
+        // that uses them. Record order reads the positions front to back.
+        for (int32_t record = 0; record < s.Records; ++record)
+            s.Eligible[record] = holds(static_cast<uint32_t>(record));
+        for (int32_t i = 0; i < s.TrialCount; ++i) {
+            const uint32_t record = s.TrialChain[i];
+            s.TrialChain[kept] = record;
+            kept += s.Eligible[record] == 0;
+        }
+    } else {
+        for (int32_t i = 0; i < s.TrialCount; ++i) {
+            const uint32_t record = s.TrialChain[i];
+            s.TrialChain[kept] = record;
+            kept += !holds(record);
+        }
+    }
+    s.TrialCount = kept;
+}
+
+void TrialChainFromCandidates() {
+    CandidateStoreRecord& s = CandidateStore;
+    int32_t count = 0;
+    uint8_t signs[MaxCodeLength];
+    for (int32_t i = 0; i < s.CandidateCount && i < 2; ++i) {
+        for (int k = 0; k < s.Length; ++k) signs[k] = s.CandidatePositions[k][i];
+        const int64_t record = FindRecord(signs);
+        if (record >= 0) s.TrialChain[count++] = static_cast<uint32_t>(record);
+    }
+    s.TrialCount = count;
+}

@@ -1,0 +1,491 @@
+// The computer's trial: the choice by minimax, the answer, and the thinning that follows.
+#include "breaker/trial_choice.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "breaker/answer_order.h"
+#include "breaker/candidate_store.h"
+#include "breaker/class_pass.h"
+#include "breaker/engine_state.h"
+#include "breaker/opening_book.h"
+#include "breaker/search_driver.h"
+#include "breaker/search_progress.h"
+#include "breaker/sign_tables.h"
+#include "breaker/trial_chain.h"
+#include "calendar/clock_text.h"
+#include "match/board.h"
+#include "shell/console.h"
+#include "shell/keywait.h"
+#include "shell/settings.h"
+
+namespace {
+
+int Length() {
+    return Settings.CodeLength;
+}
+
+Code CodeOf(const uint8_t* signs, int length) {
+    Code code = BlankCode();
+    for (int k = 0; k < length; ++k)
+        code[static_cast<size_t>(k)] = IndexSign[signs[k] <= RingSize ? signs[k] : 0];
+    return code;
+}
+
+std::string TextOf(const Code& code, int length) {
+    return std::string(code.begin(), code.begin() + length);
+}
+
+void WriteDigit(int x, int y, int value) {
+    WriteAt(x, y, std::string(1, char('0' + value)));
+}
+
+// Shows a code at the trial's place and leaves the cursor there.
+void ShowAt(const uint8_t* signs, int x, int y) {
+    WriteAt(x, y, TextOf(CodeOf(signs, Length()), Length()));
+    GotoXY(x, y);
+}
+
+int LiveSigns() {
+    int live = 0;
+    for (int sign = 1; sign <= RingSize; ++sign) live += SignAlive[sign] != 0;
+    return live;
+}
+
+bool Holds(const uint8_t* signs, int length, int sign) {
+    for (int k = 0; k < length; ++k)
+        if (signs[k] == sign) return true;
+    return false;
+}
+
+// Esc or Ctrl-C: the match is broken off and the store released.
+void BreakOff(uint8_t& keyOut) {
+    keyOut = KeyEsc;
+    SearchProgress.SearchDisplayOn = 0;
+    ClockState.GuessRunning = false;
+    ReleaseCandidateStore(true);
+}
+
+// The best trial code of the scan so far.
+struct BestTrial {
+    bool Found = false;
+    ClassCounts Counts{};
+    uint8_t Signs[MaxCodeLength] = {};
+    int32_t Index = -1;     // its place on the trial chain; -1 for the opening book's trial
+    uint32_t TieCount = 2;  // reservoir counter for equal trial codes
+};
+
+// Classifies the candidates against one trial code and lets it take the best's place when it
+// splits them better; equal codes are drawn for so that the k-th of k wins with chance 1/k.
+void Evaluate(const uint8_t* signs, int32_t index, BestTrial& best) {
+    const int length = Length();
+    TrialPattern pattern;
+    MakeTrialPattern(signs, length, pattern);
+    const int knownM = SignsKnown ? FirstCandidateM(pattern) : -1;
+    const int32_t bestMax = best.Found ? best.Counts.MaxClass : INT32_MAX;
+    const int64_t bestSquares = best.Found ? best.Counts.Squares : INT64_MAX;
+    const bool bestIsCandidate = best.Found && best.Counts.IsCandidate;
+    ClassCounts counts;
+    if (!ClassifyCandidates(pattern, knownM, bestMax, bestSquares, counts)) return;
+    bool wins = false;
+    bool tie = false;
+    if (counts.MaxClass != bestMax) {
+        wins = counts.MaxClass < bestMax;
+    } else if (counts.Squares != bestSquares) {
+        wins = counts.Squares < bestSquares;
+    } else if (counts.IsCandidate != bestIsCandidate) {
+        wins = counts.IsCandidate;
+    } else {
+        tie = true;
+        wins = Random(best.TieCount) == 0;
+        ++best.TieCount;
+    }
+    if (!wins) return;
+    best.Found = true;
+    best.Counts = counts;
+    std::memcpy(best.Signs, signs, static_cast<size_t>(length));
+    best.Index = index;
+    if (!tie) best.TieCount = 2;
+    SearchProgress.BestCode = CodeOf(signs, length);
+    ClockState.RedrawCodeRequested = true;
+}
+
+// The symmetry filter: the untried signs in a random order; of them only the last L may
+// appear, in that order of first occurrence. Marks the eligible codes and sets the start of
+// the scan: the code of the L usable untried signs moves to the front when it is on the chain
+// and is then shown, else the first eligible code is shown. False when the filter is off.
+bool SetUpSymmetry(SymmetryRule& rule, int32_t& itemsTotal, int x, int y) {
+    const CandidateStoreRecord& s = CandidateStore;
+    const int length = Length();
+    uint8_t untried[RingSize];
+    int u = 0;
+    for (int sign = 1; sign <= s.Signs && sign <= RingSize; ++sign)
+        if (!SignTried[sign]) untried[u++] = static_cast<uint8_t>(sign);
+    if (u < 2) return false;
+    uint8_t order[RingSize];
+    DrawPermutation(untried, u, order);
+    const int usable = u < length ? u : length;
+    const int excluded = u - usable;
+    rule = SymmetryRule{};
+    for (int j = 0; j < excluded; ++j) rule.Rank[order[j]] = SymmetryRule::Excluded;
+    for (int j = 0; j < usable; ++j) rule.Rank[order[excluded + j]] = static_cast<uint8_t>(2 + j);
+    const int32_t eligible = MarkEligible(rule);
+    // Should no code on the chain pass, the scan takes them all rather than none.
+    if (eligible == 0) return false;
+    itemsTotal = eligible;
+    if (u >= length) {
+        const int64_t record = FindRecord(order + excluded);
+        const int32_t index = record >= 0 ? TrialIndexOf(static_cast<uint32_t>(record)) : -1;
+        if (index >= 0) {
+            MoveToFront(index);
+            ShowAt(order + excluded, x, y);
+        }
+    } else {
+        for (int32_t i = 0; i < s.TrialCount; ++i) {
+            if (!EligibleAt(i, rule)) continue;
+            uint8_t signs[MaxCodeLength];
+            RecordSigns(s.TrialChain[i], signs);
+            ShowAt(signs, x, y);
+            break;
+        }
+    }
+    return true;
+}
+
+// The human encoder answers: P, then Z, each one digit; a digit that no remaining candidate
+// would give is ignored, and a value that is the only one possible is taken without a key.
+// Backspace at Z goes back to a typed P. False when the match was broken off.
+bool HumanAnswer(const int32_t table[10][10], int& p, int& z, uint8_t& keyOut) {
+    const int length = Length();
+    const int y = TrialY(MatchBoard.Row);
+    const int px = PColumn(MatchBoard.Column);
+    const int zx = ZColumn(MatchBoard.Column);
+    for (;;) {
+        GotoXY(px, y);
+        int onlyP = -1;
+        int distinct = 0;
+        for (int q = 0; q <= length; ++q) {
+            bool occurs = false;
+            for (int m = q; m <= length; ++m) occurs = occurs || table[m][q] > 0;
+            if (occurs) {
+                ++distinct;
+                onlyP = q;
+            }
+        }
+        bool typed = false;
+        if (distinct == 1) {
+            p = onlyP;
+        } else {
+            for (;;) {
+                uint8_t code = 0;
+                const uint8_t key = WaitKeyWithCode(code);
+                keyOut = key;
+                if (key == KeyEsc || key == KeyCtrlC) {
+                    BreakOff(keyOut);
+                    return false;
+                }
+                if (key < '0' || key > '9') continue;
+                const int d = key - '0';
+                bool possible = false;
+                for (int m = d; m <= length && d <= length; ++m)
+                    possible = possible || table[m][d] > 0;
+                if (!possible) continue;
+                p = d;
+                typed = true;
+                break;
+            }
+        }
+        WriteDigit(px, y, p);
+        GotoXY(zx, y);
+        if (p >= length - 1) {
+            z = 0;
+            WriteDigit(zx, y, z);
+            return true;
+        }
+        int onlyM = -1;
+        int choices = 0;
+        for (int m = p; m <= length; ++m) {
+            if (table[m][p] > 0) {
+                ++choices;
+                onlyM = m;
+            }
+        }
+        if (choices == 1) {
+            z = onlyM - p;
+            WriteDigit(zx, y, z);
+            return true;
+        }
+        for (;;) {
+            uint8_t code = 0;
+            const uint8_t key = WaitKeyWithCode(code);
+            keyOut = key;
+            if (key == KeyEsc || key == KeyCtrlC) {
+                BreakOff(keyOut);
+                return false;
+            }
+            if (key == KeyBackspace && typed) break;
+            if (key < '0' || key > '9') continue;
+            const int d = key - '0';
+            if (d > length - p || table[p + d][p] == 0) continue;
+            z = d;
+            WriteDigit(zx, y, z);
+            return true;
+        }
+        // Back to the P prompt.
+        WriteAt(px, y, " ");
+    }
+}
+
+// Signs that can no longer occur in the secret, after an answer that is not 0/0 (a 0/0
+// answer has already killed the trial's signs).
+void DeadSigns(bool signsKnownOnEntry, int p, int z, const uint8_t* trial) {
+    const int length = Length();
+    if (signsKnownOnEntry) {
+        KillCount = 0;
+        return;
+    }
+    if (p + z == 0) return;
+    KillCount = 0;
+    std::memset(SignSeen, 0, sizeof SignSeen);
+    if (p + z == length) {
+        // The trial holds exactly the signs of the secret; only their order is open.
+        SignsKnown = 1;
+        for (int k = 0; k < length; ++k) SignSeen[trial[k]] = 1;
+    } else {
+        SignsOfCandidates(SignSeen);
+    }
+    SignSeen[0] = 0;
+    int possible = 0;
+    for (int sign = 1; sign <= RingSize; ++sign) possible += SignSeen[sign] != 0;
+    PossibleSignCount = static_cast<uint8_t>(possible);
+    if (possible >= LiveSigns()) return;
+    for (int sign = RingSize; sign >= 1; --sign) {
+        if (!SignAlive[sign] || SignSeen[sign]) continue;
+        SignAlive[sign] = 0;
+        KillList[KillCount++] = static_cast<uint8_t>(sign);
+    }
+}
+
+// Once per match a dead sign stays in the trial codes, to serve as a blank.
+void KeepBlank() {
+    if (KillCount == 0) return;
+    if (LiveSigns() < 3 && Length() > 3 && !DeadBlankKept) {
+        DeadBlankKept = 1;
+        --KillCount;
+    }
+    // The vacant sign is in play only over two signs, where any kill leaves a single candidate
+    // and the thinning never gets here; the rule stands for completeness: the dead sign then
+    // takes over the blank's role and the codes with the vacant sign go instead.
+    if (KillCount > 0 && VacantInTrials) {
+        KillList[KillCount - 1] = 0;
+        VacantInTrials = 0;
+    }
+}
+
+}  // namespace
+
+void ChooseTrial(Code& codeOut, uint8_t& pOut, uint8_t& zOut, uint8_t& keyOut) {
+    keyOut = 0;
+    CandidateStoreRecord& s = CandidateStore;
+    const int length = Length();
+    const int x = CodeStartX(MatchBoard.Column);
+    const int y = TrialY(MatchBoard.Row);
+    const int px = PColumn(MatchBoard.Column);
+    const int zx = ZColumn(MatchBoard.Column);
+    GotoXY(x, y);
+    StartSearch(MatchBoard.TrialCount);
+
+    // With validated answers the candidates never run out; should they, the match cannot go
+    // on and ends as broken off.
+    if (s.CandidateCount <= 0) {
+        BreakOff(keyOut);
+        return;
+    }
+
+    // The secret is known: it is played, and the human is not asked.
+    if (s.TrialCount == 1 || s.CandidateCount == 1) {
+        OpeningPhase = 0;
+        uint8_t signs[MaxCodeLength];
+        for (int k = 0; k < length; ++k) signs[k] = s.CandidatePositions[k][0];
+        const Code secret = CodeOf(signs, length);
+        SecretCode = secret;
+        codeOut = secret;
+        WriteAt(x, y, TextOf(secret, length));
+        pOut = static_cast<uint8_t>(length);
+        zOut = 0;
+        WriteDigit(px, y, length);
+        WriteDigit(zx, y, 0);
+        GotoXY(zx, y);
+        ClockState.GuessRunning = false;
+        Beep();
+        ReleaseCandidateStore(true);
+        return;
+    }
+
+    bool symmetryAllowed = true;
+    if (s.TrialCount == 2 || s.CandidateCount == 2) {
+        OpeningPhase = 0;
+        symmetryAllowed = false;
+    }
+    const bool realSearch = OpeningPhase == 0;
+    SymmetryRule rule;
+    bool symmetry = false;
+    int32_t itemsTotal = 1;
+    if (!realSearch) {
+        ShowAt(FixedTrialRecord.Signs, x, y);
+    } else {
+        itemsTotal = s.TrialCount;
+        if (symmetryAllowed && PossibleSignCount > 2)
+            symmetry = SetUpSymmetry(rule, itemsTotal, x, y);
+        if (!symmetry && s.TrialCount > 0) {
+            uint8_t signs[MaxCodeLength];
+            RecordSigns(s.TrialChain[0], signs);
+            ShowAt(signs, x, y);
+        }
+    }
+    BeginScan(itemsTotal, realSearch);
+
+    BestTrial best;
+    bool stopped = false;
+    int32_t examined = 0;
+    if (!realSearch) {
+        Evaluate(FixedTrialRecord.Signs, -1, best);
+        if (SearchItemDone(false) == ItemVerdict::BreakOff) {
+            BreakOff(keyOut);
+            return;
+        }
+    } else {
+        uint8_t signs[MaxCodeLength];
+        for (int32_t i = 0; i < s.TrialCount; ++i) {
+            if (i + 8 < s.TrialCount) PrefetchRecord(s.TrialChain[i + 8]);
+            if (symmetry && !EligibleAt(i, rule)) continue;
+            RecordSigns(s.TrialChain[i], signs);
+            Evaluate(signs, i, best);
+            examined = i + 1;
+            const ItemVerdict verdict = SearchItemDone(true);
+            if (verdict == ItemVerdict::BreakOff) {
+                BreakOff(keyOut);
+                return;
+            }
+            if (verdict == ItemVerdict::Stop) {
+                stopped = true;
+                break;
+            }
+        }
+    }
+    // A chain without codes leaves nothing to play (it cannot happen while candidates remain).
+    if (!best.Found) {
+        BreakOff(keyOut);
+        return;
+    }
+    if (stopped) RotateAfterStop(examined, best.Index);
+    EndScan();
+
+    const Code trial = CodeOf(best.Signs, length);
+    codeOut = trial;
+    WriteAt(x, y, TextOf(trial, length));
+    GotoXY(px, y);
+
+    // The answer.
+    int p = 0;
+    int z = 0;
+    if (Settings.ComputerEncodes && Settings.AnswerFixed) {
+        const Score score = ScoreTrial(trial, SecretCode, length);
+        p = score.P;
+        z = score.Z;
+    } else if (Settings.ComputerEncodes) {
+        // The encoder of a code that is not fixed keeps as many secrets open as it can: the
+        // largest class, the earliest in the answer order among equals.
+        if (s.CandidateCount > 1) {
+            int32_t most = -1;
+            for (int e = 1; e <= AnswerOrderCount; ++e) {
+                const int32_t count = best.Counts.Table[AnswerOrderM[e]][AnswerOrderP[e]];
+                if (count > most) {
+                    most = count;
+                    p = AnswerOrderP[e];
+                    z = AnswerOrderM[e] - AnswerOrderP[e];
+                }
+            }
+        } else {
+            TrialPattern pattern;
+            MakeTrialPattern(best.Signs, length, pattern);
+            int m = 0;
+            CandidateClass(pattern, 0, m, p);
+            z = m - p;
+        }
+    }
+    if (Settings.ComputerEncodes) {
+        WriteDigit(px, y, p);
+        WriteDigit(zx, y, z);
+        GotoXY(zx, y);
+        if (p == length) Beep();
+    } else {
+        Beep();
+        if (!HumanAnswer(best.Counts.Table, p, z, keyOut)) return;
+    }
+    pOut = static_cast<uint8_t>(p);
+    zOut = static_cast<uint8_t>(z);
+
+    if (p > 0 || z > 0) OpeningPhase = 0;
+    if (p == length) {
+        SecretCode = trial;
+        ReleaseCandidateStore(true);
+        return;
+    }
+    ClockState.GuessRunning = true;
+
+    // The candidates that would have given this answer stay, in their order.
+    KillCount = 0;
+    const bool signsKnownOnEntry = SignsKnown != 0;
+    TrialPattern pattern;
+    MakeTrialPattern(best.Signs, length, pattern);
+    const int knownM = signsKnownOnEntry ? FirstCandidateM(pattern) : -1;
+    KeepCandidates(pattern, knownM, p + z, p);
+    if (p + z == 0) {
+        // Every live sign of the trial is absent from the secret.
+        for (int sign = RingSize; sign >= 1; --sign) {
+            if (!SignAlive[sign] || !Holds(best.Signs, length, sign)) continue;
+            SignAlive[sign] = 0;
+            KillList[KillCount++] = static_cast<uint8_t>(sign);
+        }
+        PossibleSignCount = static_cast<uint8_t>(LiveSigns());
+        if (KillCount > 0) FillerSign = KillList[KillCount - 1];
+    }
+    if (s.CandidateCount == 0) {
+        BreakOff(keyOut);
+        return;
+    }
+    if (s.CandidateCount == 1 && Settings.ComputerEncodes && !Settings.AnswerFixed) {
+        // The computer's code that is not fixed is decided: shown at the end however it ends.
+        uint8_t signs[MaxCodeLength];
+        for (int k = 0; k < length; ++k) signs[k] = s.CandidatePositions[k][0];
+        SecretCode = CodeOf(signs, length);
+    }
+
+    if (s.CandidateCount <= 2) {
+        OpeningPhase = 0;
+        TrialChainFromCandidates();
+    } else {
+        if (realSearch) UnlinkTrial(best.Index);
+        ClockTick();
+        if (KeyPressed()) {
+            const uint8_t key = ReadKey();
+            if (key == KeyEsc || key == KeyCtrlC) {
+                BreakOff(keyOut);
+                return;
+            }
+            if (key == KeyExtended) (void)ReadKey();
+        }
+        DeadSigns(signsKnownOnEntry, p, z, best.Signs);
+        KeepBlank();
+        if (KillCount > 0) {
+            uint8_t flags[RingSize + 1] = {};
+            for (int i = 0; i < KillCount; ++i) flags[KillList[i]] = 1;
+            RemoveTrialsHolding(flags);
+        }
+    }
+    if (OpeningPhase) PrepareNextOpening();
+    if (PossibleSignCount == length && !Settings.RepetitionsAllowed) SignsKnown = 1;
+    for (int k = 0; k < length; ++k) SignTried[best.Signs[k]] = 1;
+}

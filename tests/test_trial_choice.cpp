@@ -1,0 +1,811 @@
+// The computer's trial choice: the choice against a slow reference written from the rules, the
+// answering by the computer and by a human, the thinning of candidates, signs and trial codes.
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "breaker/answer_order.h"
+#include "breaker/candidate_store.h"
+#include "breaker/engine_state.h"
+#include "breaker/opening_book.h"
+#include "breaker/search_progress.h"
+#include "breaker/shuffle.h"
+#include "breaker/sign_tables.h"
+#include "breaker/trial_choice.h"
+#include "calendar/clock_text.h"
+#include "match/board.h"
+#include "match/code.h"
+#include "shell/language.h"
+#include "shell/program.h"
+#include "shell/settings.h"
+#include "support/candidate_fill.h"
+#include "support/virtual_session.h"
+
+namespace {
+
+uint8_t IndexOf(char c) {
+    return c == VacantSign ? 0 : SignIndex[static_cast<uint8_t>(c)];
+}
+
+std::string Text(const Code& code, int length) {
+    return std::string(code.begin(), code.begin() + length);
+}
+
+// ---- The reference: the rules of the trial choice, one candidate at a time -------------------
+
+struct Reference {
+    int Length = 0;
+    int Signs = 0;
+    std::vector<std::string> Chain;       // trial chain, in order
+    std::vector<std::string> Candidates;  // candidate chain, in order
+    uint8_t Alive[RingSize + 1] = {};
+    uint8_t Tried[RingSize + 1] = {};
+    int Possible = 0;
+    bool Opening = false;
+    bool Known = false;
+    std::string Fixed;  // the opening book's prepared trial
+
+    // Snapshot of the engine as it stands.
+    static Reference Take() {
+        Reference r;
+        r.Length = Settings.CodeLength;
+        r.Signs = SignCount;
+        r.Chain = TrialChainCodes();
+        r.Candidates = CandidateCodes();
+        std::memcpy(r.Alive, SignAlive, sizeof r.Alive);
+        std::memcpy(r.Tried, SignTried, sizeof r.Tried);
+        r.Possible = PossibleSignCount;
+        r.Opening = OpeningPhase != 0;
+        r.Known = SignsKnown != 0;
+        for (int k = 0; k < r.Length; ++k) r.Fixed.push_back(IndexSign[FixedTrialRecord.Signs[k]]);
+        return r;
+    }
+
+    // (M, P) of a candidate against a trial: P the places with the same sign, M the common
+    // signs over the live signs.
+    void Class(const std::string& t, const std::string& c, int& m, int& p) const {
+        p = 0;
+        m = 0;
+        int ct[RingSize + 1] = {}, cc[RingSize + 1] = {};
+        for (int k = 0; k < Length; ++k) {
+            p += IndexOf(t[k]) == IndexOf(c[k]);
+            ++ct[IndexOf(t[k])];
+            ++cc[IndexOf(c[k])];
+        }
+        for (int s = 0; s <= RingSize; ++s)
+            if (Alive[s]) m += std::min(ct[s], cc[s]);
+    }
+
+    // The permutation drawing: the (Random(m + 1 - f) + 1)-th of the entries left.
+    static std::vector<uint8_t> Draw(std::vector<uint8_t> list) {
+        std::vector<uint8_t> order;
+        const int m = static_cast<int>(list.size());
+        for (int f = 1; f <= m; ++f) {
+            const uint32_t r = Random(static_cast<uint32_t>(m + 1 - f));
+            order.push_back(list[r]);
+            list.erase(list.begin() + r);
+        }
+        return order;
+    }
+
+    struct Result {
+        std::string Trial;
+        int32_t Table[10][10] = {};
+    };
+
+    // The choice, with the random source seeded as the engine's will be.
+    Result Choose(uint64_t seed) {
+        SeedRandom(seed);
+        Result result;
+        if (Chain.size() == 1 || Candidates.size() == 1) {
+            result.Trial = Candidates.front();
+            return result;
+        }
+        bool filterAllowed = true;
+        if (Chain.size() == 2 || Candidates.size() == 2) {
+            Opening = false;
+            filterAllowed = false;
+        }
+        std::vector<std::string> scan;
+        if (Opening) {
+            scan.push_back(Fixed);
+        } else {
+            std::vector<uint8_t> excluded, usable;
+            bool filter = false;
+            if (filterAllowed && Possible > 2) {
+                std::vector<uint8_t> untried;
+                for (int s = 1; s <= Signs; ++s)
+                    if (!Tried[s]) untried.push_back(static_cast<uint8_t>(s));
+                if (untried.size() >= 2) {
+                    std::vector<uint8_t> order = Draw(untried);
+                    const size_t u = order.size();
+                    const size_t cut = u > size_t(Length) ? u - Length : 0;
+                    excluded.assign(order.begin(), order.begin() + cut);
+                    usable.assign(order.begin() + cut, order.end());
+                    filter = true;
+                }
+            }
+            auto eligible = [&](const std::string& code) {
+                for (char c : code)
+                    if (std::find(excluded.begin(), excluded.end(), IndexOf(c)) != excluded.end())
+                        return false;
+                int last = 0;
+                for (uint8_t s : usable) {
+                    int first = 100;
+                    for (int k = Length - 1; k >= 0; --k)
+                        if (IndexOf(code[k]) == s) first = k + 1;
+                    if (first < last) return false;
+                    last = first;
+                }
+                return true;
+            };
+            if (filter) {
+                size_t count = 0;
+                for (const std::string& code : Chain) count += eligible(code);
+                if (count == 0) filter = false;
+            }
+            if (filter && usable.size() == size_t(Length)) {
+                std::string target;
+                for (uint8_t s : usable) target.push_back(IndexSign[s]);
+                auto at = std::find(Chain.begin(), Chain.end(), target);
+                if (at != Chain.end()) {
+                    Chain.erase(at);
+                    Chain.insert(Chain.begin(), target);
+                }
+            }
+            for (const std::string& code : Chain)
+                if (!filter || eligible(code)) scan.push_back(code);
+        }
+
+        int32_t bestMax = 2147483647;
+        int64_t bestSquares = INT64_MAX;
+        bool bestCandidate = false;
+        uint32_t ties = 2;
+        for (const std::string& t : scan) {
+            int32_t table[10][10] = {};
+            bool lost = false;
+            bool tracking = false;
+            int64_t squares = 0;
+            int knownM = -1;
+            for (size_t i = 0; i < Candidates.size() && !lost; ++i) {
+                int m = 0, p = 0;
+                Class(t, Candidates[i], m, p);
+                if (Known) {
+                    if (knownM < 0) knownM = m;
+                    m = knownM;
+                }
+                const int32_t q = ++table[m][p];
+                if (q < bestMax && !tracking) continue;
+                if (q > bestMax) {
+                    lost = true;
+                    break;
+                }
+                if (tracking) {
+                    squares += int64_t(q) * q - int64_t(q - 1) * (q - 1);
+                } else if (q == bestMax) {
+                    squares = 0;
+                    for (auto& row : table)
+                        for (int32_t c : row) squares += int64_t(c) * c;
+                } else {
+                    continue;
+                }
+                const bool remain = i + 1 < Candidates.size();
+                if (squares > bestSquares || (squares == bestSquares && remain)) {
+                    lost = true;
+                } else {
+                    tracking = true;
+                }
+            }
+            if (lost) continue;
+            int32_t largest = 0;
+            int64_t sum = 0;
+            for (auto& row : table)
+                for (int32_t c : row) {
+                    largest = std::max(largest, c);
+                    sum += int64_t(c) * c;
+                }
+            const bool candidate = table[Length][Length] == 1;
+            bool wins = false, tie = false;
+            if (largest < bestMax) {
+                wins = true;
+            } else if (largest == bestMax && sum < bestSquares) {
+                wins = true;
+            } else if (largest == bestMax && sum == bestSquares && candidate && !bestCandidate) {
+                wins = true;
+            } else if (largest == bestMax && sum == bestSquares && candidate == bestCandidate) {
+                tie = true;
+                wins = Random(ties) == 0;
+                ++ties;
+            }
+            if (!wins) continue;
+            bestMax = largest;
+            bestSquares = sum;
+            bestCandidate = candidate;
+            if (!tie) ties = 2;
+            result.Trial = t;
+            std::memcpy(result.Table, table, sizeof table);
+        }
+        return result;
+    }
+
+    // The candidates that would give the answer, in their order.
+    std::vector<std::string> Kept(const std::string& trial, int p, int z) const {
+        std::vector<std::string> kept;
+        int knownM = -1;
+        for (const std::string& c : Candidates) {
+            int m = 0, q = 0;
+            Class(trial, c, m, q);
+            if (Known) {
+                if (knownM < 0) knownM = m;
+                if (q == p) kept.push_back(c);
+            } else if (m == p + z && q == p) {
+                kept.push_back(c);
+            }
+        }
+        return kept;
+    }
+};
+
+// ---- The fixture ----------------------------------------------------------------------------
+
+class TrialChoiceTest : public VirtualSession {
+public:
+    void SetUp() override {
+        VirtualSession::SetUp();
+        ProcessorLineEnglish = "| Available CPU >= 80386 + 80387.     ";
+        ProcessorLineGerman = "| Vorhandene CPU >= 80386 + 80387.    ";
+        Language = LanguageKind::English;
+        ClockState.German = false;
+        // The engine looks for a key after every trial code: the input stays open and silent.
+        VirtualSetKeyFeeder([] {});
+    }
+    void TearDown() override {
+        VirtualSetKeyFeeder(nullptr);
+        ReleaseCandidateStore(true);
+        VirtualSession::TearDown();
+    }
+
+    // The conditions, the board and the engine's match state as the match flow leaves them
+    // before the store is built.
+    void Conditions(char first, char last, int length, bool repetitions, bool computerEncodes,
+                    bool fixed, bool vacant = false) {
+        Settings.FirstSign = first;
+        Settings.LastSign = last;
+        Settings.CodeLength = static_cast<uint8_t>(length);
+        Settings.RepetitionsAllowed = repetitions;
+        Settings.VacantAllowed = vacant;
+        Settings.ComputerEncodes = computerEncodes;
+        Settings.ComputerGuesses = 1;
+        Settings.AnswerFixed = fixed;
+        Settings.TimeLimitTens = 0;
+        SetTimeLimits(0);
+        BuildSignTablesFromSettings();
+        SetupAnswerOrder(length);
+        MatchBoard = MatchBoardRecord{};
+        DrawMatchBoard(0);
+        StartMatchClock(true);
+        ClockState.ClockActive = true;
+        SignsKnown = !repetitions && length == SignCount ? 1 : 0;
+        ResetEngineState(SignCount, vacant && SignCount == 2 && length >= 4);
+        SearchProgress.SearchDisplayOn = 0;
+        SecretCode = BlankCode();
+        NextPlace();
+    }
+    bool Build() {
+        const bool built = BuildCandidateStore();
+        ClearShuffleBuckets();
+        return built;
+    }
+    // The board's next trial place, as the match flow prepares it.
+    void NextPlace() {
+        MatchBoardRecord& b = MatchBoard;
+        const int n = ++b.TrialCount;
+        b.Column = n <= 15 ? 1 : 2;
+        b.Row = n <= 15 ? n : n - 15;
+        b.Rows[n].Number = static_cast<int16_t>(n);
+        WriteTrialNumber(b.Column, b.Row, n);
+        GotoXY(CodeStartX(b.Column), TrialY(b.Row));
+    }
+    TrialRow& Row() { return MatchBoard.Rows[MatchBoard.TrialCount]; }
+    // One trial of the computer at the current place; the next place is prepared after it.
+    uint8_t Trial() {
+        uint8_t key = 0;
+        TrialRow& row = Row();
+        ChooseTrial(row.Signs, row.P, row.Z, key);
+        return key;
+    }
+    std::string Played() { return Text(Row().Signs, Settings.CodeLength); }
+    void SetFixedTrial(const std::string& code) {
+        FixedTrialRecord = FixedTrial{};
+        for (size_t k = 0; k < code.size(); ++k) {
+            FixedTrialRecord.Signs[k] = IndexOf(code[k]);
+            ++FixedTrialRecord.Counts[IndexOf(code[k])];
+        }
+    }
+};
+
+// ---- The choice against the reference -------------------------------------------------------
+
+struct Game {
+    char First, Last;
+    int Length;
+    bool Repetitions;
+    bool Vacant = false;
+};
+
+TEST_F(TrialChoiceTest, EveryChoiceOfWholeMatchesIsTheReferencesChoice) {
+    const Game games[] = {{'a', 'c', 3, true},      {'a', 'd', 3, false}, {'a', 'f', 4, true},
+                          {'a', 'f', 4, false},     {'a', 'b', 5, true},  {'a', 'e', 4, true},
+                          {'a', 'd', 4, false},     {'a', 'h', 3, true},  {'a', 'b', 4, true, true},
+                          {'a', 'b', 6, true, true}};
+    int choices = 0;
+    for (const Game& game : games) {
+        for (uint64_t seed = 1; seed <= 6; ++seed) {
+            Conditions(game.First, game.Last, game.Length, game.Repetitions, true, true,
+                       game.Vacant);
+            SeedRandom(seed);
+            SecretCode = MakeRandomSecret(game.Length, SignCount, game.Repetitions);
+            const std::string secret = Text(SecretCode, game.Length);
+            ASSERT_TRUE(Build());
+            ASSERT_EQ(CandidateStore.VacantInPlay, game.Vacant);
+            for (int n = 1;; ++n) {
+                ASSERT_LE(n, 12) << "no end in sight for " << secret;
+                Reference reference = Reference::Take();
+                const Reference::Result expected = reference.Choose(seed * 100 + n);
+                SeedRandom(seed * 100 + n);
+                ASSERT_EQ(Trial(), 0);
+                ++choices;
+                const std::string played = Played();
+                ASSERT_EQ(played, expected.Trial)
+                    << "trial " << n << " of " << game.First << ".." << game.Last << " L "
+                    << game.Length << " seed " << seed;
+                const Score score = ScoreTrial(Row().Signs, MakeCode(secret.c_str()), game.Length);
+                EXPECT_EQ(Row().P, score.P);
+                EXPECT_EQ(Row().Z, score.Z);
+                if (score.P == game.Length) break;
+                // The candidates left are exactly those that would have given the answer.
+                EXPECT_EQ(CandidateCodes(), reference.Kept(played, score.P, score.Z));
+                NextPlace();
+            }
+            EXPECT_EQ(SecretCode, MakeCode(secret.c_str()));
+            EXPECT_EQ(CandidateStore.Records, 0);  // released
+        }
+    }
+    EXPECT_GT(choices, 150);
+}
+
+// ---- Answers --------------------------------------------------------------------------------
+
+// The human encoder at the P and Z prompts of the current row: each time the program waits
+// there, the next key of the script is typed; Esc when the script has run out.
+struct PromptKeys {
+    explicit PromptKeys(std::string script = "") : Script(std::move(script)) {}
+    std::string Script;
+    size_t Next = 0;
+    std::vector<char> Where;  // 'P' or 'Z' for every key typed
+    void operator()() {
+        const int y = TrialY(MatchBoard.Row);
+        const bool atP = WhereX() == PColumn(MatchBoard.Column) && WhereY() == y;
+        const bool atZ = WhereX() == ZColumn(MatchBoard.Column) && WhereY() == y;
+        if (!atP && !atZ) return;
+        Where.push_back(atP ? 'P' : 'Z');
+        VirtualQueueKey(Next < Script.size() ? static_cast<uint8_t>(Script[Next++]) : KeyEsc);
+    }
+};
+
+TEST_F(TrialChoiceTest, TheAdversaryKeepsTheLargestClass) {
+    // Trial ba over a..b with repetitions: 2/0 (ba), 0/2 (ab) and 1/0 (aa, bb).
+    Conditions('a', 'b', 2, true, false, false);
+    Settings.ComputerEncodes = 1;
+    ASSERT_TRUE(Build());
+    SetFixedTrial("ba");
+    ASSERT_EQ(Trial(), 0);
+    EXPECT_EQ(Played(), "ba");
+    EXPECT_EQ(Row().P, 1);
+    EXPECT_EQ(Row().Z, 0);
+    EXPECT_TRUE(ScreenHas(PColumn(1), TrialY(1), "1|0"));
+    std::vector<std::string> left = CandidateCodes();
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"aa", "bb"}));
+    // Two candidates: the trial chain is those two and the book is closed.
+    std::vector<std::string> chain = TrialChainCodes();
+    EXPECT_EQ(chain, CandidateCodes());
+    EXPECT_EQ(OpeningPhase, 0);
+}
+
+TEST_F(TrialChoiceTest, TheAdversaryTakesTheEarliestAnswerAmongEqualClasses) {
+    // Trial ab against aa, bb, ba, cc: classes 1/0 (aa, bb), 0/2 (ba), 0/0 (cc). With aa left
+    // out, 1/0 and 0/2 and 0/0 hold one each: 0/1 comes first in the order for L = 2 but is
+    // empty, then 1/0.
+    Conditions('a', 'c', 2, true, true, false);
+    FillCandidateStore(2, 3, false, {"ab", "ba", "bb", "cc"}, {"bb", "ba", "cc"});
+    ResetSignAlive(3);
+    SetFixedTrial("ab");
+    ASSERT_EQ(Trial(), 0);
+    EXPECT_EQ(Row().P, 1);
+    EXPECT_EQ(Row().Z, 0);
+    EXPECT_EQ(CandidateCodes(), std::vector<std::string>{"bb"});
+}
+
+TEST_F(TrialChoiceTest, TheHumanMayOnlyGiveAnAnswerSomeCandidateWouldGet) {
+    Conditions('a', 'f', 4, true, false, false);
+    ASSERT_TRUE(Build());
+    SetFixedTrial("aabb");
+    Reference reference = Reference::Take();
+    // 9 and 5 are no P; x is no digit; then P = 2. Z = 3 is more than L - P, 7 is no Z either.
+    PromptKeys keys{
+        "95x237"
+        "1"};
+    VirtualSetKeyFeeder([&] { keys(); });
+    ASSERT_EQ(Trial(), '1');
+    EXPECT_EQ(Row().P, 2);
+    EXPECT_EQ(Row().Z, 1);
+    EXPECT_TRUE(ScreenHas(PColumn(1), TrialY(1), "2|1"));
+    EXPECT_EQ(keys.Where, (std::vector<char>{'P', 'P', 'P', 'P', 'Z', 'Z', 'Z'}));
+    EXPECT_EQ(CandidateCodes(), reference.Kept("aabb", 2, 1));
+    EXPECT_EQ(VirtualBeeps(), 0);  // the sound is off
+}
+
+TEST_F(TrialChoiceTest, BackspaceAtZGoesBackToATypedP) {
+    Conditions('a', 'f', 4, true, false, false);
+    ASSERT_TRUE(Build());
+    SetFixedTrial("aabb");
+    Reference reference = Reference::Take();
+    PromptKeys keys{std::string("2") + char(KeyBackspace) + "10"};
+    VirtualSetKeyFeeder([&] { keys(); });
+    ASSERT_EQ(Trial(), '0');
+    EXPECT_EQ(keys.Where, (std::vector<char>{'P', 'Z', 'P', 'Z'}));
+    EXPECT_EQ(Row().P, 1);
+    EXPECT_EQ(Row().Z, 0);
+    EXPECT_EQ(CandidateCodes(), reference.Kept("aabb", 1, 0));
+}
+
+TEST_F(TrialChoiceTest, AnAnswerWithOnlyOnePossibleValueNeedsNoKey) {
+    // Against ba, ca and cc the trial ab always scores P = 0: only Z is asked, and Backspace
+    // cannot go back to a P that was not typed.
+    Conditions('a', 'c', 2, true, false, false);
+    FillCandidateStore(2, 3, false, {"ab", "ba", "ca", "cc"}, {"ba", "ca", "cc"});
+    ResetSignAlive(3);
+    SetFixedTrial("ab");
+    PromptKeys keys{std::string(1, char(KeyBackspace)) + "3" + "1"};
+    VirtualSetKeyFeeder([&] { keys(); });
+    ASSERT_EQ(Trial(), '1');
+    EXPECT_EQ(keys.Where, (std::vector<char>{'Z', 'Z', 'Z'}));
+    EXPECT_TRUE(ScreenHas(PColumn(1), TrialY(1), "0|1"));
+    EXPECT_EQ(CandidateCodes(), std::vector<std::string>{"ca"});
+    // When the class is unique as well, both come without a key.
+    Conditions('a', 'c', 3, false, false, false);
+    FillCandidateStore(3, 3, false, {"abc", "aaa", "bca"},
+                       {"abc", "acb", "bac", "bca", "cab", "cba"});
+    ResetSignAlive(3);
+    SetFixedTrial("aaa");
+    keys = PromptKeys{};
+    ASSERT_EQ(Trial(), 0);
+    EXPECT_TRUE(keys.Where.empty());
+    EXPECT_TRUE(ScreenHas(PColumn(1), TrialY(1), "1|0"));
+    EXPECT_EQ(CandidateCodes().size(), 6u);
+}
+
+TEST_F(TrialChoiceTest, EscAtThePromptBreaksOffAndReleasesTheStore) {
+    Conditions('a', 'f', 4, true, false, false);
+    ASSERT_TRUE(Build());
+    SetFixedTrial("aabb");
+    PromptKeys keys{std::string(1, char(KeyEsc))};
+    VirtualSetKeyFeeder([&] { keys(); });
+    EXPECT_EQ(Trial(), KeyEsc);
+    EXPECT_EQ(CandidateStore.Records, 0);
+    EXPECT_EQ(VirtualHeapInUse(), 0u);
+    EXPECT_FALSE(ClockState.GuessRunning);
+}
+
+TEST_F(TrialChoiceTest, TheHumanEncoderHearsABeepBeforeAnswering) {
+    Conditions('a', 'f', 4, true, false, false);
+    Settings.SoundOn = 1;
+    ASSERT_TRUE(Build());
+    SetFixedTrial("aabb");
+    PromptKeys keys{"10"};
+    VirtualSetKeyFeeder([&] { keys(); });
+    ASSERT_EQ(Trial(), '0');
+    EXPECT_EQ(VirtualBeeps(), 1);
+}
+
+// ---- Candidates, signs and trial codes after an answer --------------------------------------
+
+bool HoldsAny(const std::string& code, const std::string& signs) {
+    return code.find_first_of(signs) != std::string::npos;
+}
+
+// The codes of after, in their order, are those of before that stay.
+bool KeepsOrder(const std::vector<std::string>& before, const std::vector<std::string>& after) {
+    size_t at = 0;
+    for (const std::string& code : after) {
+        while (at < before.size() && before[at] != code) ++at;
+        if (at == before.size()) return false;
+        ++at;
+    }
+    return true;
+}
+
+TEST_F(TrialChoiceTest, ANoughtAnswerRemovesTheTrialsSignsEverywhere) {
+    Conditions('a', 'i', 4, false, true, true);
+    ASSERT_TRUE(Build());
+    SecretCode = MakeCode("efgh");
+    SetFixedTrial("abcd");
+    const std::vector<std::string> before = TrialChainCodes();
+    ASSERT_EQ(Trial(), 0);
+    EXPECT_EQ(Row().P, 0);
+    EXPECT_EQ(Row().Z, 0);
+    for (char c : std::string("abcd")) EXPECT_EQ(SignAlive[IndexOf(c)], 0);
+    for (char c : std::string("efghi")) EXPECT_EQ(SignAlive[IndexOf(c)], 1);
+    ASSERT_EQ(KillCount, 4);
+    EXPECT_EQ(std::string(KillList, KillList + 4), std::string("\4\3\2\1"));
+    EXPECT_EQ(FillerSign, IndexOf('a'));
+    EXPECT_EQ(PossibleSignCount, 5);
+    const std::vector<std::string> candidates = CandidateCodes();
+    EXPECT_EQ(candidates.size(), 120u);
+    for (const std::string& c : candidates) EXPECT_FALSE(HoldsAny(c, "abcd")) << c;
+    const std::vector<std::string> chain = TrialChainCodes();
+    EXPECT_EQ(chain.size(), 625u);
+    for (const std::string& t : chain) EXPECT_FALSE(HoldsAny(t, "abcd")) << t;
+    EXPECT_TRUE(KeepsOrder(before, chain));
+    // Still in the book: the next opening is over the live signs.
+    EXPECT_EQ(OpeningPhase, 1);
+    for (int k = 0; k < 4; ++k) EXPECT_GE(FixedTrialRecord.Signs[k], IndexOf('e'));
+    for (char c : std::string("abcd")) EXPECT_EQ(SignTried[IndexOf(c)], 1);
+}
+
+TEST_F(TrialChoiceTest, WithTwoSignsLeftOneDeadSignStaysInTheTrialsAsABlank) {
+    // aabc answered 0/0 over a..e: d and e live, 16 candidates; a, the lowest killed sign, is
+    // kept in the trial codes and fills the next opening aaa_.
+    Conditions('a', 'e', 4, true, true, true);
+    ASSERT_TRUE(Build());
+    SecretCode = MakeCode("dede");
+    SetFixedTrial("aabc");
+    ASSERT_EQ(Trial(), 0);
+    EXPECT_EQ(CandidateCodes().size(), 16u);
+    EXPECT_EQ(PossibleSignCount, 2);
+    EXPECT_EQ(DeadBlankKept, 1);
+    EXPECT_EQ(KillCount, 2);  // c and b; a was dropped from the list
+    EXPECT_EQ(FillerSign, IndexOf('a'));
+    const std::vector<std::string> chain = TrialChainCodes();
+    EXPECT_EQ(chain.size(), 81u);  // codes over a, d, e
+    for (const std::string& t : chain) EXPECT_FALSE(HoldsAny(t, "bc")) << t;
+    // The next opening: three of one live sign and the filler a.
+    std::map<uint8_t, int> counts;
+    for (int k = 0; k < 4; ++k) ++counts[FixedTrialRecord.Signs[k]];
+    ASSERT_EQ(counts.size(), 2u);
+    EXPECT_EQ(counts[IndexOf('a')], 1);
+    EXPECT_TRUE(counts[IndexOf('d')] == 3 || counts[IndexOf('e')] == 3);
+}
+
+TEST_F(TrialChoiceTest, SignsNoCandidateHoldsAreKilled) {
+    // No candidate holds c or d: after an answer that is not 0/0 both die; two signs stay
+    // alive, so c (the lower) is kept once as a blank in the trial codes.
+    Conditions('a', 'd', 4, true, true, true);
+    std::vector<std::string> all, twoSigns;
+    const std::string signs = "abcd";
+    for (int i = 0; i < 256; ++i) {
+        std::string code;
+        for (int k = 0, v = i; k < 4; ++k, v /= 4) code.push_back(signs[v % 4]);
+        all.push_back(code);
+        if (!HoldsAny(code, "cd")) twoSigns.push_back(code);
+    }
+    FillCandidateStore(4, 4, false, all, twoSigns);
+    ResetSignAlive(4);
+    SecretCode = MakeCode("abab");
+    SetFixedTrial("aabc");
+    ASSERT_EQ(Trial(), 0);
+    EXPECT_EQ(Row().P, 1);
+    EXPECT_EQ(Row().Z, 2);
+    EXPECT_GE(CandidateCodes().size(), 3u);
+    EXPECT_EQ(SignAlive[IndexOf('c')], 0);
+    EXPECT_EQ(SignAlive[IndexOf('d')], 0);
+    EXPECT_EQ(PossibleSignCount, 2);
+    EXPECT_EQ(DeadBlankKept, 1);
+    const std::vector<std::string> chain = TrialChainCodes();
+    EXPECT_EQ(chain.size(), 81u);
+    for (const std::string& t : chain) EXPECT_FALSE(HoldsAny(t, "d")) << t;
+    EXPECT_TRUE(KeepsOrder(all, chain));
+
+    // The blank is kept once per match: with the rule spent, c goes as well.
+    Conditions('a', 'd', 4, true, true, true);
+    FillCandidateStore(4, 4, false, all, twoSigns);
+    ResetSignAlive(4);
+    DeadBlankKept = 1;
+    SecretCode = MakeCode("abab");
+    SetFixedTrial("aabc");
+    ASSERT_EQ(Trial(), 0);
+    EXPECT_EQ(TrialChainCodes().size(), 16u);
+}
+
+TEST_F(TrialChoiceTest, AllSignsFoundMakesTheSignsKnown) {
+    Conditions('a', 'f', 4, true, true, true);
+    ASSERT_TRUE(Build());
+    SecretCode = MakeCode("dcba");
+    SetFixedTrial("abcd");
+    ASSERT_EQ(Trial(), 0);
+    EXPECT_EQ(Row().P, 0);
+    EXPECT_EQ(Row().Z, 4);
+    EXPECT_EQ(SignsKnown, 1);
+    EXPECT_EQ(OpeningPhase, 0);
+    EXPECT_EQ(PossibleSignCount, 4);
+    EXPECT_EQ(SignAlive[IndexOf('e')], 0);
+    EXPECT_EQ(SignAlive[IndexOf('f')], 0);
+    const std::vector<std::string> candidates = CandidateCodes();
+    EXPECT_EQ(candidates.size(), 9u);  // the derangements of abcd
+    for (const std::string& t : TrialChainCodes()) EXPECT_FALSE(HoldsAny(t, "ef")) << t;
+    // The match goes on with P alone deciding, and ends on the secret.
+    for (int n = 2; n <= 6; ++n) {
+        NextPlace();
+        ASSERT_EQ(Trial(), 0);
+        if (Row().P == 4) break;
+    }
+    EXPECT_EQ(Played(), "dcba");
+}
+
+TEST_F(TrialChoiceTest, TheSecretAbcdIsFoundByTheShortcutOrByPlayingIt) {
+    Conditions('a', 'f', 4, false, true, true);
+    for (uint64_t seed = 1; seed <= 10; ++seed) {
+        Conditions('a', 'f', 4, false, true, true);
+        SeedRandom(seed);
+        ASSERT_TRUE(Build());
+        SecretCode = MakeCode("abcd");
+        int n = 1;
+        for (;; ++n) {
+            ASSERT_EQ(Trial(), 0);
+            if (Row().P == 4) break;
+            ASSERT_LT(n, 6);
+            NextPlace();
+        }
+        EXPECT_EQ(Played(), "abcd");
+        EXPECT_EQ(Row().Z, 0);
+        EXPECT_TRUE(ScreenHas(PColumn(MatchBoard.Column), TrialY(MatchBoard.Row), "4|0"));
+        EXPECT_EQ(VirtualHeapInUse(), 0u);
+    }
+}
+
+TEST_F(TrialChoiceTest, TheSymmetryFilterExaminesOneCodePerRenamingOfUntriedSigns) {
+    // Nothing tried yet over a..h, four long: codes that differ only by a renaming of signs
+    // count once, which leaves the 15 ways to split four places among signs. The code of four
+    // different usable signs leads the scan and is shown at once.
+    Conditions('a', 'h', 4, true, true, true);
+    ASSERT_TRUE(Build());
+    OpeningPhase = 0;
+    SecretCode = MakeCode("abcd");
+    std::string shown;
+    int calls = 0;
+    VirtualSetKeyFeeder([&] {
+        if (++calls == 1) shown = RowText(TrialY(1), CodeStartX(1), 4);
+    });
+    ASSERT_EQ(Trial(), 0);
+    EXPECT_EQ(SearchProgress.ItemsTotal, 15);
+    EXPECT_EQ(SearchProgress.ItemsDone, 15);
+    EXPECT_EQ(std::set<char>(shown.begin(), shown.end()).size(), 4u) << shown;
+}
+
+// ---- Ties, and what cannot happen ------------------------------------------------------------
+
+TEST_F(TrialChoiceTest, EqualTrialCodesAreChosenEquallyOften) {
+    // Over a..b every code splits the four candidates alike (largest class 2, squares 6, and
+    // each is a candidate itself): the draw decides.
+    std::map<std::string, int> chosen;
+    for (uint64_t seed = 1; seed <= 400; ++seed) {
+        Conditions('a', 'b', 2, true, true, true);
+        FillCandidateStore(2, 2, false, {"aa", "ab", "ba", "bb"}, {"bb", "ba", "ab", "aa"});
+        ResetSignAlive(2);
+        OpeningPhase = 0;
+        SecretCode = MakeCode("ab");
+        SeedRandom(seed);
+        ASSERT_EQ(Trial(), 0);
+        ++chosen[Played()];
+    }
+    ASSERT_EQ(chosen.size(), 4u);
+    for (const auto& [code, count] : chosen) {
+        EXPECT_GT(count, 65) << code;
+        EXPECT_LT(count, 135) << code;
+    }
+}
+
+TEST_F(TrialChoiceTest, ACandidateChainRunEmptyEndsTheMatchAsBrokenOff) {
+    Conditions('a', 'c', 2, true, true, true);
+    FillCandidateStore(2, 3, false, {"ab", "ba", "cc"}, {});
+    ResetSignAlive(3);
+    EXPECT_EQ(Trial(), KeyEsc);
+    EXPECT_EQ(VirtualHeapInUse(), 0u);
+}
+
+TEST_F(TrialChoiceTest, OneCandidateLeftIsPlayedWithoutAsking) {
+    Conditions('a', 'c', 3, true, false, true);
+    Settings.SoundOn = 1;
+    FillCandidateStore(3, 3, false, {"abc", "cab", "bca"}, {"cab"});
+    ResetSignAlive(3);
+    OpeningPhase = 1;
+    PromptKeys keys;
+    VirtualSetKeyFeeder([&] { keys(); });
+    ASSERT_EQ(Trial(), 0);
+    EXPECT_TRUE(keys.Where.empty());
+    EXPECT_EQ(Played(), "cab");
+    EXPECT_EQ(Text(SecretCode, 3), "cab");
+    EXPECT_EQ(Row().P, 3);
+    EXPECT_EQ(Row().Z, 0);
+    EXPECT_TRUE(ScreenHas(CodeStartX(1), TrialY(1), "cab"));
+    EXPECT_TRUE(ScreenHas(PColumn(1), TrialY(1), "3|0"));
+    EXPECT_EQ(OpeningPhase, 0);
+    EXPECT_EQ(VirtualBeeps(), 1);
+    EXPECT_EQ(VirtualHeapInUse(), 0u);
+}
+
+TEST_F(TrialChoiceTest, EscDuringTheSearchReleasesEverything) {
+    Conditions('a', 'h', 4, true, true, true);
+    ASSERT_TRUE(Build());
+    OpeningPhase = 0;
+    PossibleSignCount = 2;  // no symmetry filter: the scan takes every code
+    SecretCode = MakeCode("abcd");
+    int calls = 0;
+    VirtualSetKeyFeeder([&] {
+        if (++calls == 50) VirtualQueueKey(KeyEsc);
+    });
+    EXPECT_EQ(Trial(), KeyEsc);
+    EXPECT_EQ(SearchProgress.ItemsDone, 50);
+    EXPECT_EQ(SearchProgress.SearchDisplayOn, 0);
+    EXPECT_EQ(CandidateStore.Records, 0);
+    EXPECT_EQ(VirtualHeapInUse(), 0u);
+}
+
+// ---- Play quality, without a time limit -----------------------------------------------------
+
+// Plays every secret of the conditions against the computer's fixed answer; returns the trial
+// counts.
+std::vector<int> PlayEverySecret(TrialChoiceTest& test, char last, int length, bool repetitions);
+
+TEST_F(TrialChoiceTest, FourOverSixWithRepetitionsIsSolvedWithinFiveTrials) {
+    std::vector<int> trials = PlayEverySecret(*this, 'f', 4, true);
+    ASSERT_EQ(trials.size(), 1296u);
+    int total = 0;
+    for (int t : trials) total += t;
+    EXPECT_LE(*std::max_element(trials.begin(), trials.end()), 5);
+    EXPECT_LE(total / 1296.0, 4.48);
+}
+
+TEST_F(TrialChoiceTest, FourOverSixWithoutRepetitionsIsSolvedWithinFiveTrials) {
+    std::vector<int> trials = PlayEverySecret(*this, 'f', 4, false);
+    ASSERT_EQ(trials.size(), 360u);
+    EXPECT_LE(*std::max_element(trials.begin(), trials.end()), 5);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<int> PlayEverySecret(TrialChoiceTest& test, char last, int length, bool repetitions) {
+    std::vector<int> counts;
+    const std::vector<std::string> secrets = [&] {
+        test.Conditions('a', last, length, repetitions, true, true);
+        std::vector<std::string> all;
+        if (!test.Build()) return all;
+        all = CandidateCodes();
+        ReleaseCandidateStore(true);
+        return all;
+    }();
+    uint64_t seed = 1;
+    for (const std::string& secret : secrets) {
+        test.Conditions('a', last, length, repetitions, true, true);
+        SeedRandom(++seed);
+        SecretCode = MakeCode(secret.c_str());
+        if (!test.Build()) return {};
+        int n = 1;
+        for (;; ++n) {
+            if (test.Trial() != 0 || n > 12) return {};
+            if (test.Row().P == length) break;
+            test.NextPlace();
+        }
+        counts.push_back(n);
+    }
+    return counts;
+}
+
+}  // namespace
