@@ -16,6 +16,7 @@
 #include "breaker/trial_chain.h"
 #include "calendar/clock_text.h"
 #include "match/board.h"
+#include "match/human_answer.h"
 #include "shell/console.h"
 #include "shell/keywait.h"
 #include "shell/settings.h"
@@ -151,90 +152,6 @@ bool SetUpSymmetry(SymmetryRule& rule, int32_t& itemsTotal, int x, int y) {
         }
     }
     return true;
-}
-
-// The human encoder answers: P, then Z, each one digit; a digit that no remaining candidate
-// would give is ignored, and a value that is the only one possible is taken without a key.
-// Backspace at Z goes back to a typed P. False when the match was broken off.
-bool HumanAnswer(const int32_t table[10][10], int& p, int& z, uint8_t& keyOut) {
-    const int length = Length();
-    const int y = TrialY(MatchBoard.Row);
-    const int px = PColumn(MatchBoard.Column);
-    const int zx = ZColumn(MatchBoard.Column);
-    for (;;) {
-        GotoXY(px, y);
-        int onlyP = -1;
-        int distinct = 0;
-        for (int q = 0; q <= length; ++q) {
-            bool occurs = false;
-            for (int m = q; m <= length; ++m) occurs = occurs || table[m][q] > 0;
-            if (occurs) {
-                ++distinct;
-                onlyP = q;
-            }
-        }
-        bool typed = false;
-        if (distinct == 1) {
-            p = onlyP;
-        } else {
-            for (;;) {
-                uint8_t code = 0;
-                const uint8_t key = WaitKeyWithCode(code);
-                keyOut = key;
-                if (key == KeyEsc || key == KeyCtrlC) {
-                    BreakOff(keyOut);
-                    return false;
-                }
-                if (key < '0' || key > '9') continue;
-                const int d = key - '0';
-                bool possible = false;
-                for (int m = d; m <= length && d <= length; ++m)
-                    possible = possible || table[m][d] > 0;
-                if (!possible) continue;
-                p = d;
-                typed = true;
-                break;
-            }
-        }
-        WriteDigit(px, y, p);
-        GotoXY(zx, y);
-        if (p >= length - 1) {
-            z = 0;
-            WriteDigit(zx, y, z);
-            return true;
-        }
-        int onlyM = -1;
-        int choices = 0;
-        for (int m = p; m <= length; ++m) {
-            if (table[m][p] > 0) {
-                ++choices;
-                onlyM = m;
-            }
-        }
-        if (choices == 1) {
-            z = onlyM - p;
-            WriteDigit(zx, y, z);
-            return true;
-        }
-        for (;;) {
-            uint8_t code = 0;
-            const uint8_t key = WaitKeyWithCode(code);
-            keyOut = key;
-            if (key == KeyEsc || key == KeyCtrlC) {
-                BreakOff(keyOut);
-                return false;
-            }
-            if (key == KeyBackspace && typed) break;
-            if (key < '0' || key > '9') continue;
-            const int d = key - '0';
-            if (d > length - p || table[p + d][p] == 0) continue;
-            z = d;
-            WriteDigit(zx, y, z);
-            return true;
-        }
-        // Back to the P prompt.
-        WriteAt(px, y, " ");
-    }
 }
 
 // Signs that can no longer occur in the secret, after an answer that is not 0/0 (a 0/0
@@ -422,7 +339,10 @@ void ChooseTrial(Code& codeOut, uint8_t& pOut, uint8_t& zOut, uint8_t& keyOut) {
         if (p == length) Beep();
     } else {
         Beep();
-        if (!HumanAnswer(best.Counts.Table, p, z, keyOut)) return;
+        if (!ReadHumanAnswer(best.Counts.Table, p, z, keyOut)) {
+            BreakOff(keyOut);
+            return;
+        }
     }
     pOut = static_cast<uint8_t>(p);
     zOut = static_cast<uint8_t>(z);

@@ -7,6 +7,7 @@
 #include "breaker/sign_tables.h"
 #include "calendar/clock_text.h"
 #include "match/encoder_store.h"
+#include "match/human_answer.h"
 #include "shell/console.h"
 #include "shell/keywait.h"
 #include "shell/settings.h"
@@ -108,91 +109,6 @@ void WriteScore(TrialRow& row, int p, int z) {
     GotoXY(ZColumn(MatchBoard.Column), y);
 }
 
-// The encoder types P and then Z; only answers some remaining code would give are taken.
-// False when the match was broken off.
-bool HumanAnswer(const int32_t table[10][10], int& p, int& z, uint8_t& lastKey) {
-    const int length = Length();
-    const int y = TrialY(MatchBoard.Row);
-    const int px = PColumn(MatchBoard.Column);
-    const int zx = ZColumn(MatchBoard.Column);
-    for (;;) {
-        GotoXY(px, y);
-        int onlyP = -1;
-        int distinct = 0;
-        for (int q = 0; q <= length; ++q) {
-            bool occurs = false;
-            for (int m = q; m <= length; ++m) occurs = occurs || table[m][q] > 0;
-            if (occurs) {
-                ++distinct;
-                onlyP = q;
-            }
-        }
-        bool typed = false;
-        if (distinct == 1) {
-            p = onlyP;
-        } else {
-            for (;;) {
-                uint8_t code = 0;
-                uint8_t key = WaitKeyWithCode(code);
-                if (key == KeyEsc || key == KeyCtrlC) {
-                    BreakOff(lastKey);
-                    return false;
-                }
-                if (key < '0' || key > '9') continue;
-                int d = key - '0';
-                bool possible = false;
-                for (int m = d; m <= length && d <= length; ++m)
-                    possible = possible || table[m][d] > 0;
-                if (!possible) continue;
-                p = d;
-                typed = true;
-                break;
-            }
-        }
-        WriteDigit(px, y, p);
-        GotoXY(zx, y);
-        if (p >= length - 1) {
-            z = 0;
-            WriteDigit(zx, y, z);
-            return true;
-        }
-        int onlyM = -1;
-        int choices = 0;
-        for (int m = p; m <= length; ++m) {
-            if (table[m][p] > 0) {
-                ++choices;
-                onlyM = m;
-            }
-        }
-        if (choices == 1) {
-            z = onlyM - p;
-            WriteDigit(zx, y, z);
-            return true;
-        }
-        bool again = false;
-        for (;;) {
-            uint8_t code = 0;
-            uint8_t key = WaitKeyWithCode(code);
-            if (key == KeyEsc || key == KeyCtrlC) {
-                BreakOff(lastKey);
-                return false;
-            }
-            if (key == KeyBackspace && typed) {
-                WriteAt(px, y, " ");
-                again = true;
-                break;
-            }
-            if (key < '0' || key > '9') continue;
-            int d = key - '0';
-            if (d > length - p || table[p + d][p] == 0) continue;
-            z = d;
-            WriteDigit(zx, y, z);
-            return true;
-        }
-        if (!again) return true;
-    }
-}
-
 // The slot of an earlier trial with the same code among the last thirty, or 0. While the
 // board scrolls, the current slot still holds the trial made thirty trials ago.
 int RepeatedTrialSlot(const Code& trial) {
@@ -244,7 +160,11 @@ void AnswerNotFixed(const Code& trial, TrialRow& row, uint8_t& lastKey) {
         }
     } else {
         Beep();
-        if (!HumanAnswer(table, p, z, lastKey)) return;
+        uint8_t keyRead = 0;
+        if (!ReadHumanAnswer(table, p, z, keyRead)) {
+            BreakOff(lastKey);
+            return;
+        }
         m = p + z;
     }
     if (p == length) {
