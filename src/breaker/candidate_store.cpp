@@ -215,12 +215,11 @@ bool BreakOff() {
     return false;
 }
 
-bool Build(bool matchRepetitions) {
+bool Build(bool matchRepetitions, bool repetitions) {
     SettingsRecord& settings = Settings;
     const int length = settings.CodeLength;
     const int n = SignCount;
     const bool vacant = settings.VacantAllowed != 0 && n == 2 && length >= 4;
-    const bool repetitions = settings.RepetitionsAllowed != 0;
 
     // A store of an earlier match goes first.
     FreeCandidateArrays();
@@ -283,11 +282,9 @@ bool BuildCandidateStore() {
 }
 
 bool BuildCandidateStore(bool candidateRepetitions) {
-    SettingsRecord& settings = Settings;
-    const uint8_t matchRepetitions = settings.RepetitionsAllowed;
-    settings.RepetitionsAllowed = candidateRepetitions ? 1 : 0;
-    const bool built = Build(matchRepetitions != 0);
-    settings.RepetitionsAllowed = matchRepetitions;
+    // The rule of the build is passed on, never written into the settings: a signal that ends
+    // the program saves them from inside the build.
+    const bool built = Build(Settings.RepetitionsAllowed != 0, candidateRepetitions);
     ClearShuffleBuckets();
     return built;
 }

@@ -62,9 +62,9 @@ extern uint8_t SignMap[RingSize + 1];      // the sign index a digit value stand
 bool BuildCandidateStore();
 // The same, with the candidate chain built under the given repetition rule (a not-fixed riddle
 // of the computer over six signs of length six is played without repetitions): the first trial
-// follows the repetition setting as it stands, which is switched to the rule for the build and
-// restored however the build ends. The vacant sign is in play when the vacant setting is on,
-// the range has two signs and the code has four positions or more.
+// follows the repetition setting as it stands, which the build leaves untouched throughout. The
+// vacant sign is in play when the vacant setting is on, the range has two signs and the code
+// has four positions or more.
 bool BuildCandidateStore(bool candidateRepetitions);
 
 // Frees the stores (when freeAll is set) and recomputes the capacity table of the memory level

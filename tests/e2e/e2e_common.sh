@@ -116,3 +116,60 @@ expect_normal_screen() {
     [[ $(tm display-message -p -t "$E2E_PANE" '#{alternate_on}') == 0 ]] ||
         fail "the terminal is still on the alternate screen"
 }
+
+# ---- Helpers of the robustness scripts ------------------------------------------------------
+
+# Milliseconds since the machine started (to hundredths), for measuring how fast the program
+# ends; unaffected by changes of the clock.
+now_ms() {
+    local up
+    read -r up _ </proc/uptime
+    echo $((10#${up/./} * 10))
+}
+
+# The pane's cursor as "column row", both 1-based like the program's own positions.
+pane_cursor() {
+    local x y
+    read -r x y < <(tm display-message -p -t "$E2E_PANE" '#{cursor_x} #{cursor_y}')
+    echo "$((x + 1)) $((y + 1))"
+}
+
+# wait_cursor <column> <row> [seconds]: until the pane's cursor stands there.
+wait_cursor() {
+    local want="$1 $2" limit=${3:-10}
+    local deadline=$((SECONDS + limit))
+    until [[ $(pane_cursor) == "$want" ]]; do
+        ((SECONDS < deadline)) || fail "the cursor did not reach ($1,$2) within ${limit}s"
+        sleep 0.05
+    done
+}
+
+# wait_gone <pid> [seconds]: until the process has ended.
+wait_gone() {
+    local pid=$1 limit=${2:-10}
+    local deadline=$((SECONDS + limit))
+    while [[ -e /proc/$pid ]] && [[ $(cut -d' ' -f3 "/proc/$pid/stat" 2>/dev/null) != Z ]]; do
+        ((SECONDS < deadline)) || fail "process $pid still runs after ${limit}s"
+        sleep 0.05
+    done
+}
+
+# write_settings <hex of bytes 0..13> [encoder name] [breaker name]: a BEDINGUN.DAT of the
+# 14 condition bytes and the two 33-byte name fields (a blank, the name, blanks).
+write_settings() {
+    local hex=$1 encoder=${2:-} breaker=${3:-}
+    # shellcheck disable=SC2001,SC2059
+    printf "$(sed 's/../\\x&/g' <<<"$hex")" >"$E2E_WORK/BEDINGUN.DAT"
+    printf ' %-31s ' "$encoder" >>"$E2E_WORK/BEDINGUN.DAT"
+    printf ' %-31s ' "$breaker" >>"$E2E_WORK/BEDINGUN.DAT"
+    [[ $(stat -c %s "$E2E_WORK/BEDINGUN.DAT") -eq 80 ]] || fail "write_settings: not 80 bytes"
+}
+
+# expect_settings_file <path>: BEDINGUN.DAT is exactly 80 bytes and byte for byte that file.
+expect_settings_file() {
+    local file=$E2E_WORK/BEDINGUN.DAT
+    [[ -f $file ]] || fail "BEDINGUN.DAT was not written"
+    [[ $(stat -c %s "$file") -eq 80 ]] || fail "BEDINGUN.DAT has $(stat -c %s "$file") bytes"
+    cmp -s "$file" "$1" ||
+        fail "BEDINGUN.DAT holds $(od -An -tx1 -v "$file" | tr -d ' \n'), expected $(od -An -tx1 -v "$1" | tr -d ' \n')"
+}
