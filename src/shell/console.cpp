@@ -16,6 +16,7 @@ bool OnTerminal() {
 }
 
 void ScrollUp() {
+    ++Grid.Scrolls;
     std::memmove(&Grid.Cells[0][0], &Grid.Cells[1][0],
                  sizeof(ConsoleCell) * ScreenWidth * (ScreenHeight - 1));
     for (ConsoleCell& cell : Grid.Cells[ScreenHeight - 1]) cell = ConsoleCell{' ', TextAttr};
@@ -42,7 +43,10 @@ void ClearScreen() {
 }
 
 void GotoXY(int column, int row) {
-    if (column < 1 || column > ScreenWidth || row < 1 || row > ScreenHeight) return;
+    if (column < 1 || column > ScreenWidth || row < 1 || row > ScreenHeight) {
+        ++Grid.RefusedMoves;
+        return;
+    }
     Grid.CursorX = column;
     Grid.CursorY = row;
 }
@@ -66,6 +70,7 @@ void WriteText(std::string_view text) {
         }
         if (OnTerminal()) TerminalCellsWritten(Grid.CursorX, Grid.CursorY, count);
         text.remove_prefix(static_cast<size_t>(count));
+        if (!text.empty()) ++Grid.Overflows;
         Grid.CursorX += count;
         if (Grid.CursorX > ScreenWidth) NextRow();
     }

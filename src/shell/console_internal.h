@@ -14,6 +14,10 @@ struct ConsoleGrid {
     ConsoleCell Cells[ScreenHeight][ScreenWidth];
     int CursorX = 1;  // 1..80
     int CursorY = 1;  // 1..25
+    // Observed by the virtual console's drivers (console_virtual.h).
+    int64_t RefusedMoves = 0;  // GotoXY outside the grid
+    int64_t Overflows = 0;     // texts that ran on past column 80
+    int64_t Scrolls = 0;
 };
 extern ConsoleGrid Grid;
 

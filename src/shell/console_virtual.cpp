@@ -45,6 +45,9 @@ struct VirtualState {
     std::function<void()> Feeder;
     bool Feeding = false;
     int64_t SilentFeeds = 0;
+    std::function<void()> PollObserver;
+    int64_t KeysRead = 0;
+    int64_t PollsSinceRead = 0;
 };
 
 VirtualState V;
@@ -110,6 +113,9 @@ void StartVirtualConsole() {
     ActiveConsole = ConsoleKind::Virtual;
     TextAttr = 7;
     ClearScreen();
+    Grid.RefusedMoves = 0;
+    Grid.Overflows = 0;
+    Grid.Scrolls = 0;
 }
 
 void VirtualSetKeyFeeder(std::function<void()> feeder) {
@@ -195,9 +201,28 @@ int64_t VirtualDelayedMilliseconds() {
     return V.Delayed;
 }
 
+void VirtualSetPollObserver(std::function<void()> observer) {
+    V.PollObserver = std::move(observer);
+}
+int64_t VirtualKeysRead() {
+    return V.KeysRead;
+}
+int64_t VirtualPollsSinceRead() {
+    return V.PollsSinceRead;
+}
+VirtualGridEvents VirtualGridEventCounts() {
+    VirtualGridEvents events;
+    events.RefusedMoves = Grid.RefusedMoves;
+    events.Overflows = Grid.Overflows;
+    events.Scrolls = Grid.Scrolls;
+    return events;
+}
+
 // ---- Backend hooks --------------------------------------------------------------------------
 
 bool VirtualKeyPressed() {
+    ++V.PollsSinceRead;
+    if (V.PollObserver) V.PollObserver();
     Feed();
     if (V.Keys.empty()) {
         // Without a driver the input has ended; a driver that stays silent for very long has
@@ -210,6 +235,9 @@ bool VirtualKeyPressed() {
 }
 
 uint8_t VirtualReadKey() {
+    if (V.PollObserver) V.PollObserver();
+    V.PollsSinceRead = 0;
+    ++V.KeysRead;
     Feed();
     if (V.Keys.empty()) {
         if (++V.ExhaustedReads > kExhaustedReadLimit) {
@@ -228,6 +256,8 @@ uint8_t VirtualReadKey() {
 }
 
 void VirtualIdlePause() {
+    ++V.PollsSinceRead;
+    if (V.PollObserver) V.PollObserver();
     if (V.PauseStep > 0) {
         Advance(V.PauseStep);
     } else if (!V.Keys.empty() && !FrontReady()) {

@@ -59,3 +59,19 @@ int64_t VirtualAllocations();
 // ---- Sound and pauses -----------------------------------------------------------------------
 int VirtualBeeps();
 int64_t VirtualDelayedMilliseconds();
+
+// ---- Observation ----------------------------------------------------------------------------
+// For drivers that feed long random key streams and watch the program as a whole.
+// Called at every KeyPressed poll, every ReadKey and every idle pause, whether keys are queued
+// or not: a driver can let time pass while the program computes.
+void VirtualSetPollObserver(std::function<void()> observer);
+int64_t VirtualKeysRead();        // keys handed out by ReadKey (Ctrl-C after the end counts)
+int64_t VirtualPollsSinceRead();  // KeyPressed polls and idle pauses since the last ReadKey
+// What the grid saw since the console was started: GotoXY calls outside the grid (ignored),
+// texts that ran on past column 80 into the next row, and scrolls of the whole window.
+struct VirtualGridEvents {
+    int64_t RefusedMoves = 0;
+    int64_t Overflows = 0;
+    int64_t Scrolls = 0;
+};
+VirtualGridEvents VirtualGridEventCounts();

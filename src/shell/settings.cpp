@@ -21,6 +21,7 @@ uint8_t MemoryLevelInUse = 4;
 uint8_t UserVacantAllowed = 0;
 bool ColourDisplayFlag = true;
 std::string SettingsPath = "BEDINGUN.DAT";
+int64_t SettingsSaves = 0;
 
 namespace {
 
@@ -157,6 +158,7 @@ void ValidateSettings() {
 }
 
 void SaveSettings() {
+    ++SettingsSaves;
     uint8_t matchVacant = Settings.VacantAllowed;
     Settings.VacantAllowed = UserVacantAllowed;
     Settings.MemoryLevel = MemoryLevelInUse;

@@ -47,5 +47,6 @@ void LoadSettings();
 void ValidateSettings();
 // Writes the record; a failure is silent and leaves the old file as it was.
 void SaveSettings();
+extern int64_t SettingsSaves;  // saves tried since the program was loaded (drivers watch it)
 // The attribute repairs of the load; also run when the colour display flag changes.
 void RepairAttributes();

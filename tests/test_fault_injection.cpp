@@ -1,0 +1,428 @@
+// Faults injected into whole matches and whole runs of the program: an allocation refused at
+// any point of a store build, and a settings directory that goes away or cannot take a file any
+// more while the program runs. Nothing is reported, the match or the program goes on as the
+// rules say, and nothing is lost or leaked.
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "breaker/candidate_store.h"
+#include "calendar/clock_text.h"
+#include "match/board.h"
+#include "match/code.h"
+#include "match/encoder_store.h"
+#include "match/match_flow.h"
+#include "setup/capacity.h"
+#include "shell/language.h"
+#include "shell/program.h"
+#include "shell/settings.h"
+#include "support/virtual_session.h"
+
+namespace {
+
+// Plays a match from the board: as the human codebreaker it types the first code that agrees
+// with every answer so far (when it knows the codes), and it says no to "New game?".
+struct Player {
+    std::string Signs;
+    int Length = 0;
+    std::vector<std::string> Candidates;
+    std::vector<std::string> Typed;
+    int TypedFor = 0, LastColumn = 0, LastRow = 0;
+    int GiveUpAfter = 60;  // trials; then Esc
+    bool Ended = false;
+
+    void Prepare(const std::string& signs, int length, bool repetitions) {
+        Signs = signs;
+        Length = length;
+        Candidates.clear();
+        std::vector<size_t> d(static_cast<size_t>(length), 0);
+        for (;;) {
+            std::string code;
+            for (size_t k : d) code += Signs[k];
+            bool distinct = true;
+            for (size_t i = 0; i < code.size(); ++i)
+                for (size_t j = i + 1; j < code.size(); ++j)
+                    distinct = distinct && code[i] != code[j];
+            if (repetitions || distinct) Candidates.push_back(code);
+            size_t k = 0;
+            while (k < d.size() && ++d[k] == Signs.size()) d[k++] = 0;
+            if (k == d.size()) break;
+        }
+    }
+    void Learn() {
+        if (Typed.empty()) return;
+        int column = LastColumn, row = LastRow;
+        if (MatchBoard.TrialCount > RingTrials) column = 2, row = RowsPerColumn - 1;
+        const int p = CellChar(PColumn(column), TrialY(row)) - '0';
+        const int z = CellChar(ZColumn(column), TrialY(row)) - '0';
+        std::vector<std::string> kept;
+        for (const std::string& c : Candidates) {
+            const Score s = ScoreTrial(MakeCode(Typed.back().c_str()), MakeCode(c.c_str()), Length);
+            if (s.P == p && s.Z == z) kept.push_back(c);
+        }
+        Candidates = kept;
+    }
+    void operator()() {
+        const int x = WhereX(), y = WhereY();
+        if (x == 70 && y == 25 && !Ended) {
+            Ended = true;
+            VirtualQueueKey('n');
+            return;
+        }
+        const int n = MatchBoard.TrialCount;
+        const int column = MatchBoard.Column, row = MatchBoard.Row;
+        if (n == 0 || Settings.ComputerGuesses != 0) return;
+        if (TypedFor == n || x != CodeStartX(column) || y != TrialY(row) || CellChar(x, y) != '.')
+            return;
+        Learn();
+        TypedFor = n;
+        if (static_cast<int>(Typed.size()) >= GiveUpAfter) {
+            VirtualQueueKey(KeyEsc);
+            return;
+        }
+        const std::string trial =
+            Candidates.empty() ? std::string(static_cast<size_t>(Length), Signs[0]) : Candidates[0];
+        VirtualQueueKeys(trial);
+        Typed.push_back(trial);
+        LastColumn = column;
+        LastRow = row;
+    }
+};
+
+struct MatchConditions {
+    char First, Last;
+    int Length;
+    bool Repetitions, Vacant, ComputerEncodes, ComputerGuesses, Fixed;
+};
+
+class FaultInjectionTest : public VirtualSession {
+protected:
+    void SetUp() override {
+        VirtualSession::SetUp();
+        ProcessorLineGerman = "| Vorhandene CPU >= 80386 + 80387.    ";
+        ProcessorLineEnglish = "| Available CPU >= 80386 + 80387.     ";
+        Language = LanguageKind::English;
+        ClockState.German = false;
+        MemoryBudget = BudgetForLevel(4);
+    }
+    void TearDown() override {
+        VirtualSetKeyFeeder(nullptr);
+        VirtualFailAllocation(0);
+        ReleaseCandidateStore(true);
+        VirtualSession::TearDown();
+    }
+    void Apply(const MatchConditions& c) {
+        Settings.FirstSign = c.First;
+        Settings.LastSign = c.Last;
+        Settings.CodeLength = static_cast<uint8_t>(c.Length);
+        Settings.RepetitionsAllowed = c.Repetitions;
+        Settings.VacantAllowed = c.Vacant;
+        UserVacantAllowed = c.Vacant;
+        Settings.ComputerEncodes = c.ComputerEncodes;
+        Settings.ComputerGuesses = c.ComputerGuesses;
+        Settings.AnswerFixed = c.Fixed;
+        Settings.TimeLimitTens = 0;
+        BuildSignTablesFromSettings();
+        Driver = Player{};
+        Driver.Prepare(std::string(IndexSign + 1, IndexSign + 1 + SignCount), c.Length,
+                       c.Repetitions);
+    }
+    MatchOutcome Play() {
+        VirtualSetKeyFeeder([this] { Driver(); });
+        const MatchOutcome outcome = PlayMatch();
+        VirtualSetKeyFeeder(nullptr);
+        return outcome;
+    }
+    // The allocations a whole match makes under the conditions: it is played to its end.
+    int64_t AllocationsOfAWholeMatch(const MatchConditions& c) {
+        Apply(c);
+        const int64_t before = VirtualAllocations();
+        Play();
+        EXPECT_TRUE(MatchState.Solved) << ScreenDump();
+        EXPECT_EQ(VirtualHeapInUse(), 0u);
+        return VirtualAllocations() - before;
+    }
+    // The n-th allocation of the match fails: the match ends as broken off before its first
+    // trial, with everything released and the settings as they were.
+    void ExpectBrokenOffAt(const MatchConditions& c, int64_t n) {
+        Apply(c);
+        const SettingsRecord before = Settings;
+        VirtualFailAllocation(n);
+        EXPECT_EQ(Play(), MatchOutcome::BackToStart);
+        VirtualFailAllocation(0);
+        EXPECT_TRUE(MatchState.BrokenOff) << "allocation " << n << "\n" << ScreenDump();
+        EXPECT_FALSE(MatchState.Solved);
+        EXPECT_EQ(MatchBoard.TrialCount, 0) << "allocation " << n;
+        EXPECT_EQ(VirtualHeapInUse(), 0u) << "allocation " << n;
+        EXPECT_EQ(CandidateStore.Records, 0);
+        EXPECT_EQ(EncoderStore.Count, 0);
+        EXPECT_EQ(EncoderStore.ChunkCount, 0);
+        EXPECT_TRUE(ScreenHas(60, 25, c.ComputerGuesses ? "New game? Yes." : "New Game? Yes."));
+        EXPECT_EQ(Settings.RepetitionsAllowed, before.RepetitionsAllowed);
+        EXPECT_EQ(Settings.VacantAllowed, before.VacantAllowed);
+        EXPECT_EQ(Settings.AnswerFixed, before.AnswerFixed);
+        EXPECT_EQ(Settings.ComputerGuesses, before.ComputerGuesses);
+    }
+    void ExpectANewMatchWorks(const MatchConditions& c) {
+        Apply(c);
+        EXPECT_EQ(Play(), MatchOutcome::BackToStart);
+        EXPECT_TRUE(MatchState.Solved) << ScreenDump();
+        EXPECT_FALSE(MatchState.BrokenOff);
+        EXPECT_EQ(VirtualHeapInUse(), 0u);
+    }
+    Player Driver;
+};
+
+// The codebreaker's store takes all its blocks before it enumerates a code: every one of them
+// is refused once, under conditions that take each way through the build.
+TEST_F(FaultInjectionTest, EveryAllocationOfTheCandidateStoreCanFail) {
+    const MatchConditions sets[] = {
+        {'a', 'f', 4, false, false, true, true, true},   // fixed secret of the computer
+        {'a', 'h', 5, true, false, true, true, true},    // 32,768 codes
+        {'a', 'b', 4, true, true, true, true, true},     // the vacant sign in play
+        {'a', 'f', 4, true, false, true, true, false},   // the computer answers, not fixed
+        {'a', 'f', 6, true, false, true, true, false},   // six over six, without repetitions
+        {'1', '7', 3, false, false, true, true, false},  // digits, not fixed
+    };
+    for (uint64_t seed : {1u, 2u}) {
+        for (const MatchConditions& c : sets) {
+            SCOPED_TRACE(std::string("conditions ") + c.First + ".." + c.Last + " length " +
+                         std::to_string(c.Length) + " seed " + std::to_string(seed));
+            SeedRandom(seed);
+            const int64_t allocations = AllocationsOfAWholeMatch(c);
+            ASSERT_GT(allocations, 2);
+            for (int64_t n = 1; n <= allocations; ++n) ExpectBrokenOffAt(c, n);
+            SeedRandom(seed + 100);
+            ExpectANewMatchWorks(c);
+        }
+    }
+}
+
+// The encoder's store grows chunk by chunk while it enumerates the codes: refusals at random
+// chunks of several builds, and at the regrowth of its chunk table.
+TEST_F(FaultInjectionTest, AllocationsOfTheEncoderStoreFailAtRandomPoints) {
+    const MatchConditions small[] = {
+        {'a', 'f', 4, true, false, true, false, false},   // 1,296 codes: one chunk
+        {'a', 'h', 6, true, false, true, false, false},   // 262,144 codes: four chunks
+        {'0', '8', 6, false, false, true, false, false},  // 60,480 codes without repetitions
+    };
+    std::mt19937 random(2026);
+    for (const MatchConditions& c : small) {
+        SCOPED_TRACE(std::string("conditions ") + c.First + ".." + c.Last + " length " +
+                     std::to_string(c.Length));
+        Apply(c);
+        const int64_t before = VirtualAllocations();
+        Driver.GiveUpAfter = 1;  // the build is what counts here: one trial, then Esc
+        Play();
+        const int64_t allocations = VirtualAllocations() - before;
+        ASSERT_GE(allocations, 2);  // the chunk table and a chunk at least
+        EXPECT_EQ(VirtualHeapInUse(), 0u);
+        for (int round = 0; round < 3; ++round)
+            ExpectBrokenOffAt(c, 1 + static_cast<int64_t>(random() % allocations));
+        ExpectBrokenOffAt(c, allocations);  // the last chunk
+    }
+    // A small riddle after all that is played to its end.
+    ExpectANewMatchWorks(small[0]);
+
+    // 5,153,632 codes take 79 chunks: the table of chunks is allocated anew at the 65th, while
+    // the old one is still held.
+    const MatchConditions large{'a', 'v', 5, true, false, true, false, false};
+    ExpectBrokenOffAt(large, 66);
+}
+
+// A machine that has less memory than the memory level promises: the store is refused before
+// anything is built, and the match ends like one whose allocation failed.
+TEST_F(FaultInjectionTest, AStoreTheMachineCannotBackEndsTheMatch) {
+    VirtualSetHeapLimit(100000);
+    const MatchConditions guesses{'a', 'h', 5, true, false, true, true, true};
+    const MatchConditions encodes{'a', 'h', 5, true, false, true, false, false};
+    for (const MatchConditions& c : {guesses, encodes}) {
+        ExpectBrokenOffAt(c, 0);
+        EXPECT_EQ(VirtualAllocations(), 0);
+    }
+    VirtualSetHeapLimit(0);
+    ExpectANewMatchWorks(guesses);
+}
+
+// ---- The settings directory fails while the program runs ------------------------------------
+
+enum class Sabotage { None, DirectoryRemoved, DirectoryBecomesAFile, FileSizeLimit };
+
+// The process may not write more than a few bytes into any file while it is in force.
+class FileSizeLimit {
+public:
+    FileSizeLimit() {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        struct rlimit tiny = saved_;
+        tiny.rlim_cur = 10;
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        active_ = setrlimit(RLIMIT_FSIZE, &tiny) == 0;
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+    bool Active() const { return active_; }
+
+private:
+    struct rlimit saved_;
+    void (*previous_)(int) = nullptr;
+    bool active_ = false;
+};
+
+class UnwritableSettingsTest : public VirtualSession {
+protected:
+    // A whole session of the program, the same keys every time: the directory fails as soon as
+    // the main menu is first shown (after the save of its entry). Returns the screen after every
+    // key.
+    std::vector<std::string> Session(Sabotage sabotage, const std::string& directory) {
+        StartVirtualConsole();
+        VirtualSetProgramPath(directory + "/zamikovantorel");
+        ResetProgramState();
+        std::filesystem::create_directories(directory);
+        WriteFile(directory + "/BEDINGUN.DAT", OldRecord());
+
+        // English; colours; memory level 2; a match typed and broken off; the conditions walk
+        // with a new time limit and sound, left by Ctrl-C; the short rules; the end.
+        const std::vector<uint8_t> keys = {'e', '4', 'e', 'B',      KeyEnter, '8',    '2', KeyEnter,
+                                           '5', '1', 'a', 'b',      'c',      KeyEsc, 'n', '5',
+                                           '3', '7', 'j', KeyCtrlC, '6',      'x',    '9'};
+        std::vector<std::string> screens;
+        size_t next = 0;
+        bool failed = false;
+        std::unique_ptr<FileSizeLimit> limit;
+        VirtualSetKeyFeeder([&] {
+            screens.push_back(ScreenDump() + " cursor " + std::to_string(WhereX()) + "," +
+                              std::to_string(WhereY()));
+            if (!failed && next == 1) {
+                failed = true;
+                Fail(sabotage, directory, limit);
+            }
+            if (next < keys.size()) VirtualQueueKeyAfter(keys[next++], 150);
+        });
+        const int code = RunProgram();
+        VirtualSetKeyFeeder(nullptr);
+        limit.reset();
+        screens.push_back(ScreenDump());
+        EXPECT_EQ(code, 0);
+        EXPECT_EQ(next, keys.size());
+        EXPECT_FALSE(VirtualInputExhausted());
+        return screens;
+    }
+    static void Fail(Sabotage sabotage, const std::string& directory,
+                     std::unique_ptr<FileSizeLimit>& limit) {
+        switch (sabotage) {
+            case Sabotage::None:
+                break;
+            case Sabotage::DirectoryRemoved:
+                std::filesystem::remove_all(directory);
+                break;
+            case Sabotage::DirectoryBecomesAFile:
+                std::filesystem::rename(directory, directory + ".moved");
+                WriteFile(directory, {'n', 'o', 't', ' ', 'a', ' ', 'd', 'i', 'r'});
+                break;
+            case Sabotage::FileSizeLimit:
+                limit = std::make_unique<FileSizeLimit>();
+                ASSERT_TRUE(limit->Active());
+                break;
+        }
+    }
+    static std::vector<uint8_t> OldRecord() {
+        SettingsRecord record;
+        std::memset(&record, ' ', sizeof record);
+        record.NormalAttribute = 0x1F;
+        record.HighlightAttribute = 0x1E;
+        record.TimeLimitTens = 1;
+        record.CodeLength = 3;
+        record.MemoryLevel = 4;
+        record.Reserved = 5;
+        record.FirstSign = 'a';
+        record.LastSign = 'f';
+        record.SoundOn = 0;
+        record.RepetitionsAllowed = 0;
+        record.VacantAllowed = 0;
+        record.ComputerEncodes = 1;
+        record.ComputerGuesses = 0;
+        record.AnswerFixed = 1;
+        std::vector<uint8_t> bytes(sizeof record);
+        std::memcpy(bytes.data(), &record, sizeof record);
+        return bytes;
+    }
+    static void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+    }
+    static std::vector<uint8_t> ReadFile(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    }
+    static int Entries(const std::string& directory) {
+        int entries = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+            (void)entry;
+            ++entries;
+        }
+        return entries;
+    }
+    // The session runs exactly as it does with a working directory, screen for screen.
+    void ExpectSameSessionAsWithAWorkingDirectory(Sabotage sabotage) {
+        const std::string directory = Session();
+        const std::vector<std::string> working = Session(Sabotage::None, directory);
+        const std::vector<std::uint8_t> saved = ReadFile(directory + "/BEDINGUN.DAT");
+        std::filesystem::remove_all(directory);
+        const std::vector<std::string> failing = Session(sabotage, directory);
+        ASSERT_EQ(failing.size(), working.size());
+        for (size_t i = 0; i < working.size(); ++i)
+            ASSERT_EQ(failing[i], working[i]) << "after key " << i;
+        // With a working directory the session's changes were saved.
+        ASSERT_EQ(saved.size(), 80u);
+        EXPECT_EQ(saved[0], NewNormalAttribute);
+        EXPECT_EQ(saved[4], 2);  // memory level 2
+        EXPECT_EQ(saved[2], 7);  // time limit 70 seconds
+        EXPECT_EQ(saved[8], 1);  // sound on
+    }
+    std::string Session() const { return Directory + "/session"; }
+    static constexpr uint8_t NewNormalAttribute = 0x12;  // green on blue: 'e' on the colours
+};
+
+TEST_F(UnwritableSettingsTest, TheDirectoryIsRemoved) {
+    ExpectSameSessionAsWithAWorkingDirectory(Sabotage::DirectoryRemoved);
+    // Nothing was written anywhere, not even the directory made again.
+    EXPECT_FALSE(std::filesystem::exists(Session()));
+}
+
+TEST_F(UnwritableSettingsTest, TheDirectoryBecomesAFile) {
+    ExpectSameSessionAsWithAWorkingDirectory(Sabotage::DirectoryBecomesAFile);
+    EXPECT_EQ(ReadFile(Session()),
+              (std::vector<uint8_t>{'n', 'o', 't', ' ', 'a', ' ', 'd', 'i', 'r'}));
+    // The old file is whole where the directory went.
+    EXPECT_EQ(ReadFile(Session() + ".moved/BEDINGUN.DAT"), OldRecord());
+    EXPECT_EQ(Entries(Session() + ".moved"), 1);
+}
+
+TEST_F(UnwritableSettingsTest, NoFileCanBeWrittenInFull) {
+    ExpectSameSessionAsWithAWorkingDirectory(Sabotage::FileSizeLimit);
+    // Every save broke off half-way: the first save's file stands whole, no partial file or
+    // temporary file is left behind.
+    const std::vector<uint8_t> file = ReadFile(Session() + "/BEDINGUN.DAT");
+    EXPECT_EQ(file, OldRecord());
+    EXPECT_EQ(Entries(Session()), 1);
+    // Once files can be written again, the next save keeps what the session changed.
+    SettingsPath = Session() + "/BEDINGUN.DAT";
+    SaveSettings();
+    EXPECT_EQ(ReadFile(SettingsPath)[0], NewNormalAttribute);
+    EXPECT_EQ(ReadFile(SettingsPath)[2], 7);
+}
+
+}  // namespace
