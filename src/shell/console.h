@@ -90,8 +90,10 @@ struct TimeValue {
 };
 DateValue GetDate();
 TimeValue GetTime();
-void SetDate(int year, int month, int day);  // silent when refused
-void SetTime(int hour, int minute, int second, int hundredths);
+// Both tell whether the machine took the change; a refused change (no rights, an invalid date
+// or time) leaves the clock as it is and shows nothing.
+bool SetDate(int year, int month, int day);
+bool SetTime(int hour, int minute, int second, int hundredths);
 // Whether start-up may repair an implausible year of the machine's clock.
 bool MayRepairSystemDate();
 

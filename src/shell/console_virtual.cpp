@@ -292,18 +292,20 @@ TimeValue VirtualGetTime() {
     return time;
 }
 
-void VirtualSetDate(int year, int month, int day) {
-    if (V.RefuseClock) return;
+bool VirtualSetDate(int year, int month, int day) {
+    if (V.RefuseClock) return false;
     V.Year = year;
     V.Month = month;
     V.Day = day;
     ++V.ClockSets;
+    return true;
 }
 
-void VirtualSetTime(int hour, int minute, int second, int hundredths) {
-    if (V.RefuseClock) return;
+bool VirtualSetTime(int hour, int minute, int second, int hundredths) {
+    if (V.RefuseClock) return false;
     V.DayTime = int64_t(hour) * 360000 + minute * 6000 + second * 100 + hundredths;
     ++V.ClockSets;
+    return true;
 }
 
 uint32_t VirtualTickCount() {
