@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/console.h"
-#include "shell/key_translator.h"
+#include "shell/console/console.h"
+#include "shell/console/key_translator.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "calendar/calendar_rules.h"
 #include "calendar/clock_text.h"
 #include "calendar/date_text.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/keywait.h"
 #include "shell/language.h"
 

@@ -14,8 +14,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "shell/console.h"
-#include "shell/key_translator.h"
+#include "shell/console/console.h"
+#include "shell/console/key_translator.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The virtual backend of the console (see console_virtual.h).
-#include "shell/console_virtual.h"
+#include "shell/console/console_virtual.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
 
-#include "shell/console.h"
-#include "shell/console_internal.h"
+#include "shell/console/console.h"
+#include "shell/console/console_internal.h"
 
 namespace {
 

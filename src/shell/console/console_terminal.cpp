@@ -21,11 +21,11 @@
 #include <string>
 #include <vector>
 
-#include "shell/console.h"
-#include "shell/console_internal.h"
-#include "shell/key_translator.h"
+#include "shell/console/console.h"
+#include "shell/console/console_internal.h"
+#include "shell/console/key_translator.h"
+#include "shell/console/terminal_output.h"
 #include "shell/settings.h"
-#include "shell/terminal_output.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <climits>
 #include <cstdio>
 
-#include "shell/console.h"
-#include "shell/console_internal.h"
+#include "shell/console/console.h"
+#include "shell/console/console_internal.h"
 #include "shell/settings.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "shell/console.h"
+#include "shell/console/console.h"
 
 struct ConsoleCell {
     char Char = ' ';

@@ -4,9 +4,9 @@
 // Linux console, with the xterm modifier parameter (;2 Shift, ;3 Alt, ;5 Ctrl, combinations
 // folded with Ctrl before Alt before Shift), the Linux console's F1..F5 (Esc [ [ A..E), the
 // rxvt Home/End (Esc [ 7~ / 8~) and its ^ $ @ modifier finals, and Esc before a sequence as Alt.
-#include "shell/key_translator.h"
+#include "shell/console/key_translator.h"
 
-#include "shell/console.h"
+#include "shell/console/console.h"
 
 namespace {
 
