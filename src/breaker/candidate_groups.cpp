@@ -90,6 +90,8 @@ inline __attribute__((always_inline)) int64_t LaneSum(const Lanes& lanes) {
 struct Bound {
     int64_t Max = 0;
     int64_t Squares = 0;
+    bool Over = false;     // the class must end above the best's largest class
+    bool Reaches = false;  // the class must end at least at the best's largest class
 };
 
 Bound WaterFill(const int64_t* counts, int values, int64_t rest, bool capped) {
@@ -135,38 +137,90 @@ struct ClassPlan {
     int64_t Counts[MaxCodeLength + 1][MaxCodeLength + 1] = {};  // [m][P]
     int64_t Done[MaxCodeLength + 1] = {};                       // candidates counted per class
     Bound Bounds[MaxCodeLength + 1];
+    bool Moments = false;                   // Total holds the classes' totals of P
+    int64_t Total[MaxCodeLength + 1] = {};  // per M-class: the sum of P over its candidates
 };
 
-// The P values that class m can hold, in Counts order: 0..m; for m = L the value L - 1 cannot
-// occur (the same signs on all but one place put the last one right too) and L, the trial
-// itself, holds one candidate at most.
-int ValuesOf(int m, int length, int64_t* out, const int64_t* counts) {
-    if (m < length) {
-        for (int v = 0; v <= m; ++v) out[v] = counts[v];
-        return m + 1;
-    }
+// The P values that class m can hold, in increasing order, with their counts so far: 0..m;
+// for m = L the value L - 1 cannot occur (the same signs on all but one place put the last one
+// right too), and L, the trial itself, holds one candidate at most.
+int ValuesOf(int m, int length, const int64_t* counts, int64_t* value, int64_t* count) {
     int n = 0;
-    for (int v = 0; v <= length - 2; ++v) out[n++] = counts[v];
-    out[n++] = counts[length];
+    for (int v = 0; v <= m; ++v) {
+        if (m == length && v == length - 1) continue;
+        value[n] = v;
+        count[n++] = counts[v];
+    }
     return n;
 }
 
-Bound ClassBound(const ClassPlan& plan, int m) {
-    int64_t values[MaxCodeLength + 1];
-    const int n = ValuesOf(m, plan.Length, values, plan.Counts[m]);
-    return WaterFill(values, n, plan.Size[m] - plan.Done[m], m == plan.Length);
+// Whether class sizes that stay at or below h, start from the counts so far and end with `size`
+// candidates can have the given total of P: the least and the largest total reachable fill the
+// lowest or the highest values of P first.
+bool MomentFits(const int64_t* value, const int64_t* count, int n, bool capped, int64_t size,
+                int64_t total, int64_t h) {
+    int64_t rest = size;
+    int64_t base = 0;
+    for (int i = 0; i < n; ++i) {
+        rest -= count[i];
+        base += value[i] * count[i];
+    }
+    auto room = [&](int i) {
+        const int64_t cap = capped && i == n - 1 ? std::min<int64_t>(h, 1) : h;
+        return std::max<int64_t>(0, cap - count[i]);
+    };
+    int64_t left = rest;
+    int64_t least = base;
+    for (int i = 0; i < n && left > 0; ++i) {
+        const int64_t add = std::min(left, room(i));
+        least += value[i] * add;
+        left -= add;
+    }
+    if (left > 0 || least > total) return false;
+    left = rest;
+    int64_t most = base;
+    for (int i = n - 1; i >= 0 && left > 0; --i) {
+        const int64_t add = std::min(left, room(i));
+        most += value[i] * add;
+        left -= add;
+    }
+    return most >= total;
 }
 
-bool Loses(const ClassPlan& plan, int32_t bestMax, int64_t bestSquares, int64_t& boundMax) {
+// The bounds of class m against the best so far: the least largest class and sum of squares of
+// an even spread, and whether the known total of P forces the class above the best's largest
+// class (Over) or up to it (Reaches).
+Bound ClassBound(const ClassPlan& plan, int m, int32_t bestMax) {
+    int64_t value[MaxCodeLength + 1];
+    int64_t count[MaxCodeLength + 1];
+    const int n = ValuesOf(m, plan.Length, plan.Counts[m], value, count);
+    const bool capped = m == plan.Length;
+    Bound bound = WaterFill(count, n, plan.Size[m] - plan.Done[m], capped);
+    bound.Over = bound.Max > bestMax;
+    bound.Reaches = bound.Max >= bestMax;
+    if (!plan.Moments || plan.Size[m] == 0 || bestMax == INT32_MAX || bound.Reaches) return bound;
+    auto fits = [&](int64_t h) {
+        return MomentFits(value, count, n, capped, plan.Size[m], plan.Total[m], h);
+    };
+    bound.Over = !fits(bestMax);
+    bound.Reaches = bound.Over || !fits(int64_t(bestMax) - 1);
+    return bound;
+}
+
+bool Loses(const ClassPlan& plan, int64_t bestSquares, int64_t& boundMax) {
     int64_t largest = 0;
     int64_t squares = 0;
+    bool over = false;
+    bool reaches = false;
     for (int m = 0; m <= plan.Length; ++m) {
         if (plan.Size[m] == 0) continue;
         largest = std::max(largest, plan.Bounds[m].Max);
         squares += plan.Bounds[m].Squares;
+        over = over || plan.Bounds[m].Over;
+        reaches = reaches || plan.Bounds[m].Reaches;
     }
     boundMax = largest;
-    return largest > bestMax || (largest == bestMax && squares > bestSquares);
+    return over || (reaches && squares > bestSquares);
 }
 
 // Counts P for the candidates of one M-class, group after group, and gives up as soon as the
@@ -196,10 +250,10 @@ inline __attribute__((always_inline)) bool CountClass(const TrialPattern& patter
     };
     auto look = [&] {
         empty();
-        plan.Bounds[m] = ClassBound(plan, m);
+        plan.Bounds[m] = ClassBound(plan, m, bestMax);
         sinceLook = 0;
         int64_t boundMax = 0;
-        if (Loses(plan, bestMax, bestSquares, boundMax)) return true;
+        if (Loses(plan, bestSquares, boundMax)) return true;
         // The largest class grows by one candidate at most: it cannot pass the best's sooner.
         nextLook = std::max<int64_t>(256, int64_t(bestMax) - boundMax);
         return false;
@@ -240,9 +294,9 @@ inline __attribute__((always_inline)) bool CountClass(const TrialPattern& patter
         }
     }
     empty();
-    plan.Bounds[m] = ClassBound(plan, m);
+    plan.Bounds[m] = ClassBound(plan, m, bestMax);
     int64_t boundMax = 0;
-    return !Loses(plan, bestMax, bestSquares, boundMax);
+    return !Loses(plan, bestSquares, boundMax);
 }
 
 inline __attribute__((always_inline)) bool CountClassOf(int length, const TrialPattern& pattern,
@@ -271,13 +325,14 @@ inline __attribute__((always_inline)) bool CountClassOf(int length, const TrialP
 // M of every group against the trial code.
 void GroupMs(const TrialPattern& pattern) {
     CandidateGroupsRecord& g = CandidateGroups;
-    std::memset(g.GroupM, 0, static_cast<size_t>(g.Count));
+    const int32_t count = g.Count;
+    uint8_t* __restrict m = g.GroupM;
+    std::memset(m, 0, static_cast<size_t>(count));
     for (int j = 0; j < pattern.Slots; ++j) {
-        const uint8_t* column =
+        const uint8_t* __restrict column =
             g.SignCounts + static_cast<size_t>(pattern.SlotSign[j] - 1) * g.TableSize;
         const uint8_t limit = pattern.SlotCount[j];
-        uint8_t* m = g.GroupM;
-        for (int32_t i = 0; i < g.Count; ++i) m[i] += column[i] < limit ? column[i] : limit;
+        for (int32_t i = 0; i < count; ++i) m[i] += column[i] < limit ? column[i] : limit;
     }
 }
 
@@ -291,6 +346,39 @@ uint32_t TrialRank(const TrialPattern& pattern) {
 
 size_t AlignUp(size_t bytes) {
     return (bytes + 63) / 64 * 64;
+}
+
+// The place counts of every group, from the candidates themselves.
+void CountPlaces() {
+    CandidateGroupsRecord& g = CandidateGroups;
+    const size_t room = static_cast<size_t>(g.GroupRoom);
+    std::memset(
+        g.PlaceCounts, 0,
+        room * static_cast<size_t>(g.Length) * static_cast<size_t>(g.Signs) * sizeof(uint16_t));
+    for (int k = 0; k < g.Length; ++k) {
+        uint16_t* counts = g.PlaceCounts + static_cast<size_t>(k) * g.Signs * room;
+        const uint8_t* column = g.Positions[k];
+        for (int32_t group = 0; group < g.Count; ++group) {
+            for (int32_t i = g.Start[group]; i < g.Start[group + 1]; ++i)
+                ++counts[static_cast<size_t>(column[i] - 1) * room + static_cast<size_t>(group)];
+        }
+    }
+}
+
+// Every group's total of P against the trial code.
+void GroupPs(const TrialPattern& pattern) {
+    CandidateGroupsRecord& g = CandidateGroups;
+    const size_t room = static_cast<size_t>(g.GroupRoom);
+    const int32_t count = g.Count;
+    int32_t* __restrict total = g.GroupP;
+    std::memset(total, 0, static_cast<size_t>(count) * sizeof(int32_t));
+    for (int k = 0; k < pattern.Length; ++k) {
+        const uint8_t sign = pattern.Position[k];
+        if (sign == 0xFF || sign < 1 || sign > g.Signs) continue;
+        const uint16_t* __restrict counts =
+            g.PlaceCounts + (static_cast<size_t>(k) * g.Signs + (sign - 1)) * room;
+        for (int32_t i = 0; i < count; ++i) total[i] += counts[i];
+    }
 }
 
 }  // namespace
@@ -319,7 +407,15 @@ bool PrepareCandidateGroups() {
     const size_t startBytes = AlignUp((rows + 1) * sizeof(int32_t));
     const size_t orderBytes = AlignUp(rows * sizeof(int32_t));
     const size_t countBytes = AlignUp(rows * static_cast<size_t>(signs));
-    const size_t bytes = positionBytes + startBytes + orderBytes + countBytes + 2 * AlignUp(rows);
+    // Candidates of one multiset never outnumber its arrangements, so that no place count
+    // passes 8! = 40,320.
+    const size_t room = std::min<size_t>(rows, static_cast<size_t>(candidates));
+    const size_t placeBytes =
+        AlignUp(room * static_cast<size_t>(length) * static_cast<size_t>(signs) * sizeof(uint16_t));
+    const size_t totalBytes = AlignUp(room * sizeof(int32_t));
+    const size_t sizeBytes = AlignUp(rows * (MaxCodeLength + 1) * sizeof(int32_t));
+    const size_t bytes = positionBytes + startBytes + orderBytes + countBytes + 2 * AlignUp(rows) +
+                         placeBytes + totalBytes + sizeBytes;
     if (!StoreMayUse(bytes)) {
         g.Refused = true;
         return false;
@@ -346,6 +442,13 @@ bool PrepareCandidateGroups() {
     g.GroupM = at;
     at += AlignUp(rows);
     g.Hopeless = at;
+    at += AlignUp(rows);
+    g.GroupRoom = static_cast<int32_t>(room);
+    g.PlaceCounts = reinterpret_cast<uint16_t*>(at);
+    at += placeBytes;
+    g.GroupP = reinterpret_cast<int32_t*>(at);
+    at += totalBytes;
+    g.ClassSizes = reinterpret_cast<int32_t*>(at);
 
     // A counting sort by rank: the candidates of each multiset, in chain order, one group.
     int32_t* slot = g.Order;  // per rank: how many, then where the next goes
@@ -378,6 +481,7 @@ bool PrepareCandidateGroups() {
         }
     }
     g.Candidates = candidates;
+    CountPlaces();
     g.Ready = true;
     return true;
 }
@@ -392,40 +496,82 @@ ZK_VECTOR_CLONES bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestM
     CandidateGroupsRecord& g = CandidateGroups;
     const int length = pattern.Length;
     const uint32_t rank = TrialRank(pattern);
-    if (g.Hopeless[rank]) {
+    if (g.Hopeless[rank] == 1) {
         ++TrialCodesAbandoned;
         return false;
     }
 
-    // The M-classes: their sizes, and their groups in Order.
-    GroupMs(pattern);
+    // The M-classes: their sizes depend on the trial's multiset alone and are kept for it.
     ClassPlan plan;
     plan.Length = length;
-    int32_t groupsOf[MaxCodeLength + 1] = {};
-    for (int32_t i = 0; i < g.Count; ++i) {
-        const uint8_t m = g.GroupM[i];
-        plan.Size[m] += g.Start[i + 1] - g.Start[i];
-        ++groupsOf[m];
+    int32_t* sizes = g.ClassSizes + static_cast<size_t>(rank) * (MaxCodeLength + 1);
+    const bool measured = g.Hopeless[rank] == 2;
+    if (measured) {
+        for (int m = 0; m <= length; ++m) plan.Size[m] = sizes[m];
+    } else {
+        GroupMs(pattern);
+        const int32_t* __restrict start = g.Start;
+        const uint8_t* __restrict groupM = g.GroupM;
+        int64_t size[2][MaxCodeLength + 1] = {};
+        int32_t i = 0;
+        for (; i + 2 <= g.Count; i += 2) {
+            size[0][groupM[i]] += start[i + 1] - start[i];
+            size[1][groupM[i + 1]] += start[i + 2] - start[i + 1];
+        }
+        if (i < g.Count) size[0][groupM[i]] += start[i + 1] - start[i];
+        for (int m = 0; m <= length; ++m) {
+            plan.Size[m] = size[0][m] + size[1][m];
+            sizes[m] = static_cast<int32_t>(plan.Size[m]);
+        }
+        g.Hopeless[rank] = 2;
     }
-    int32_t place[MaxCodeLength + 1];
-    plan.FirstGroup[0] = 0;
-    for (int m = 0; m <= length; ++m) {
-        place[m] = plan.FirstGroup[m];
-        plan.FirstGroup[m + 1] = plan.FirstGroup[m] + groupsOf[m];
-    }
-    for (int m = 0; m <= length; ++m) plan.Bounds[m] = ClassBound(plan, m);
+    for (int m = 0; m <= length; ++m) plan.Bounds[m] = ClassBound(plan, m, bestMax);
 
     // Before a single candidate is counted: a trial code whose M-classes cannot split finely
     // enough loses, and so does every code with the same signs for the rest of the search.
     int64_t boundMax = 0;
-    if (Loses(plan, bestMax, bestSquares, boundMax)) {
+    if (Loses(plan, bestSquares, boundMax)) {
         g.Hopeless[rank] = 1;
         ++TrialCodesAbandoned;
         return false;
     }
+
+    // The mean P of every class is known too; it may force a class further apart.
+    if (measured) GroupMs(pattern);
+    GroupPs(pattern);
+    {
+        const uint8_t* __restrict groupM = g.GroupM;
+        const int32_t* __restrict groupP = g.GroupP;
+        int64_t total[2][MaxCodeLength + 1] = {};
+        int32_t groups[2][MaxCodeLength + 1] = {};
+        int32_t i = 0;
+        for (; i + 2 <= g.Count; i += 2) {
+            total[0][groupM[i]] += groupP[i];
+            ++groups[0][groupM[i]];
+            total[1][groupM[i + 1]] += groupP[i + 1];
+            ++groups[1][groupM[i + 1]];
+        }
+        if (i < g.Count) {
+            total[0][groupM[i]] += groupP[i];
+            ++groups[0][groupM[i]];
+        }
+        plan.FirstGroup[0] = 0;
+        for (int m = 0; m <= length; ++m) {
+            plan.Total[m] = total[0][m] + total[1][m];
+            plan.FirstGroup[m + 1] = plan.FirstGroup[m] + groups[0][m] + groups[1][m];
+        }
+    }
+    plan.Moments = true;
+    for (int m = 1; m <= length; ++m) plan.Bounds[m] = ClassBound(plan, m, bestMax);
+    if (Loses(plan, bestSquares, boundMax)) {
+        ++TrialCodesAbandoned;
+        return false;
+    }
+    int32_t place[MaxCodeLength + 1];
+    for (int m = 0; m <= length; ++m) place[m] = plan.FirstGroup[m];
     for (int32_t i = 0; i < g.Count; ++i) g.Order[place[g.GroupM[i]]++] = i;
 
-    // The classes with the highest bound first: where the trial code most likely loses.
+    // The largest classes first: there the trial code most likely loses.
     int classes[MaxCodeLength + 1];
     int n = 0;
     for (int m = 0; m <= length; ++m) {
@@ -439,7 +585,7 @@ ZK_VECTOR_CLONES bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestM
         classes[n++] = m;
     }
     std::stable_sort(classes, classes + n,
-                     [&](int a, int b) { return plan.Bounds[a].Max > plan.Bounds[b].Max; });
+                     [&](int a, int b) { return plan.Size[a] > plan.Size[b]; });
     int64_t pairs = 0;
     bool lost = false;
     for (int c = 0; c < n && !lost; ++c)
@@ -495,6 +641,7 @@ void KeepGroupedCandidates(const TrialPattern& pattern, int m, int p) {
     g.Start[groups] = kept;
     g.Count = groups;
     g.Candidates = kept;
+    CountPlaces();
     // The groups must hold exactly the chain's candidates; should they not, they are dropped
     // and the search goes on without them.
     if (kept != CandidateStore.CandidateCount) ReleaseCandidateGroups();

@@ -36,8 +36,17 @@ struct CandidateGroupsRecord {
     uint8_t* SignCounts = nullptr;  // [(sign - 1) * TableSize + g]: how often group g holds it
     uint8_t* GroupM = nullptr;      // scratch per group: M against the trial code at hand
     int32_t* Order = nullptr;       // scratch per group: the groups ordered by M
-    uint8_t* Hopeless = nullptr;    // [rank]: trial multisets given up in this search
-    void* Block = nullptr;          // all of the above in one allocation
+    // [rank]: what this search knows of a trial multiset: 0 nothing, 1 given up, 2 the sizes of
+    // its M-classes are in ClassSizes[rank * 10 ..]
+    uint8_t* Hopeless = nullptr;
+    int32_t* ClassSizes = nullptr;
+    // [((k * N) + sign - 1) * GroupRoom + g]: the candidates of group g with the sign at
+    // position k+1. What a trial code's positions match, summed over a group, is the group's
+    // total of P: with it the mean P of every M-class is known before counting.
+    uint16_t* PlaceCounts = nullptr;
+    int32_t GroupRoom = 0;      // groups the place counts have room for
+    int32_t* GroupP = nullptr;  // scratch per group: its total of P against the trial code
+    void* Block = nullptr;      // all of the above in one allocation
     size_t BlockBytes = 0;
 };
 extern CandidateGroupsRecord CandidateGroups;
