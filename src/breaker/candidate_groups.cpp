@@ -323,16 +323,96 @@ inline __attribute__((always_inline)) bool CountClassOf(int length, const TrialP
 }
 
 // M of every group against the trial code.
-void GroupMs(const TrialPattern& pattern) {
+inline __attribute__((always_inline)) void GroupMs(const TrialPattern& pattern) {
     CandidateGroupsRecord& g = CandidateGroups;
     const int32_t count = g.Count;
     uint8_t* __restrict m = g.GroupM;
     std::memset(m, 0, static_cast<size_t>(count));
     for (int j = 0; j < pattern.Slots; ++j) {
         const uint8_t* __restrict column =
-            g.SignCounts + static_cast<size_t>(pattern.SlotSign[j] - 1) * g.TableSize;
+            g.SignCounts + static_cast<size_t>(pattern.SlotSign[j] - 1) * g.GroupRoom;
         const uint8_t limit = pattern.SlotCount[j];
         for (int32_t i = 0; i < count; ++i) m[i] += column[i] < limit ? column[i] : limit;
+    }
+}
+
+// 32 groups side by side, 16 bits each.
+typedef uint16_t Words __attribute__((vector_size(64)));
+typedef int16_t SignedWords __attribute__((vector_size(64)));
+typedef int8_t SignedLanes __attribute__((vector_size(32)));
+typedef uint16_t WordsAnywhere __attribute__((vector_size(64), aligned(2), may_alias));
+
+inline __attribute__((always_inline)) int64_t WordSum(const Words& words) {
+    int64_t sum = 0;
+    for (int i = 0; i < 32; ++i) sum += words[i];
+    return sum;
+}
+
+// One pass over the groups: M of every group (into GroupM), and per M-class the sum of the
+// groups' totals of P and, with sizes set, of their sizes. 16-bit sums are emptied before they
+// can overflow.
+inline __attribute__((always_inline)) void ClassSums(const TrialPattern& pattern, bool sizes,
+                                                     int64_t* size, int64_t* total) {
+    CandidateGroupsRecord& g = CandidateGroups;
+    const size_t room = static_cast<size_t>(g.GroupRoom);
+    const int length = pattern.Length;
+    const uint8_t* column[MaxCodeLength];
+    Lanes limit[MaxCodeLength];
+    for (int j = 0; j < pattern.Slots; ++j) {
+        column[j] = g.SignCounts + static_cast<size_t>(pattern.SlotSign[j] - 1) * room;
+        Fill(limit[j], pattern.SlotCount[j]);
+    }
+    const uint16_t* place[MaxCodeLength];
+    int places = 0;
+    for (int k = 0; k < length; ++k) {
+        const uint8_t sign = pattern.Position[k];
+        if (sign == 0xFF || sign < 1 || sign > g.Signs) continue;
+        place[places++] = g.PlaceCounts + (static_cast<size_t>(k) * g.Signs + (sign - 1)) * room;
+    }
+    Lanes value[MaxCodeLength + 1];
+    for (int v = 0; v <= length; ++v) Fill(value[v], static_cast<uint8_t>(v));
+    Words sizeSum[MaxCodeLength + 1];
+    Words totalSum[MaxCodeLength + 1];
+    for (int v = 0; v <= length; ++v) sizeSum[v] = totalSum[v] = Words{};
+    // A group's total of P is at most L times its size.
+    const int64_t most = int64_t(g.LargestGroup) * (places > 0 ? places : 1);
+    const int64_t roundsPerEmpty = std::max<int64_t>(1, 65535 / std::max<int64_t>(1, most));
+    int64_t rounds = 0;
+    auto empty = [&] {
+        for (int v = 1; v <= length; ++v) {
+            total[v] += WordSum(totalSum[v]);
+            totalSum[v] = Words{};
+            if (sizes) {
+                size[v] += WordSum(sizeSum[v]);
+                sizeSum[v] = Words{};
+            }
+        }
+        rounds = 0;
+    };
+    for (int32_t base = 0; base < g.Count; base += 32) {
+        Lanes m{};
+        for (int j = 0; j < pattern.Slots; ++j) {
+            const Lanes c = *reinterpret_cast<const LanesAnywhere*>(column[j] + base);
+            m += c < limit[j] ? c : limit[j];
+        }
+        *reinterpret_cast<LanesAnywhere*>(g.GroupM + base) = m;
+        Words p{};
+        for (int i = 0; i < places; ++i)
+            p += *reinterpret_cast<const WordsAnywhere*>(place[i] + base);
+        const Words groupSize = *reinterpret_cast<const WordsAnywhere*>(g.GroupSize + base);
+        for (int v = 1; v <= length; ++v) {
+            const Words mask = reinterpret_cast<Words>(
+                __builtin_convertvector(reinterpret_cast<SignedLanes>(m == value[v]), SignedWords));
+            totalSum[v] += p & mask;
+            if (sizes) sizeSum[v] += groupSize & mask;
+        }
+        if (++rounds >= roundsPerEmpty) empty();
+    }
+    empty();
+    if (sizes) {
+        int64_t all = g.Candidates;
+        for (int v = 1; v <= length; ++v) all -= size[v];
+        size[0] = all;
     }
 }
 
@@ -348,13 +428,21 @@ size_t AlignUp(size_t bytes) {
     return (bytes + 63) / 64 * 64;
 }
 
-// The place counts of every group, from the candidates themselves.
+// The place counts and sizes of every group, from the candidates themselves; everything
+// behind the last group is zero.
 void CountPlaces() {
     CandidateGroupsRecord& g = CandidateGroups;
     const size_t room = static_cast<size_t>(g.GroupRoom);
     std::memset(
         g.PlaceCounts, 0,
         room * static_cast<size_t>(g.Length) * static_cast<size_t>(g.Signs) * sizeof(uint16_t));
+    std::memset(g.GroupSize, 0, room * sizeof(uint16_t));
+    g.LargestGroup = 0;
+    for (int32_t group = 0; group < g.Count; ++group) {
+        const int32_t size = g.Start[group + 1] - g.Start[group];
+        g.GroupSize[group] = static_cast<uint16_t>(size);
+        g.LargestGroup = std::max(g.LargestGroup, size);
+    }
     for (int k = 0; k < g.Length; ++k) {
         uint16_t* counts = g.PlaceCounts + static_cast<size_t>(k) * g.Signs * room;
         const uint8_t* column = g.Positions[k];
@@ -365,19 +453,27 @@ void CountPlaces() {
     }
 }
 
-// Every group's total of P against the trial code.
-void GroupPs(const TrialPattern& pattern) {
+// Per M-class the sum of the groups' totals of P and, with sizes set, of their sizes; M of
+// every group goes into GroupM. Sums that 16 bits cannot carry are taken one group at a time.
+inline __attribute__((always_inline)) void SumClasses(const TrialPattern& pattern, bool sizes,
+                                                      int64_t* size, int64_t* total) {
     CandidateGroupsRecord& g = CandidateGroups;
+    if (int64_t(g.LargestGroup) * pattern.Length <= 65535) {
+        ClassSums(pattern, sizes, size, total);
+        return;
+    }
+    GroupMs(pattern);
     const size_t room = static_cast<size_t>(g.GroupRoom);
-    const int32_t count = g.Count;
-    int32_t* __restrict total = g.GroupP;
-    std::memset(total, 0, static_cast<size_t>(count) * sizeof(int32_t));
-    for (int k = 0; k < pattern.Length; ++k) {
-        const uint8_t sign = pattern.Position[k];
-        if (sign == 0xFF || sign < 1 || sign > g.Signs) continue;
-        const uint16_t* __restrict counts =
-            g.PlaceCounts + (static_cast<size_t>(k) * g.Signs + (sign - 1)) * room;
-        for (int32_t i = 0; i < count; ++i) total[i] += counts[i];
+    for (int32_t i = 0; i < g.Count; ++i) {
+        int64_t p = 0;
+        for (int k = 0; k < pattern.Length; ++k) {
+            const uint8_t sign = pattern.Position[k];
+            if (sign == 0xFF || sign < 1 || sign > g.Signs) continue;
+            p += g.PlaceCounts[(static_cast<size_t>(k) * g.Signs + (sign - 1)) * room +
+                               static_cast<size_t>(i)];
+        }
+        total[g.GroupM[i]] += p;
+        if (sizes) size[g.GroupM[i]] += g.Start[i + 1] - g.Start[i];
     }
 }
 
@@ -403,19 +499,19 @@ bool PrepareCandidateGroups() {
 
     const int32_t capacity = (candidates + kSlack + 31) / 32 * 32;
     const size_t rows = static_cast<size_t>(table);
-    const size_t positionBytes = AlignUp(static_cast<size_t>(capacity) * length);
-    const size_t startBytes = AlignUp((rows + 1) * sizeof(int32_t));
-    const size_t orderBytes = AlignUp(rows * sizeof(int32_t));
-    const size_t countBytes = AlignUp(rows * static_cast<size_t>(signs));
     // Candidates of one multiset never outnumber its arrangements, so that no place count
     // passes 8! = 40,320.
-    const size_t room = std::min<size_t>(rows, static_cast<size_t>(candidates));
+    const size_t room = (std::min<size_t>(rows, static_cast<size_t>(candidates)) + 63) / 32 * 32;
+    const size_t positionBytes = AlignUp(static_cast<size_t>(capacity) * length);
+    const size_t startBytes = AlignUp((room + 1) * sizeof(int32_t));
+    const size_t orderBytes = AlignUp(room * sizeof(int32_t));
+    const size_t countBytes = AlignUp(room * static_cast<size_t>(signs));
     const size_t placeBytes =
         AlignUp(room * static_cast<size_t>(length) * static_cast<size_t>(signs) * sizeof(uint16_t));
-    const size_t totalBytes = AlignUp(room * sizeof(int32_t));
-    const size_t sizeBytes = AlignUp(rows * (MaxCodeLength + 1) * sizeof(int32_t));
-    const size_t bytes = positionBytes + startBytes + orderBytes + countBytes + 2 * AlignUp(rows) +
-                         placeBytes + totalBytes + sizeBytes;
+    const size_t groupSizeBytes = AlignUp(room * sizeof(uint16_t));
+    const size_t classSizeBytes = AlignUp(rows * (MaxCodeLength + 1) * sizeof(int32_t));
+    const size_t bytes = positionBytes + startBytes + orderBytes + countBytes + AlignUp(room) +
+                         AlignUp(rows) + placeBytes + groupSizeBytes + classSizeBytes;
     if (!StoreMayUse(bytes)) {
         g.Refused = true;
         return false;
@@ -431,6 +527,7 @@ bool PrepareCandidateGroups() {
     g.Signs = signs;
     g.Capacity = capacity;
     g.TableSize = static_cast<int32_t>(table);
+    g.GroupRoom = static_cast<int32_t>(room);
     for (int k = 0; k < length; ++k) g.Positions[k] = block + static_cast<size_t>(k) * capacity;
     uint8_t* at = block + positionBytes;
     g.Start = reinterpret_cast<int32_t*>(at);
@@ -440,18 +537,17 @@ bool PrepareCandidateGroups() {
     g.SignCounts = at;
     at += countBytes;
     g.GroupM = at;
-    at += AlignUp(rows);
+    at += AlignUp(room);
     g.Hopeless = at;
     at += AlignUp(rows);
-    g.GroupRoom = static_cast<int32_t>(room);
     g.PlaceCounts = reinterpret_cast<uint16_t*>(at);
     at += placeBytes;
-    g.GroupP = reinterpret_cast<int32_t*>(at);
-    at += totalBytes;
+    g.GroupSize = reinterpret_cast<uint16_t*>(at);
+    at += groupSizeBytes;
     g.ClassSizes = reinterpret_cast<int32_t*>(at);
 
     // A counting sort by rank: the candidates of each multiset, in chain order, one group.
-    int32_t* slot = g.Order;  // per rank: how many, then where the next goes
+    int32_t* slot = g.ClassSizes;  // per rank: how many, then where the next goes
     std::memset(slot, 0, rows * sizeof(int32_t));
     for (int32_t i = 0; i < candidates; ++i) ++slot[CandidateRank(i, length)];
     int32_t groups = 0;
@@ -471,13 +567,13 @@ bool PrepareCandidateGroups() {
     }
     for (int k = 0; k < length; ++k)
         std::memset(g.Positions[k] + candidates, 0, static_cast<size_t>(capacity - candidates));
-    std::memset(g.SignCounts, 0, rows * static_cast<size_t>(signs));
+    std::memset(g.SignCounts, 0, room * static_cast<size_t>(signs));
     for (int32_t group = 0; group < groups; ++group) {
         const int32_t first = g.Start[group];
         for (int k = 0; k < length; ++k) {
             const uint8_t sign = g.Positions[k][first];
             if (sign >= 1 && sign <= signs)
-                ++g.SignCounts[static_cast<size_t>(sign - 1) * rows + group];
+                ++g.SignCounts[static_cast<size_t>(sign - 1) * room + group];
         }
     }
     g.Candidates = candidates;
@@ -501,75 +597,77 @@ ZK_VECTOR_CLONES bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestM
         return false;
     }
 
-    // The M-classes: their sizes depend on the trial's multiset alone and are kept for it.
+    // The M-classes: their sizes depend on the trial's multiset alone and are kept for it;
+    // the totals of P on the places too.
     ClassPlan plan;
     plan.Length = length;
     int32_t* sizes = g.ClassSizes + static_cast<size_t>(rank) * (MaxCodeLength + 1);
     const bool measured = g.Hopeless[rank] == 2;
+    int64_t boundMax = 0;
     if (measured) {
         for (int m = 0; m <= length; ++m) plan.Size[m] = sizes[m];
-    } else {
-        GroupMs(pattern);
-        const int32_t* __restrict start = g.Start;
-        const uint8_t* __restrict groupM = g.GroupM;
-        int64_t size[2][MaxCodeLength + 1] = {};
-        int32_t i = 0;
-        for (; i + 2 <= g.Count; i += 2) {
-            size[0][groupM[i]] += start[i + 1] - start[i];
-            size[1][groupM[i + 1]] += start[i + 2] - start[i + 1];
+        for (int m = 0; m <= length; ++m) plan.Bounds[m] = ClassBound(plan, m, bestMax);
+        if (Loses(plan, bestSquares, boundMax)) {
+            g.Hopeless[rank] = 1;
+            ++TrialCodesAbandoned;
+            return false;
         }
-        if (i < g.Count) size[0][groupM[i]] += start[i + 1] - start[i];
-        for (int m = 0; m <= length; ++m) {
-            plan.Size[m] = size[0][m] + size[1][m];
-            sizes[m] = static_cast<int32_t>(plan.Size[m]);
-        }
-        g.Hopeless[rank] = 2;
     }
-    for (int m = 0; m <= length; ++m) plan.Bounds[m] = ClassBound(plan, m, bestMax);
-
-    // Before a single candidate is counted: a trial code whose M-classes cannot split finely
-    // enough loses, and so does every code with the same signs for the rest of the search.
-    int64_t boundMax = 0;
-    if (Loses(plan, bestSquares, boundMax)) {
-        g.Hopeless[rank] = 1;
-        ++TrialCodesAbandoned;
-        return false;
+    SumClasses(pattern, !measured, plan.Size, plan.Total);
+    if (!measured) {
+        for (int m = 0; m <= length; ++m) sizes[m] = static_cast<int32_t>(plan.Size[m]);
+        g.Hopeless[rank] = 2;
+        // Before a single candidate is counted: a trial code whose M-classes cannot split
+        // finely enough loses, and so does every code with the same signs for the rest of the
+        // search.
+        for (int m = 0; m <= length; ++m) plan.Bounds[m] = ClassBound(plan, m, bestMax);
+        if (Loses(plan, bestSquares, boundMax)) {
+            g.Hopeless[rank] = 1;
+            ++TrialCodesAbandoned;
+            return false;
+        }
     }
 
     // The mean P of every class is known too; it may force a class further apart.
-    if (measured) GroupMs(pattern);
-    GroupPs(pattern);
-    {
-        const uint8_t* __restrict groupM = g.GroupM;
-        const int32_t* __restrict groupP = g.GroupP;
-        int64_t total[2][MaxCodeLength + 1] = {};
-        int32_t groups[2][MaxCodeLength + 1] = {};
-        int32_t i = 0;
-        for (; i + 2 <= g.Count; i += 2) {
-            total[0][groupM[i]] += groupP[i];
-            ++groups[0][groupM[i]];
-            total[1][groupM[i + 1]] += groupP[i + 1];
-            ++groups[1][groupM[i + 1]];
-        }
-        if (i < g.Count) {
-            total[0][groupM[i]] += groupP[i];
-            ++groups[0][groupM[i]];
-        }
-        plan.FirstGroup[0] = 0;
-        for (int m = 0; m <= length; ++m) {
-            plan.Total[m] = total[0][m] + total[1][m];
-            plan.FirstGroup[m + 1] = plan.FirstGroup[m] + groups[0][m] + groups[1][m];
-        }
-    }
     plan.Moments = true;
     for (int m = 1; m <= length; ++m) plan.Bounds[m] = ClassBound(plan, m, bestMax);
     if (Loses(plan, bestSquares, boundMax)) {
         ++TrialCodesAbandoned;
         return false;
     }
-    int32_t place[MaxCodeLength + 1];
-    for (int m = 0; m <= length; ++m) place[m] = plan.FirstGroup[m];
-    for (int32_t i = 0; i < g.Count; ++i) g.Order[place[g.GroupM[i]]++] = i;
+    // Each class's groups in Order, those whose candidates hold more signs in place than the
+    // class's mean first: what they take of the total of P leaves the others less to spread.
+    int32_t groupsOf[MaxCodeLength + 1] = {};
+    for (int32_t i = 0; i < g.Count; ++i) ++groupsOf[g.GroupM[i]];
+    int32_t front[MaxCodeLength + 1];
+    int32_t back[MaxCodeLength + 1];
+    plan.FirstGroup[0] = 0;
+    for (int m = 0; m <= length; ++m) {
+        front[m] = plan.FirstGroup[m];
+        plan.FirstGroup[m + 1] = plan.FirstGroup[m] + groupsOf[m];
+        back[m] = plan.FirstGroup[m + 1];
+    }
+    {
+        const size_t room = static_cast<size_t>(g.GroupRoom);
+        const uint16_t* place[MaxCodeLength];
+        int places = 0;
+        for (int k = 0; k < length; ++k) {
+            const uint8_t sign = pattern.Position[k];
+            if (sign == 0xFF || sign < 1 || sign > g.Signs) continue;
+            place[places++] =
+                g.PlaceCounts + (static_cast<size_t>(k) * g.Signs + (sign - 1)) * room;
+        }
+        for (int32_t i = 0; i < g.Count; ++i) {
+            const int m = g.GroupM[i];
+            int64_t p = 0;
+            for (int j = 0; j < places; ++j) p += place[j][i];
+            const int64_t size = g.Start[i + 1] - g.Start[i];
+            if (p * plan.Size[m] >= plan.Total[m] * size)
+                g.Order[front[m]++] = i;
+            else
+                g.Order[--back[m]] = i;
+        }
+    }
 
     // The largest classes first: there the trial code most likely loses.
     int classes[MaxCodeLength + 1];
@@ -616,7 +714,8 @@ void KeepGroupedCandidates(const TrialPattern& pattern, int m, int p) {
     if (!g.Ready) return;
     const int length = pattern.Length;
     GroupMs(pattern);
-    const size_t rows = static_cast<size_t>(g.TableSize);
+    const size_t room = static_cast<size_t>(g.GroupRoom);
+    const int32_t before = g.Count;
     int32_t kept = 0;
     int32_t groups = 0;
     for (int32_t group = 0; group < g.Count; ++group) {
@@ -634,13 +733,16 @@ void KeepGroupedCandidates(const TrialPattern& pattern, int m, int p) {
         if (kept == first) continue;
         g.Start[groups] = first;
         for (int sign = 0; sign < g.Signs; ++sign)
-            g.SignCounts[sign * rows + static_cast<size_t>(groups)] =
-                g.SignCounts[sign * rows + static_cast<size_t>(group)];
+            g.SignCounts[sign * room + static_cast<size_t>(groups)] =
+                g.SignCounts[sign * room + static_cast<size_t>(group)];
         ++groups;
     }
     g.Start[groups] = kept;
     g.Count = groups;
     g.Candidates = kept;
+    for (int sign = 0; sign < g.Signs; ++sign)
+        std::memset(g.SignCounts + sign * room + static_cast<size_t>(groups), 0,
+                    static_cast<size_t>(before - groups));
     CountPlaces();
     // The groups must hold exactly the chain's candidates; should they not, they are dropped
     // and the search goes on without them.

@@ -33,7 +33,7 @@ struct CandidateGroupsRecord {
     // cannot score: every group and every trial code has its rank below this.
     int32_t TableSize = 0;
     int32_t* Start = nullptr;       // [g]: the first candidate of group g; Start[Count] = all
-    uint8_t* SignCounts = nullptr;  // [(sign - 1) * TableSize + g]: how often group g holds it
+    uint8_t* SignCounts = nullptr;  // [(sign - 1) * GroupRoom + g]: how often group g holds it
     uint8_t* GroupM = nullptr;      // scratch per group: M against the trial code at hand
     int32_t* Order = nullptr;       // scratch per group: the groups ordered by M
     // [rank]: what this search knows of a trial multiset: 0 nothing, 1 given up, 2 the sizes of
@@ -44,8 +44,11 @@ struct CandidateGroupsRecord {
     // position k+1. What a trial code's positions match, summed over a group, is the group's
     // total of P: with it the mean P of every M-class is known before counting.
     uint16_t* PlaceCounts = nullptr;
-    int32_t GroupRoom = 0;      // groups the place counts have room for
-    int32_t* GroupP = nullptr;  // scratch per group: its total of P against the trial code
+    // Room for groups in every per-group array, whole vectors and one more; the entries behind
+    // the last group are zero.
+    int32_t GroupRoom = 0;
+    uint16_t* GroupSize = nullptr;  // [g]: the candidates of group g (while they fit)
+    int32_t LargestGroup = 0;
     void* Block = nullptr;      // all of the above in one allocation
     size_t BlockBytes = 0;
 };

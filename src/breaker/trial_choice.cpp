@@ -282,9 +282,9 @@ void ChooseTrial(Code& codeOut, uint8_t& pOut, uint8_t& zOut, uint8_t& keyOut) {
         }
     } else {
         uint8_t signs[MaxCodeLength];
-        for (int32_t i = 0; i < s.TrialCount; ++i) {
-            if (i + 8 < s.TrialCount) PrefetchRecord(s.TrialChain[i + 8]);
-            if (symmetry && !EligibleAt(i, rule)) continue;
+        for (int32_t i = symmetry ? NextEligible(0, rule) : 0; i < s.TrialCount;
+             i = symmetry ? NextEligible(i + 1, rule) : i + 1) {
+            if (!symmetry && i + 8 < s.TrialCount) PrefetchRecord(s.TrialChain[i + 8]);
             RecordSigns(s.TrialChain[i], signs);
             Evaluate(signs, i, best);
             examined = i + 1;
