@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "breaker/candidate_groups.h"
 #include "breaker/opening_book.h"
 #include "breaker/search_progress.h"
 #include "breaker/shuffle.h"
@@ -50,6 +51,7 @@ void FreeCandidateArrays() {
         column = nullptr;
     }
     s = CandidateStoreRecord{};
+    ReleaseCandidateGroups();
 }
 
 // The keyboard during the build: Esc and Ctrl-C break it off; an extended key is read

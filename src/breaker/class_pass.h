@@ -50,3 +50,5 @@ void SignsOfCandidates(uint8_t* seen);
 
 // (trial code, candidate) pairs classified since the program started: the search's work.
 extern int64_t PairsClassified;
+// Trial codes given up by a bound before their classes were complete.
+extern int64_t TrialCodesAbandoned;

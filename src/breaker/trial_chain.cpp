@@ -109,7 +109,13 @@ int32_t MarkEligible(const SymmetryRule& rule) {
         RecordSigns(static_cast<uint32_t>(record), signs);
         s.Eligible[record] = EligibleCode(signs, s.Length, rule) ? 1 : 0;
     }
-    for (int32_t i = 0; i < s.TrialCount; ++i) count += s.Eligible[s.TrialChain[i]];
+    // The marks are read in chain order, which is random in the records: asked for ahead.
+    constexpr int32_t kAhead = 64;
+    const uint32_t* chain = s.TrialChain;
+    for (int32_t i = 0; i < s.TrialCount; ++i) {
+        if (i + kAhead < s.TrialCount) __builtin_prefetch(s.Eligible + chain[i + kAhead]);
+        count += s.Eligible[chain[i]];
+    }
     return count;
 }
 
@@ -120,6 +126,23 @@ bool EligibleAt(int32_t index, const SymmetryRule& rule) {
     uint8_t signs[MaxCodeLength];
     RecordSigns(record, signs);
     return EligibleCode(signs, s.Length, rule);
+}
+
+int32_t NextEligible(int32_t from, const SymmetryRule& rule) {
+    const CandidateStoreRecord& s = CandidateStore;
+    const int32_t count = s.TrialCount;
+    if (s.Eligible == nullptr) {
+        while (from < count && !EligibleAt(from, rule)) ++from;
+        return from;
+    }
+    constexpr int32_t kAhead = 64;
+    const uint32_t* chain = s.TrialChain;
+    const uint8_t* eligible = s.Eligible;
+    for (int32_t i = from; i < count; ++i) {
+        if (i + kAhead < count) __builtin_prefetch(eligible + chain[i + kAhead]);
+        if (eligible[chain[i]] != 0) return i;
+    }
+    return count;
 }
 
 void MoveToFront(int32_t index) {
@@ -159,7 +182,10 @@ void RemoveTrialsHolding(const uint8_t* signFlags) {
         // that uses them. Record order reads the positions front to back.
         for (int32_t record = 0; record < s.Records; ++record)
             s.Eligible[record] = holds(static_cast<uint32_t>(record));
+        constexpr int32_t kAhead = 64;
         for (int32_t i = 0; i < s.TrialCount; ++i) {
+            if (i + kAhead < s.TrialCount)
+                __builtin_prefetch(s.Eligible + s.TrialChain[i + kAhead]);
             const uint32_t record = s.TrialChain[i];
             s.TrialChain[kept] = record;
             kept += s.Eligible[record] == 0;

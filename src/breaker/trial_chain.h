@@ -31,6 +31,9 @@ bool EligibleCode(const uint8_t* signs, int length, const SymmetryRule& rule);
 int32_t MarkEligible(const SymmetryRule& rule);
 // The verdict for the code at place index of the chain, from the marks or tested anew.
 bool EligibleAt(int32_t index, const SymmetryRule& rule);
+// The first place from `from` on whose code is eligible, or TrialCount when none is left. The
+// marks of the places ahead are asked for from memory while the walk goes on.
+int32_t NextEligible(int32_t from, const SymmetryRule& rule);
 
 // Moves the code at place index to the head of the chain; the others keep their order.
 void MoveToFront(int32_t index);

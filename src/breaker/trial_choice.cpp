@@ -6,6 +6,7 @@
 #include <string>
 
 #include "breaker/answer_order.h"
+#include "breaker/candidate_groups.h"
 #include "breaker/candidate_store.h"
 #include "breaker/class_pass.h"
 #include "breaker/engine_state.h"
@@ -83,12 +84,15 @@ void Evaluate(const uint8_t* signs, int32_t index, BestTrial& best) {
     const int length = Length();
     TrialPattern pattern;
     MakeTrialPattern(signs, length, pattern);
-    const int knownM = SignsKnown ? FirstCandidateM(pattern) : -1;
+    const int knownM = SignsKnown && !CandidateGroups.Ready ? FirstCandidateM(pattern) : -1;
     const int32_t bestMax = best.Found ? best.Counts.MaxClass : INT32_MAX;
     const int64_t bestSquares = best.Found ? best.Counts.Squares : INT64_MAX;
     const bool bestIsCandidate = best.Found && best.Counts.IsCandidate;
     ClassCounts counts;
-    if (!ClassifyCandidates(pattern, knownM, bestMax, bestSquares, counts)) return;
+    const bool complete = CandidateGroups.Ready
+                              ? ClassifyGrouped(pattern, bestMax, bestSquares, counts)
+                              : ClassifyCandidates(pattern, knownM, bestMax, bestSquares, counts);
+    if (!complete) return;
     bool wins = false;
     bool tie = false;
     if (counts.MaxClass != bestMax) {
@@ -262,6 +266,10 @@ void ChooseTrial(Code& codeOut, uint8_t& pOut, uint8_t& zOut, uint8_t& keyOut) {
         }
     }
     BeginScan(itemsTotal, realSearch);
+    // A large search counts the candidates group by group, with bounds that give up losing
+    // trial codes early.
+    if (realSearch) (void)PrepareCandidateGroups();
+    BeginGroupedSearch();
 
     BestTrial best;
     bool stopped = false;
@@ -274,9 +282,9 @@ void ChooseTrial(Code& codeOut, uint8_t& pOut, uint8_t& zOut, uint8_t& keyOut) {
         }
     } else {
         uint8_t signs[MaxCodeLength];
-        for (int32_t i = 0; i < s.TrialCount; ++i) {
-            if (i + 8 < s.TrialCount) PrefetchRecord(s.TrialChain[i + 8]);
-            if (symmetry && !EligibleAt(i, rule)) continue;
+        for (int32_t i = symmetry ? NextEligible(0, rule) : 0; i < s.TrialCount;
+             i = symmetry ? NextEligible(i + 1, rule) : i + 1) {
+            if (!symmetry && i + 8 < s.TrialCount) PrefetchRecord(s.TrialChain[i + 8]);
             RecordSigns(s.TrialChain[i], signs);
             Evaluate(signs, i, best);
             examined = i + 1;
@@ -362,6 +370,7 @@ void ChooseTrial(Code& codeOut, uint8_t& pOut, uint8_t& zOut, uint8_t& keyOut) {
     MakeTrialPattern(best.Signs, length, pattern);
     const int knownM = signsKnownOnEntry ? FirstCandidateM(pattern) : -1;
     KeepCandidates(pattern, knownM, p + z, p);
+    KeepGroupedCandidates(pattern, knownM >= 0 ? knownM : p + z, p);
     if (p + z == 0) {
         // Every live sign of the trial is absent from the secret.
         for (int sign = RingSize; sign >= 1; --sign) {

@@ -1,0 +1,756 @@
+// The candidates grouped by their multiset of signs: the bounds and the P-only count.
+#include "breaker/candidate_groups.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "breaker/candidate_store.h"
+#include "breaker/sign_tables.h"
+#include "shell/console.h"
+
+CandidateGroupsRecord CandidateGroups;
+
+// The count gets a second, AVX2 build chosen at run time where the compiler can do so.
+#if defined(__GNUC__) && !defined(__clang__)
+#define ZK_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define ZK_VECTOR_CLONES
+#endif
+
+namespace {
+
+// Below this many candidates the plain class pass is as quick.
+constexpr int32_t kMinCandidates = 256;
+// Multiset tables larger than this are not made (no admitted condition comes near it).
+constexpr int64_t kMaxTableSize = int64_t(1) << 22;
+// The slack behind the last candidate: a vector read never leaves the arrays.
+constexpr int32_t kSlack = 64;
+
+// C(n, k) for n < 46, k <= 9.
+uint32_t Binomial[46][MaxCodeLength + 1];
+bool BinomialReady = false;
+
+void MakeBinomials() {
+    if (BinomialReady) return;
+    for (int n = 0; n < 46; ++n) {
+        Binomial[n][0] = 1;
+        for (int k = 1; k <= MaxCodeLength; ++k)
+            Binomial[n][k] = n == 0 ? 0 : Binomial[n - 1][k - 1] + Binomial[n - 1][k];
+    }
+    BinomialReady = true;
+}
+
+// The rank of a multiset of symbols (sorted in place): the i-th smallest symbol a gives the
+// combination element a + i, ranked in colex order. Below C(symbols + length - 1, length).
+inline uint32_t RankOf(uint8_t* symbols, int length) {
+    for (int i = 1; i < length; ++i) {
+        const uint8_t v = symbols[i];
+        int j = i;
+        while (j > 0 && symbols[j - 1] > v) {
+            symbols[j] = symbols[j - 1];
+            --j;
+        }
+        symbols[j] = v;
+    }
+    uint32_t rank = 0;
+    for (int i = 0; i < length; ++i) rank += Binomial[symbols[i] + i][i + 1];
+    return rank;
+}
+
+uint32_t CandidateRank(int32_t index, int length) {
+    uint8_t symbols[MaxCodeLength];
+    for (int k = 0; k < length; ++k) symbols[k] = CandidateStore.CandidatePositions[k][index];
+    return RankOf(symbols, length);
+}
+
+// 32 candidates side by side, one byte each.
+typedef uint8_t Lanes __attribute__((vector_size(32)));
+typedef uint8_t LanesAnywhere __attribute__((vector_size(32), aligned(1), may_alias));
+typedef uint64_t Quads __attribute__((vector_size(32)));
+
+inline __attribute__((always_inline)) void Fill(Lanes& lanes, uint8_t value) {
+    for (int i = 0; i < 32; ++i) lanes[i] = value;
+}
+
+inline __attribute__((always_inline)) int64_t LaneSum(const Lanes& lanes) {
+    Quads q = reinterpret_cast<const Quads&>(lanes);
+    const uint64_t bytes = 0x00FF00FF00FF00FFull;
+    const uint64_t words = 0x0000FFFF0000FFFFull;
+    q = (q & bytes) + ((q >> 8) & bytes);
+    q = (q & words) + ((q >> 16) & words);
+    q = (q & 0xFFFFFFFFull) + (q >> 32);
+    return static_cast<int64_t>(q[0] + q[1] + q[2] + q[3]);
+}
+
+// The least largest class and the least sum of squares that one M-class can end with, given
+// the counts so far of its possible P values and the candidates still to come: water poured
+// into the lowest counts first gives both at once. With capped set the last value is the
+// class of the trial itself (P = L), which holds one candidate at most: it takes its one
+// before the others, which only lowers the bound.
+struct Bound {
+    int64_t Max = 0;
+    int64_t Squares = 0;
+    bool Over = false;     // the class must end above the best's largest class
+    bool Reaches = false;  // the class must end at least at the best's largest class
+};
+
+Bound WaterFill(const int64_t* counts, int values, int64_t rest, bool capped) {
+    int64_t level[MaxCodeLength + 1];
+    int k = values;
+    Bound bound;
+    for (int v = 0; v < values; ++v) level[v] = counts[v];
+    if (capped) {
+        const int64_t own = level[--k];
+        bound.Max = own;
+        bound.Squares = own * own;
+        rest = std::max<int64_t>(0, rest - (1 - own));
+    }
+    for (int i = 1; i < k; ++i) {
+        const int64_t v = level[i];
+        int j = i;
+        for (; j > 0 && level[j - 1] > v; --j) level[j] = level[j - 1];
+        level[j] = v;
+    }
+    int64_t sum = 0;
+    for (int j = 1; j <= k; ++j) {
+        sum += level[j - 1];
+        const int64_t total = rest + sum;
+        if (j < k && total > level[j] * j) continue;
+        const int64_t q = total / j;
+        const int64_t r = total % j;
+        bound.Max = std::max(bound.Max, q + (r > 0 ? 1 : 0));
+        bound.Squares += r * (q + 1) * (q + 1) + (j - r) * q * q;
+        for (int i = j; i < k; ++i) {
+            bound.Max = std::max(bound.Max, level[i]);
+            bound.Squares += level[i] * level[i];
+        }
+        break;
+    }
+    return bound;
+}
+
+// Everything one trial code's count needs to know about its M-classes.
+struct ClassPlan {
+    int Length = 0;
+    int64_t Size[MaxCodeLength + 1] = {};        // candidates per M-class
+    int32_t FirstGroup[MaxCodeLength + 2] = {};  // the class's groups: Order[First[m]..First[m+1])
+    int64_t Counts[MaxCodeLength + 1][MaxCodeLength + 1] = {};  // [m][P]
+    int64_t Done[MaxCodeLength + 1] = {};                       // candidates counted per class
+    Bound Bounds[MaxCodeLength + 1];
+    bool Moments = false;                   // Total holds the classes' totals of P
+    int64_t Total[MaxCodeLength + 1] = {};  // per M-class: the sum of P over its candidates
+};
+
+// The P values that class m can hold, in increasing order, with their counts so far: 0..m;
+// for m = L the value L - 1 cannot occur (the same signs on all but one place put the last one
+// right too), and L, the trial itself, holds one candidate at most.
+int ValuesOf(int m, int length, const int64_t* counts, int64_t* value, int64_t* count) {
+    int n = 0;
+    for (int v = 0; v <= m; ++v) {
+        if (m == length && v == length - 1) continue;
+        value[n] = v;
+        count[n++] = counts[v];
+    }
+    return n;
+}
+
+// Whether class sizes that stay at or below h, start from the counts so far and end with `size`
+// candidates can have the given total of P: the least and the largest total reachable fill the
+// lowest or the highest values of P first.
+bool MomentFits(const int64_t* value, const int64_t* count, int n, bool capped, int64_t size,
+                int64_t total, int64_t h) {
+    int64_t rest = size;
+    int64_t base = 0;
+    for (int i = 0; i < n; ++i) {
+        rest -= count[i];
+        base += value[i] * count[i];
+    }
+    auto room = [&](int i) {
+        const int64_t cap = capped && i == n - 1 ? std::min<int64_t>(h, 1) : h;
+        return std::max<int64_t>(0, cap - count[i]);
+    };
+    int64_t left = rest;
+    int64_t least = base;
+    for (int i = 0; i < n && left > 0; ++i) {
+        const int64_t add = std::min(left, room(i));
+        least += value[i] * add;
+        left -= add;
+    }
+    if (left > 0 || least > total) return false;
+    left = rest;
+    int64_t most = base;
+    for (int i = n - 1; i >= 0 && left > 0; --i) {
+        const int64_t add = std::min(left, room(i));
+        most += value[i] * add;
+        left -= add;
+    }
+    return most >= total;
+}
+
+// The bounds of class m against the best so far: the least largest class and sum of squares of
+// an even spread, and whether the known total of P forces the class above the best's largest
+// class (Over) or up to it (Reaches).
+Bound ClassBound(const ClassPlan& plan, int m, int32_t bestMax) {
+    int64_t value[MaxCodeLength + 1];
+    int64_t count[MaxCodeLength + 1];
+    const int n = ValuesOf(m, plan.Length, plan.Counts[m], value, count);
+    const bool capped = m == plan.Length;
+    Bound bound = WaterFill(count, n, plan.Size[m] - plan.Done[m], capped);
+    bound.Over = bound.Max > bestMax;
+    bound.Reaches = bound.Max >= bestMax;
+    if (!plan.Moments || plan.Size[m] == 0 || bestMax == INT32_MAX || bound.Reaches) return bound;
+    auto fits = [&](int64_t h) {
+        return MomentFits(value, count, n, capped, plan.Size[m], plan.Total[m], h);
+    };
+    bound.Over = !fits(bestMax);
+    bound.Reaches = bound.Over || !fits(int64_t(bestMax) - 1);
+    return bound;
+}
+
+bool Loses(const ClassPlan& plan, int64_t bestSquares, int64_t& boundMax) {
+    int64_t largest = 0;
+    int64_t squares = 0;
+    bool over = false;
+    bool reaches = false;
+    for (int m = 0; m <= plan.Length; ++m) {
+        if (plan.Size[m] == 0) continue;
+        largest = std::max(largest, plan.Bounds[m].Max);
+        squares += plan.Bounds[m].Squares;
+        over = over || plan.Bounds[m].Over;
+        reaches = reaches || plan.Bounds[m].Reaches;
+    }
+    boundMax = largest;
+    return over || (reaches && squares > bestSquares);
+}
+
+// Counts P for the candidates of one M-class, group after group, and gives up as soon as the
+// bounds show the trial code strictly worse than the best. False then.
+template <int Length>
+inline __attribute__((always_inline)) bool CountClass(const TrialPattern& pattern, int m,
+                                                      ClassPlan& plan, int32_t bestMax,
+                                                      int64_t bestSquares, int64_t& pairs) {
+    const CandidateGroupsRecord& g = CandidateGroups;
+    Lanes position[Length];
+    for (int k = 0; k < Length; ++k) Fill(position[k], pattern.Position[k]);
+    Lanes iota;
+    for (int i = 0; i < 32; ++i) iota[i] = static_cast<uint8_t>(i);
+    Lanes value[Length + 1];
+    for (int v = 0; v <= Length; ++v) Fill(value[v], static_cast<uint8_t>(v));
+    Lanes count[Length + 1];
+    for (int v = 0; v <= Length; ++v) count[v] = Lanes{};
+    int rounds = 0;          // vectors counted since the lanes were emptied (at most 255)
+    int64_t sinceLook = 0;   // candidates counted since the bounds were looked at
+    int64_t nextLook = 256;  // the bounds cannot be passed before this many more
+    auto empty = [&] {
+        for (int v = 0; v <= Length; ++v) {
+            plan.Counts[m][v] += LaneSum(count[v]);
+            count[v] = Lanes{};
+        }
+        rounds = 0;
+    };
+    auto look = [&] {
+        empty();
+        plan.Bounds[m] = ClassBound(plan, m, bestMax);
+        sinceLook = 0;
+        int64_t boundMax = 0;
+        if (Loses(plan, bestSquares, boundMax)) return true;
+        // The largest class grows by one candidate at most: it cannot pass the best's sooner.
+        nextLook = std::max<int64_t>(256, int64_t(bestMax) - boundMax);
+        return false;
+    };
+    for (int32_t o = plan.FirstGroup[m]; o < plan.FirstGroup[m + 1]; ++o) {
+        const int32_t group = g.Order[o];
+        int32_t from = g.Start[group];
+        const int32_t to = g.Start[group + 1];
+        while (from < to) {
+            const int32_t n = std::min<int32_t>(to - from, 256);
+            for (int32_t i = 0; i < n; i += 32) {
+                Lanes p{};
+#pragma GCC unroll 9
+                for (int k = 0; k < Length; ++k) {
+                    const Lanes column =
+                        *reinterpret_cast<const LanesAnywhere*>(g.Positions[k] + from + i);
+                    p -= reinterpret_cast<Lanes>(column == position[k]);
+                }
+                if (n - i < 32) {
+                    Lanes left;
+                    Fill(left, static_cast<uint8_t>(n - i));
+                    p |= reinterpret_cast<Lanes>(iota >= left);
+                }
+#pragma GCC unroll 10
+                for (int v = 0; v <= Length; ++v)
+                    count[v] -= reinterpret_cast<Lanes>(p == value[v]);
+                ++rounds;
+            }
+            from += n;
+            plan.Done[m] += n;
+            pairs += n;
+            sinceLook += n;
+            if (sinceLook >= nextLook) {
+                if (look()) return false;
+            } else if (rounds >= 240) {
+                empty();
+            }
+        }
+    }
+    empty();
+    plan.Bounds[m] = ClassBound(plan, m, bestMax);
+    int64_t boundMax = 0;
+    return !Loses(plan, bestSquares, boundMax);
+}
+
+inline __attribute__((always_inline)) bool CountClassOf(int length, const TrialPattern& pattern,
+                                                        int m, ClassPlan& plan, int32_t bestMax,
+                                                        int64_t bestSquares, int64_t& pairs) {
+    switch (length) {
+        case 2:
+            return CountClass<2>(pattern, m, plan, bestMax, bestSquares, pairs);
+        case 3:
+            return CountClass<3>(pattern, m, plan, bestMax, bestSquares, pairs);
+        case 4:
+            return CountClass<4>(pattern, m, plan, bestMax, bestSquares, pairs);
+        case 5:
+            return CountClass<5>(pattern, m, plan, bestMax, bestSquares, pairs);
+        case 6:
+            return CountClass<6>(pattern, m, plan, bestMax, bestSquares, pairs);
+        case 7:
+            return CountClass<7>(pattern, m, plan, bestMax, bestSquares, pairs);
+        case 8:
+            return CountClass<8>(pattern, m, plan, bestMax, bestSquares, pairs);
+        default:
+            return CountClass<9>(pattern, m, plan, bestMax, bestSquares, pairs);
+    }
+}
+
+// M of every group against the trial code.
+inline __attribute__((always_inline)) void GroupMs(const TrialPattern& pattern) {
+    CandidateGroupsRecord& g = CandidateGroups;
+    const int32_t count = g.Count;
+    uint8_t* __restrict m = g.GroupM;
+    std::memset(m, 0, static_cast<size_t>(count));
+    for (int j = 0; j < pattern.Slots; ++j) {
+        const uint8_t* __restrict column =
+            g.SignCounts + static_cast<size_t>(pattern.SlotSign[j] - 1) * g.GroupRoom;
+        const uint8_t limit = pattern.SlotCount[j];
+        for (int32_t i = 0; i < count; ++i) m[i] += column[i] < limit ? column[i] : limit;
+    }
+}
+
+// 32 groups side by side, 16 bits each.
+typedef uint16_t Words __attribute__((vector_size(64)));
+typedef int16_t SignedWords __attribute__((vector_size(64)));
+typedef int8_t SignedLanes __attribute__((vector_size(32)));
+typedef uint16_t WordsAnywhere __attribute__((vector_size(64), aligned(2), may_alias));
+
+inline __attribute__((always_inline)) int64_t WordSum(const Words& words) {
+    int64_t sum = 0;
+    for (int i = 0; i < 32; ++i) sum += words[i];
+    return sum;
+}
+
+// One pass over the groups: M of every group (into GroupM), and per M-class the sum of the
+// groups' totals of P and, with sizes set, of their sizes. 16-bit sums are emptied before they
+// can overflow.
+inline __attribute__((always_inline)) void ClassSums(const TrialPattern& pattern, bool sizes,
+                                                     int64_t* size, int64_t* total) {
+    CandidateGroupsRecord& g = CandidateGroups;
+    const size_t room = static_cast<size_t>(g.GroupRoom);
+    const int length = pattern.Length;
+    const uint8_t* column[MaxCodeLength];
+    Lanes limit[MaxCodeLength];
+    for (int j = 0; j < pattern.Slots; ++j) {
+        column[j] = g.SignCounts + static_cast<size_t>(pattern.SlotSign[j] - 1) * room;
+        Fill(limit[j], pattern.SlotCount[j]);
+    }
+    const uint16_t* place[MaxCodeLength];
+    int places = 0;
+    for (int k = 0; k < length; ++k) {
+        const uint8_t sign = pattern.Position[k];
+        if (sign == 0xFF || sign < 1 || sign > g.Signs) continue;
+        place[places++] = g.PlaceCounts + (static_cast<size_t>(k) * g.Signs + (sign - 1)) * room;
+    }
+    Lanes value[MaxCodeLength + 1];
+    for (int v = 0; v <= length; ++v) Fill(value[v], static_cast<uint8_t>(v));
+    Words sizeSum[MaxCodeLength + 1];
+    Words totalSum[MaxCodeLength + 1];
+    for (int v = 0; v <= length; ++v) sizeSum[v] = totalSum[v] = Words{};
+    // A group's total of P is at most L times its size.
+    const int64_t most = int64_t(g.LargestGroup) * (places > 0 ? places : 1);
+    const int64_t roundsPerEmpty = std::max<int64_t>(1, 65535 / std::max<int64_t>(1, most));
+    int64_t rounds = 0;
+    auto empty = [&] {
+        for (int v = 1; v <= length; ++v) {
+            total[v] += WordSum(totalSum[v]);
+            totalSum[v] = Words{};
+            if (sizes) {
+                size[v] += WordSum(sizeSum[v]);
+                sizeSum[v] = Words{};
+            }
+        }
+        rounds = 0;
+    };
+    for (int32_t base = 0; base < g.Count; base += 32) {
+        Lanes m{};
+        for (int j = 0; j < pattern.Slots; ++j) {
+            const Lanes c = *reinterpret_cast<const LanesAnywhere*>(column[j] + base);
+            m += c < limit[j] ? c : limit[j];
+        }
+        *reinterpret_cast<LanesAnywhere*>(g.GroupM + base) = m;
+        Words p{};
+        for (int i = 0; i < places; ++i)
+            p += *reinterpret_cast<const WordsAnywhere*>(place[i] + base);
+        const Words groupSize = *reinterpret_cast<const WordsAnywhere*>(g.GroupSize + base);
+        for (int v = 1; v <= length; ++v) {
+            const Words mask = reinterpret_cast<Words>(
+                __builtin_convertvector(reinterpret_cast<SignedLanes>(m == value[v]), SignedWords));
+            totalSum[v] += p & mask;
+            if (sizes) sizeSum[v] += groupSize & mask;
+        }
+        if (++rounds >= roundsPerEmpty) empty();
+    }
+    empty();
+    if (sizes) {
+        int64_t all = g.Candidates;
+        for (int v = 1; v <= length; ++v) all -= size[v];
+        size[0] = all;
+    }
+}
+
+// The rank of the trial code's multiset, signs that cannot score counted as one symbol 0.
+uint32_t TrialRank(const TrialPattern& pattern) {
+    uint8_t symbols[MaxCodeLength];
+    for (int k = 0; k < pattern.Length; ++k)
+        symbols[k] = pattern.Position[k] == 0xFF ? 0 : pattern.Position[k];
+    return RankOf(symbols, pattern.Length);
+}
+
+size_t AlignUp(size_t bytes) {
+    return (bytes + 63) / 64 * 64;
+}
+
+// The place counts and sizes of every group, from the candidates themselves; everything
+// behind the last group is zero.
+void CountPlaces() {
+    CandidateGroupsRecord& g = CandidateGroups;
+    const size_t room = static_cast<size_t>(g.GroupRoom);
+    std::memset(
+        g.PlaceCounts, 0,
+        room * static_cast<size_t>(g.Length) * static_cast<size_t>(g.Signs) * sizeof(uint16_t));
+    std::memset(g.GroupSize, 0, room * sizeof(uint16_t));
+    g.LargestGroup = 0;
+    for (int32_t group = 0; group < g.Count; ++group) {
+        const int32_t size = g.Start[group + 1] - g.Start[group];
+        g.GroupSize[group] = static_cast<uint16_t>(size);
+        g.LargestGroup = std::max(g.LargestGroup, size);
+    }
+    for (int k = 0; k < g.Length; ++k) {
+        uint16_t* counts = g.PlaceCounts + static_cast<size_t>(k) * g.Signs * room;
+        const uint8_t* column = g.Positions[k];
+        for (int32_t group = 0; group < g.Count; ++group) {
+            for (int32_t i = g.Start[group]; i < g.Start[group + 1]; ++i)
+                ++counts[static_cast<size_t>(column[i] - 1) * room + static_cast<size_t>(group)];
+        }
+    }
+}
+
+// Per M-class the sum of the groups' totals of P and, with sizes set, of their sizes; M of
+// every group goes into GroupM. Sums that 16 bits cannot carry are taken one group at a time.
+inline __attribute__((always_inline)) void SumClasses(const TrialPattern& pattern, bool sizes,
+                                                      int64_t* size, int64_t* total) {
+    CandidateGroupsRecord& g = CandidateGroups;
+    if (int64_t(g.LargestGroup) * pattern.Length <= 65535) {
+        ClassSums(pattern, sizes, size, total);
+        return;
+    }
+    GroupMs(pattern);
+    const size_t room = static_cast<size_t>(g.GroupRoom);
+    for (int32_t i = 0; i < g.Count; ++i) {
+        int64_t p = 0;
+        for (int k = 0; k < pattern.Length; ++k) {
+            const uint8_t sign = pattern.Position[k];
+            if (sign == 0xFF || sign < 1 || sign > g.Signs) continue;
+            p += g.PlaceCounts[(static_cast<size_t>(k) * g.Signs + (sign - 1)) * room +
+                               static_cast<size_t>(i)];
+        }
+        total[g.GroupM[i]] += p;
+        if (sizes) size[g.GroupM[i]] += g.Start[i + 1] - g.Start[i];
+    }
+}
+
+}  // namespace
+
+bool PrepareCandidateGroups() {
+    CandidateGroupsRecord& g = CandidateGroups;
+    const CandidateStoreRecord& s = CandidateStore;
+    if (g.Ready) {
+        if (g.Candidates == s.CandidateCount && g.Length == s.Length) return true;
+        ReleaseCandidateGroups();
+    }
+    if (g.Refused) return false;
+    const int length = s.Length;
+    const int signs = s.Signs;
+    const int32_t candidates = s.CandidateCount;
+    if (candidates < kMinCandidates || length < 2 || length > MaxCodeLength || signs < 1 ||
+        signs + length >= 46)
+        return false;
+    MakeBinomials();
+    const int64_t table = Binomial[signs + length][length];
+    if (table > kMaxTableSize) return false;
+
+    const int32_t capacity = (candidates + kSlack + 31) / 32 * 32;
+    const size_t rows = static_cast<size_t>(table);
+    // Candidates of one multiset never outnumber its arrangements, so that no place count
+    // passes 8! = 40,320.
+    const size_t room = (std::min<size_t>(rows, static_cast<size_t>(candidates)) + 63) / 32 * 32;
+    const size_t positionBytes = AlignUp(static_cast<size_t>(capacity) * length);
+    const size_t startBytes = AlignUp((room + 1) * sizeof(int32_t));
+    const size_t orderBytes = AlignUp(room * sizeof(int32_t));
+    const size_t countBytes = AlignUp(room * static_cast<size_t>(signs));
+    const size_t placeBytes =
+        AlignUp(room * static_cast<size_t>(length) * static_cast<size_t>(signs) * sizeof(uint16_t));
+    const size_t groupSizeBytes = AlignUp(room * sizeof(uint16_t));
+    const size_t classSizeBytes = AlignUp(rows * (MaxCodeLength + 1) * sizeof(int32_t));
+    const size_t bytes = positionBytes + startBytes + orderBytes + countBytes + AlignUp(room) +
+                         AlignUp(rows) + placeBytes + groupSizeBytes + classSizeBytes;
+    if (!StoreMayUse(bytes)) {
+        g.Refused = true;
+        return false;
+    }
+    uint8_t* block = static_cast<uint8_t*>(StoreAllocate(bytes));
+    if (block == nullptr) {
+        g.Refused = true;
+        return false;
+    }
+    g.Block = block;
+    g.BlockBytes = bytes;
+    g.Length = length;
+    g.Signs = signs;
+    g.Capacity = capacity;
+    g.TableSize = static_cast<int32_t>(table);
+    g.GroupRoom = static_cast<int32_t>(room);
+    for (int k = 0; k < length; ++k) g.Positions[k] = block + static_cast<size_t>(k) * capacity;
+    uint8_t* at = block + positionBytes;
+    g.Start = reinterpret_cast<int32_t*>(at);
+    at += startBytes;
+    g.Order = reinterpret_cast<int32_t*>(at);
+    at += orderBytes;
+    g.SignCounts = at;
+    at += countBytes;
+    g.GroupM = at;
+    at += AlignUp(room);
+    g.Hopeless = at;
+    at += AlignUp(rows);
+    g.PlaceCounts = reinterpret_cast<uint16_t*>(at);
+    at += placeBytes;
+    g.GroupSize = reinterpret_cast<uint16_t*>(at);
+    at += groupSizeBytes;
+    g.ClassSizes = reinterpret_cast<int32_t*>(at);
+
+    // A counting sort by rank: the candidates of each multiset, in chain order, one group.
+    int32_t* slot = g.ClassSizes;  // per rank: how many, then where the next goes
+    std::memset(slot, 0, rows * sizeof(int32_t));
+    for (int32_t i = 0; i < candidates; ++i) ++slot[CandidateRank(i, length)];
+    int32_t groups = 0;
+    int32_t next = 0;
+    for (size_t r = 0; r < rows; ++r) {
+        if (slot[r] == 0) continue;
+        g.Start[groups++] = next;
+        const int32_t size = slot[r];
+        slot[r] = next;
+        next += size;
+    }
+    g.Start[groups] = next;
+    g.Count = groups;
+    for (int32_t i = 0; i < candidates; ++i) {
+        const int32_t to = slot[CandidateRank(i, length)]++;
+        for (int k = 0; k < length; ++k) g.Positions[k][to] = s.CandidatePositions[k][i];
+    }
+    for (int k = 0; k < length; ++k)
+        std::memset(g.Positions[k] + candidates, 0, static_cast<size_t>(capacity - candidates));
+    std::memset(g.SignCounts, 0, room * static_cast<size_t>(signs));
+    for (int32_t group = 0; group < groups; ++group) {
+        const int32_t first = g.Start[group];
+        for (int k = 0; k < length; ++k) {
+            const uint8_t sign = g.Positions[k][first];
+            if (sign >= 1 && sign <= signs)
+                ++g.SignCounts[static_cast<size_t>(sign - 1) * room + group];
+        }
+    }
+    g.Candidates = candidates;
+    CountPlaces();
+    g.Ready = true;
+    return true;
+}
+
+void BeginGroupedSearch() {
+    CandidateGroupsRecord& g = CandidateGroups;
+    if (g.Ready) std::memset(g.Hopeless, 0, static_cast<size_t>(g.TableSize));
+}
+
+ZK_VECTOR_CLONES bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestMax,
+                                      int64_t bestSquares, ClassCounts& out) {
+    CandidateGroupsRecord& g = CandidateGroups;
+    const int length = pattern.Length;
+    const uint32_t rank = TrialRank(pattern);
+    if (g.Hopeless[rank] == 1) {
+        ++TrialCodesAbandoned;
+        return false;
+    }
+
+    // The M-classes: their sizes depend on the trial's multiset alone and are kept for it;
+    // the totals of P on the places too.
+    ClassPlan plan;
+    plan.Length = length;
+    int32_t* sizes = g.ClassSizes + static_cast<size_t>(rank) * (MaxCodeLength + 1);
+    const bool measured = g.Hopeless[rank] == 2;
+    int64_t boundMax = 0;
+    if (measured) {
+        for (int m = 0; m <= length; ++m) plan.Size[m] = sizes[m];
+        for (int m = 0; m <= length; ++m) plan.Bounds[m] = ClassBound(plan, m, bestMax);
+        if (Loses(plan, bestSquares, boundMax)) {
+            g.Hopeless[rank] = 1;
+            ++TrialCodesAbandoned;
+            return false;
+        }
+    }
+    SumClasses(pattern, !measured, plan.Size, plan.Total);
+    if (!measured) {
+        for (int m = 0; m <= length; ++m) sizes[m] = static_cast<int32_t>(plan.Size[m]);
+        g.Hopeless[rank] = 2;
+        // Before a single candidate is counted: a trial code whose M-classes cannot split
+        // finely enough loses, and so does every code with the same signs for the rest of the
+        // search.
+        for (int m = 0; m <= length; ++m) plan.Bounds[m] = ClassBound(plan, m, bestMax);
+        if (Loses(plan, bestSquares, boundMax)) {
+            g.Hopeless[rank] = 1;
+            ++TrialCodesAbandoned;
+            return false;
+        }
+    }
+
+    // The mean P of every class is known too; it may force a class further apart.
+    plan.Moments = true;
+    for (int m = 1; m <= length; ++m) plan.Bounds[m] = ClassBound(plan, m, bestMax);
+    if (Loses(plan, bestSquares, boundMax)) {
+        ++TrialCodesAbandoned;
+        return false;
+    }
+    // Each class's groups in Order, those whose candidates hold more signs in place than the
+    // class's mean first: what they take of the total of P leaves the others less to spread.
+    int32_t groupsOf[MaxCodeLength + 1] = {};
+    for (int32_t i = 0; i < g.Count; ++i) ++groupsOf[g.GroupM[i]];
+    int32_t front[MaxCodeLength + 1];
+    int32_t back[MaxCodeLength + 1];
+    plan.FirstGroup[0] = 0;
+    for (int m = 0; m <= length; ++m) {
+        front[m] = plan.FirstGroup[m];
+        plan.FirstGroup[m + 1] = plan.FirstGroup[m] + groupsOf[m];
+        back[m] = plan.FirstGroup[m + 1];
+    }
+    {
+        const size_t room = static_cast<size_t>(g.GroupRoom);
+        const uint16_t* place[MaxCodeLength];
+        int places = 0;
+        for (int k = 0; k < length; ++k) {
+            const uint8_t sign = pattern.Position[k];
+            if (sign == 0xFF || sign < 1 || sign > g.Signs) continue;
+            place[places++] =
+                g.PlaceCounts + (static_cast<size_t>(k) * g.Signs + (sign - 1)) * room;
+        }
+        for (int32_t i = 0; i < g.Count; ++i) {
+            const int m = g.GroupM[i];
+            int64_t p = 0;
+            for (int j = 0; j < places; ++j) p += place[j][i];
+            const int64_t size = g.Start[i + 1] - g.Start[i];
+            if (p * plan.Size[m] >= plan.Total[m] * size)
+                g.Order[front[m]++] = i;
+            else
+                g.Order[--back[m]] = i;
+        }
+    }
+
+    // The largest classes first: there the trial code most likely loses.
+    int classes[MaxCodeLength + 1];
+    int n = 0;
+    for (int m = 0; m <= length; ++m) {
+        if (plan.Size[m] == 0) continue;
+        if (m == 0) {
+            // No common sign, no sign in place.
+            plan.Counts[0][0] = plan.Size[0];
+            plan.Done[0] = plan.Size[0];
+            continue;
+        }
+        classes[n++] = m;
+    }
+    std::stable_sort(classes, classes + n,
+                     [&](int a, int b) { return plan.Size[a] > plan.Size[b]; });
+    int64_t pairs = 0;
+    bool lost = false;
+    for (int c = 0; c < n && !lost; ++c)
+        lost = !CountClassOf(length, pattern, classes[c], plan, bestMax, bestSquares, pairs);
+    PairsClassified += pairs;
+    if (lost) {
+        ++TrialCodesAbandoned;
+        return false;
+    }
+
+    std::memset(out.Table, 0, sizeof out.Table);
+    out.MaxClass = 0;
+    out.Squares = 0;
+    for (int m = 0; m <= length; ++m) {
+        for (int p = 0; p <= m; ++p) {
+            const int32_t c = static_cast<int32_t>(plan.Counts[m][p]);
+            out.Table[m][p] = c;
+            out.MaxClass = std::max(out.MaxClass, c);
+            out.Squares += int64_t(c) * c;
+        }
+    }
+    out.IsCandidate = out.Table[length][length] == 1;
+    return true;
+}
+
+void KeepGroupedCandidates(const TrialPattern& pattern, int m, int p) {
+    CandidateGroupsRecord& g = CandidateGroups;
+    if (!g.Ready) return;
+    const int length = pattern.Length;
+    GroupMs(pattern);
+    const size_t room = static_cast<size_t>(g.GroupRoom);
+    const int32_t before = g.Count;
+    int32_t kept = 0;
+    int32_t groups = 0;
+    for (int32_t group = 0; group < g.Count; ++group) {
+        const int32_t from = g.Start[group];
+        const int32_t to = g.Start[group + 1];
+        if (g.GroupM[group] != m) continue;
+        const int32_t first = kept;
+        for (int32_t i = from; i < to; ++i) {
+            int hits = 0;
+            for (int k = 0; k < length; ++k) hits += g.Positions[k][i] == pattern.Position[k];
+            if (hits != p) continue;
+            for (int k = 0; k < length; ++k) g.Positions[k][kept] = g.Positions[k][i];
+            ++kept;
+        }
+        if (kept == first) continue;
+        g.Start[groups] = first;
+        for (int sign = 0; sign < g.Signs; ++sign)
+            g.SignCounts[sign * room + static_cast<size_t>(groups)] =
+                g.SignCounts[sign * room + static_cast<size_t>(group)];
+        ++groups;
+    }
+    g.Start[groups] = kept;
+    g.Count = groups;
+    g.Candidates = kept;
+    for (int sign = 0; sign < g.Signs; ++sign)
+        std::memset(g.SignCounts + sign * room + static_cast<size_t>(groups), 0,
+                    static_cast<size_t>(before - groups));
+    CountPlaces();
+    // The groups must hold exactly the chain's candidates; should they not, they are dropped
+    // and the search goes on without them.
+    if (kept != CandidateStore.CandidateCount) ReleaseCandidateGroups();
+}
+
+void ReleaseCandidateGroups() {
+    CandidateGroupsRecord& g = CandidateGroups;
+    if (g.Block != nullptr) StoreFree(g.Block, g.BlockBytes);
+    g = CandidateGroupsRecord{};
+}

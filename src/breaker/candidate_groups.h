@@ -1,0 +1,69 @@
+// The candidates grouped by their multiset of signs, for the search.
+//
+// Two candidates that hold the same signs in another order have the same number M of common
+// signs with any trial code. So the candidates split into the M-classes of a trial code group
+// by group: the size of every M-class is known before a single candidate is classified, and
+// within a group only P is left to count. That gives the search lower bounds on a trial code's
+// largest class and sum of squares, with which a trial code that must end strictly worse than
+// the best so far is given up early (it could never be a new best nor a tie, so no choice and
+// no random draw changes), and a cheaper count for the rest.
+//
+// The grouped copy holds the same candidates as the candidate chain, ordered by group; the
+// chain keeps its own order for everything that depends on it. The copy is made at the first
+// real search of a match that is large enough to gain from it, and thinned with the chain after
+// every answer. Should its memory be refused, the search goes on without it and chooses the
+// same.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "breaker/class_pass.h"
+
+struct CandidateGroupsRecord {
+    bool Ready = false;    // the groups hold the candidates as they stand
+    bool Refused = false;  // the memory was refused in this match: not asked for again
+    int Length = 0;
+    int Signs = 0;
+    int32_t Candidates = 0;
+    int32_t Capacity = 0;  // room per position array, with a vector's slack behind the last
+    uint8_t* Positions[MaxCodeLength] = {};  // [k][n]: the candidates, group by group
+    int32_t Count = 0;                       // groups
+    // Multisets of L signs over the signs of the range and one more symbol for a sign that
+    // cannot score: every group and every trial code has its rank below this.
+    int32_t TableSize = 0;
+    int32_t* Start = nullptr;       // [g]: the first candidate of group g; Start[Count] = all
+    uint8_t* SignCounts = nullptr;  // [(sign - 1) * GroupRoom + g]: how often group g holds it
+    uint8_t* GroupM = nullptr;      // scratch per group: M against the trial code at hand
+    int32_t* Order = nullptr;       // scratch per group: the groups ordered by M
+    // [rank]: what this search knows of a trial multiset: 0 nothing, 1 given up, 2 the sizes of
+    // its M-classes are in ClassSizes[rank * 10 ..]
+    uint8_t* Hopeless = nullptr;
+    int32_t* ClassSizes = nullptr;
+    // [((k * N) + sign - 1) * GroupRoom + g]: the candidates of group g with the sign at
+    // position k+1. What a trial code's positions match, summed over a group, is the group's
+    // total of P: with it the mean P of every M-class is known before counting.
+    uint16_t* PlaceCounts = nullptr;
+    // Room for groups in every per-group array, whole vectors and one more; the entries behind
+    // the last group are zero.
+    int32_t GroupRoom = 0;
+    uint16_t* GroupSize = nullptr;  // [g]: the candidates of group g (while they fit)
+    int32_t LargestGroup = 0;
+    void* Block = nullptr;      // all of the above in one allocation
+    size_t BlockBytes = 0;
+};
+extern CandidateGroupsRecord CandidateGroups;
+
+// Makes the groups for the candidates as they stand, when the store is large enough to gain
+// from them and they are not made yet. False when the search goes on without them.
+bool PrepareCandidateGroups();
+// A new search: the trial multisets given up by the last one may win again.
+void BeginGroupedSearch();
+// Like ClassifyCandidates, over the groups: false (counts incomplete) when the trial code is
+// given up as strictly worse than the best so far.
+bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestMax, int64_t bestSquares,
+                     ClassCounts& out);
+// Keeps the candidates of class (m, p) in the groups, as KeepCandidates does in the chain.
+void KeepGroupedCandidates(const TrialPattern& pattern, int m, int p);
+// Frees the groups; the next match makes them anew.
+void ReleaseCandidateGroups();
