@@ -146,6 +146,30 @@ TEST_F(ProgramTest, InstructionsStayAboveTheMenu) {
     }
 }
 
+TEST_F(ProgramTest, TheInstructionsHaveOneBulletForEachKeyInTheirOrder) {
+    const std::vector<std::string> english = {"keyboard", "Esc", "PgUp",        "Num",      "Enter",
+                                              "del",      "F4",  "cursor keys", "space bar"};
+    const std::vector<std::string> german = {"Tastatur", "Esc", "PgUp",         "Num",      "Enter",
+                                             "del",      "F4",  "Cursortasten", "Leertaste"};
+    for (LanguageKind language : {LanguageKind::German, LanguageKind::English}) {
+        Language = language;
+        DrawMainMenu();
+        std::vector<std::string> bullets;
+        for (int row = 1; row <= 18; ++row) {
+            std::string text = RowText(row);
+            if (text.compare(0, 3, " - ") == 0) {
+                bullets.push_back(text);
+            } else if (!bullets.empty() && text.compare(0, 3, "   ") == 0 && text[3] != ' ') {
+                bullets.back() += text;
+            }
+        }
+        const std::vector<std::string>& keys = InGerman() ? german : english;
+        ASSERT_EQ(bullets.size(), keys.size()) << ScreenDump();
+        for (size_t i = 0; i < keys.size(); ++i)
+            EXPECT_NE(bullets[i].find(keys[i]), std::string::npos) << "bullet " << i + 1;
+    }
+}
+
 TEST_F(ProgramTest, MenuIgnoresOtherKeysAndCtrlCEnds) {
     VirtualQueueKey('e');
     VirtualQueueKeys("0az ");
