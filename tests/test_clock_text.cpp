@@ -243,6 +243,18 @@ TEST_F(ClockTest, TheVirtualDateSwitchesAtMidnight) {
     VirtualDateOn = false;
 }
 
+TEST_F(ClockTest, AClockBeyondTheYear9999IsReadAsThatDayOf9999WithItsWeekday) {
+    VirtualSetClock(10000, 1, 1, 10, 0, 0, 0);  // a Saturday
+    StartMatch(false, false);
+    EXPECT_TRUE(ScreenHas(1, 19, "| Date/time : Friday, 1st Jan. 9999,   "));
+    VirtualSetClock(10000, 2, 29, 10, 0, 0, 0);  // 9999 has no 29 February
+    DateValue date = GetDate();
+    EXPECT_EQ(date.Year, 9999);
+    EXPECT_EQ(date.Month, 2);
+    EXPECT_EQ(date.Day, 28);
+    EXPECT_EQ(date.Weekday, 0);
+}
+
 class SearchLineTest : public ClockTest {
 protected:
     void StartSearch(int total, int minItems) {

@@ -12,7 +12,7 @@ protected:
     // Runs the program until its input ends and returns its exit code.
     int Run() { return RunProgram(); }
     bool BannerShown() {
-        return ScreenHas(1, 1, Directory + "/zamikovantorel") && ScreenHas(1, 6, "Bye-bye!");
+        return ScreenHas(1, 1, Directory + "/zamikovantorel") && ScreenHas(1, 7, "Bye-bye!");
     }
 };
 
@@ -25,7 +25,8 @@ TEST_F(ProgramTest, EscOnTheFirstLanguageScreenEndsAtOnceWithSaveAndBanner) {
     EXPECT_TRUE(ScreenHas(1, 3, "Zamikovantorel  ***  Windows - 32-Bit - Version  2025-01-01, "));
     EXPECT_TRUE(ScreenHas(
         1, 4, "Version ohne Grafik- und Sonderzeichen / version without graphics characters."));
-    EXPECT_TRUE(ScreenHas(1, 6, "Bye-bye!"));
+    // The contact block is left out; the empty lines before and after it stay.
+    EXPECT_TRUE(ScreenHas(1, 7, "Bye-bye!"));
     EXPECT_EQ(VirtualKeysLeft(), 0u);
     EXPECT_FALSE(VirtualInputExhausted());
     std::vector<uint8_t> file = ReadSettingsFile();
@@ -38,7 +39,7 @@ TEST_F(ProgramTest, TheBannerIsWrittenInTheAttributeFoundAtStart) {
     VirtualSetStartAttribute(0x02);
     VirtualQueueKey(KeyEsc);
     Run();
-    EXPECT_TRUE(ScreenHasIn(1, 6, "Bye-bye!", 0x02));
+    EXPECT_TRUE(ScreenHasIn(1, 7, "Bye-bye!", 0x02));
     EXPECT_EQ(CellAttr(80, 25), 0x02);  // the screen was cleared in it too
 }
 
@@ -142,6 +143,30 @@ TEST_F(ProgramTest, InstructionsStayAboveTheMenu) {
                 marked = marked || (CellAttr(column, row) == HighlightAttributeInUse &&
                                     CellChar(column, row) == 'E');
         EXPECT_TRUE(marked);
+    }
+}
+
+TEST_F(ProgramTest, TheInstructionsHaveOneBulletForEachKeyInTheirOrder) {
+    const std::vector<std::string> english = {"keyboard", "Esc", "PgUp",        "Num",      "Enter",
+                                              "del",      "F4",  "cursor keys", "space bar"};
+    const std::vector<std::string> german = {"Tastatur", "Esc", "PgUp",         "Num",      "Enter",
+                                             "del",      "F4",  "Cursortasten", "Leertaste"};
+    for (LanguageKind language : {LanguageKind::German, LanguageKind::English}) {
+        Language = language;
+        DrawMainMenu();
+        std::vector<std::string> bullets;
+        for (int row = 1; row <= 18; ++row) {
+            std::string text = RowText(row);
+            if (text.compare(0, 3, " - ") == 0) {
+                bullets.push_back(text);
+            } else if (!bullets.empty() && text.compare(0, 3, "   ") == 0 && text[3] != ' ') {
+                bullets.back() += text;
+            }
+        }
+        const std::vector<std::string>& keys = InGerman() ? german : english;
+        ASSERT_EQ(bullets.size(), keys.size()) << ScreenDump();
+        for (size_t i = 0; i < keys.size(); ++i)
+            EXPECT_NE(bullets[i].find(keys[i]), std::string::npos) << "bullet " << i + 1;
     }
 }
 

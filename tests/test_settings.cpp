@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "match/code.h"
@@ -24,6 +25,15 @@ std::vector<uint8_t> DefaultBytes() {
 std::vector<uint8_t> RecordBytes(const SettingsRecord& record) {
     const uint8_t* p = reinterpret_cast<const uint8_t*>(&record);
     return std::vector<uint8_t>(p, p + sizeof record);
+}
+
+int Entries(const std::string& directory) {
+    int entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
+        (void)entry;
+        ++entries;
+    }
+    return entries;
 }
 
 class SettingsTest : public VirtualSession {
@@ -335,6 +345,71 @@ TEST_F(SettingsTest, ASaveThatCannotBeWrittenLeavesTheOldFileWhole) {
         ++entries;
     }
     EXPECT_EQ(entries, 1);
+}
+
+TEST_F(SettingsTest, APipeByTheNameNeitherHoldsTheStartNorIsReplaced) {
+    ASSERT_EQ(mkfifo(SettingsFile().c_str(), 0600), 0);
+    alarm(10);  // a load that waits for a writer ends the test here
+    LoadSettings();
+    alarm(0);
+    EXPECT_EQ(RecordBytes(Settings), DefaultBytes());
+    Settings.CodeLength = 6;
+    SaveSettings();
+    struct stat status;
+    ASSERT_EQ(lstat(SettingsFile().c_str(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+    EXPECT_EQ(Entries(Directory), 1);
+}
+
+TEST_F(SettingsTest, ASymbolicLinkStaysALinkAndItsTargetIsSaved) {
+    std::filesystem::create_directory(Directory + "/data");
+    std::vector<uint8_t> old = DefaultBytes();
+    old[3] = 6;
+    {
+        std::ofstream out(Directory + "/data/real.dat", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(old.data()), 80);
+    }
+    ASSERT_EQ(symlink("data/real.dat", SettingsFile().c_str()), 0);
+    LoadSettings();
+    EXPECT_EQ(Settings.CodeLength, 6);
+    Settings.CodeLength = 5;
+    SaveSettings();
+    EXPECT_TRUE(std::filesystem::is_symlink(SettingsFile()));
+    EXPECT_EQ(std::filesystem::read_symlink(SettingsFile()), "data/real.dat");
+    std::vector<uint8_t> saved = ReadSettingsFile();  // read through the link
+    ASSERT_EQ(saved.size(), 80u);
+    EXPECT_EQ(saved[3], 5);
+    // The temporary file was made beside the target and is gone.
+    EXPECT_EQ(Entries(Directory + "/data"), 1);
+    EXPECT_EQ(Entries(Directory), 2);
+}
+
+TEST_F(SettingsTest, ASaveKeepsTheRightsAndLeavesAReadOnlyFileAsItIs) {
+    auto mode = [this] {
+        struct stat status;
+        return stat(SettingsFile().c_str(), &status) == 0 ? status.st_mode & 07777 : 0u;
+    };
+    WriteSettingsFile(DefaultBytes());
+    ASSERT_EQ(chmod(SettingsFile().c_str(), 0640), 0);
+    LoadSettings();
+    Settings.CodeLength = 5;
+    SaveSettings();
+    EXPECT_EQ(mode(), 0640u);
+    EXPECT_EQ(ReadSettingsFile()[3], 5);
+
+    // Read-only for its owner: kept byte for byte, also for a user whose rights are not
+    // checked; the program goes on with its values and tries again at the next save.
+    ASSERT_EQ(chmod(SettingsFile().c_str(), 0444), 0);
+    Settings.CodeLength = 7;
+    SaveSettings();
+    EXPECT_EQ(mode(), 0444u);
+    EXPECT_EQ(ReadSettingsFile()[3], 5);
+    EXPECT_EQ(Settings.CodeLength, 7);
+    ASSERT_EQ(chmod(SettingsFile().c_str(), 0600), 0);
+    SaveSettings();
+    EXPECT_EQ(mode(), 0600u);
+    EXPECT_EQ(ReadSettingsFile()[3], 7);
+    EXPECT_EQ(Entries(Directory), 1);
 }
 
 }  // namespace

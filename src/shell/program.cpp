@@ -190,6 +190,8 @@ void WriteExitBanner() {
               ",");
     WriteLine("Version ohne Grafik- und Sonderzeichen / version without graphics characters.");
     WriteLine();
+    // The maker's contact block is left out; its empty line behind it stays.
+    WriteLine();
     WriteLine("Bye-bye!");
     WriteLine();
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -50,6 +51,24 @@ bool WriteAll(int fd, const void* data, size_t size) {
     return true;
 }
 
+// The file a save writes: the settings path with its symbolic links followed, so that a link
+// stays a link and its target receives the record. Empty when the links do not end.
+std::string SaveTarget(std::string path) {
+    for (int links = 0; links < 40; ++links) {
+        struct stat status;
+        if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+        std::string target(PATH_MAX, '\0');
+        ssize_t length = readlink(path.c_str(), target.data(), target.size());
+        if (length <= 0 || static_cast<size_t>(length) >= target.size()) return std::string();
+        target.resize(static_cast<size_t>(length));
+        size_t slash = path.rfind('/');
+        if (target[0] != '/' && slash != std::string::npos)
+            target = path.substr(0, slash + 1) + target;
+        path = target;
+    }
+    return std::string();
+}
+
 }  // namespace
 
 std::string SettingsFilePath(const std::string& programPath) {
@@ -83,7 +102,14 @@ void SetDefaultSettings() {
 
 void LoadSettings() {
     SetDefaultSettings();
-    int fd = open(SettingsPath.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without blocking, so that a pipe or a device of that name cannot hold up the
+    // start; only an ordinary file is read.
+    int fd = open(SettingsPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    struct stat status;
+    if (fd >= 0 && (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))) {
+        close(fd);
+        fd = -1;
+    }
     if (fd >= 0) {
         SettingsRecord record;
         size_t got = 0;
@@ -169,16 +195,34 @@ void SaveSettings() {
     SettingsRecord record = Settings;
     Settings.VacantAllowed = matchVacant;
 
+    const std::string target = SaveTarget(SettingsPath);
+    if (target.empty()) return;
+    // A new file gets the usual rights; an existing one keeps its own. Something that is not
+    // an ordinary file (a pipe, a directory, a device) is left alone, and so is a file that its
+    // owner made read-only, even where the rights would not be checked.
+    mode_t mask = umask(0);
+    umask(mask);
+    mode_t mode = 0666 & ~mask;
+    struct stat old;
+    bool replacing = stat(target.c_str(), &old) == 0;
+    if (replacing) {
+        if (!S_ISREG(old.st_mode) || (old.st_mode & S_IWUSR) == 0) return;
+        if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return;
+        mode = old.st_mode & 0777;
+    }
+
     // A new file beside the old one, renamed over it once complete: a failure at any point
     // leaves the old file whole.
-    std::string temporary = SettingsPath + ".XXXXXX";
+    std::string temporary = target + ".XXXXXX";
     int fd = mkstemp(temporary.data());
     if (fd < 0) return;
     bool ok = WriteAll(fd, &record, sizeof record);
-    mode_t mask = umask(0);
-    umask(mask);
-    ok = fchmod(fd, 0666 & ~mask) == 0 && ok;
+    if (replacing && (old.st_uid != geteuid() || old.st_gid != getegid())) {
+        int kept = fchown(fd, old.st_uid, old.st_gid);  // the owner stays where rights allow
+        (void)kept;
+    }
+    ok = fchmod(fd, mode) == 0 && ok;
     ok = fsync(fd) == 0 && ok;
     ok = close(fd) == 0 && ok;
-    if (!ok || rename(temporary.c_str(), SettingsPath.c_str()) != 0) unlink(temporary.c_str());
+    if (!ok || rename(temporary.c_str(), target.c_str()) != 0) unlink(temporary.c_str());
 }

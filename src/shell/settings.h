@@ -45,7 +45,9 @@ extern std::string SettingsPath;
 void SetDefaultSettings();
 void LoadSettings();
 void ValidateSettings();
-// Writes the record; a failure is silent and leaves the old file as it was.
+// Writes the record; a failure is silent and leaves the old file as it was. A symbolic link
+// stays a link and its target is written; an existing file keeps its rights; what is not an
+// ordinary file, or is read-only for its owner, is left as it is.
 void SaveSettings();
 extern int64_t SettingsSaves;  // saves tried since the program was loaded (drivers watch it)
 // The attribute repairs of the load; also run when the colour display flag changes.

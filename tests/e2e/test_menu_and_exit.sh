@@ -55,6 +55,7 @@ expected=(
     "Zamikovantorel  ***  Windows - 32-Bit - Version  2025-01-01,"
     "Version ohne Grafik- und Sonderzeichen / version without graphics characters."
     ""
+    ""
     "Bye-bye!"
     ""
     "ZK-EXIT-0"
@@ -68,4 +69,24 @@ done
     fail "the banner does not follow the command line"
 
 expect_default_settings
+
+# From a folder whose name is not plain ASCII, deep enough that the path is longer than a row:
+# the banner writes the path as the file system has it (here in UTF-8), as one line that the
+# terminal wraps itself; Esc on the language screen ends the program the same way.
+folder="$(printf 'Ordner-mit-einem-recht-langen-Namen-f\xc3\xbcr-die-Spiele')/$(printf 'Spiele-\xc3\xa4 \xc3\xbc')"
+mkdir -p "$E2E_WORK/$folder"
+cp "$E2E_BINARY" "$E2E_WORK/$folder/zamikovantorel"
+type_line 'clear; ./Ordner-*/Spiele-*/zamikovantorel; echo "ZK-EXIT-$?"'
+wait_for "To choose 'English' as language, please press 'e' or 'E'."
+tm send-keys -t zk Escape
+wait_for "ZK-EXIT-0"
+mapfile -t lines < <(tm capture-pane -p -J -t zk | sed 's/ *$//')
+expected=("$E2E_WORK/$folder/zamikovantorel" "" "Zamikovantorel  ***  Windows - 32-Bit - Version  2025-01-01,")
+expected+=("Version ohne Grafik- und Sonderzeichen / version without graphics characters.")
+expected+=("" "" "Bye-bye!" "" "ZK-EXIT-0")
+for j in "${!expected[@]}"; do
+    [[ ${lines[$j]} == "${expected[$j]}" ]] ||
+        fail "banner line $((j + 1)) is '${lines[$j]}', expected '${expected[$j]}'"
+done
+[[ -f $E2E_WORK/$folder/BEDINGUN.DAT ]] || fail "BEDINGUN.DAT was not written beside the program"
 echo "PASS menu and exit"

@@ -842,7 +842,7 @@ void CheckRunEnd() {
     if (VirtualHeapInUse() != 0)
         Finding("store memory held at the end of the program",
                 std::to_string(VirtualHeapInUse()) + " bytes in use");
-    if (!RowHas(1, 6, "Bye-bye!")) Finding("no exit banner at the end of the program", "");
+    if (!RowHas(1, 7, "Bye-bye!")) Finding("no exit banner at the end of the program", "");
     CheckGrid(Context::Other);
     CheckSettingsFile();
     // The last save of the run, as the next start reads it.

@@ -38,21 +38,35 @@ bool SetRealClock(const struct tm& wanted, long hundredths) {
     return clock_settime(CLOCK_REALTIME, &ts) == 0;
 }
 
+// The screens know the years 1..9999: a clock outside them is read as the nearest of these
+// years on the same month and day (the 28th for a 29 February that year lacks), with the
+// weekday of the date so used.
+DateValue UsableDate(DateValue date) {
+    if (date.Year >= 1 && date.Year <= 9999) return date;
+    date.Year = date.Year < 1 ? 1 : 9999;
+    if (!ValidCalendarDate(date.Year, date.Month, date.Day)) date.Day = 28;
+    struct tm noon = {};
+    noon.tm_year = date.Year - 1900;
+    noon.tm_mon = date.Month - 1;
+    noon.tm_mday = date.Day;
+    noon.tm_hour = 12;
+    if (timegm(&noon) != static_cast<time_t>(-1)) date.Weekday = noon.tm_wday;
+    return date;
+}
+
 }  // namespace
 
 DateValue GetDate() {
-    if (!OnTerminal()) return VirtualGetDate();
+    if (!OnTerminal()) return UsableDate(VirtualGetDate());
     time_t now = time(nullptr);
     struct tm local;
     localtime_r(&now, &local);
     DateValue date;
     date.Year = local.tm_year + 1900;
-    if (date.Year < 1) date.Year = 1;
-    if (date.Year > 9999) date.Year = 9999;
     date.Month = local.tm_mon + 1;
     date.Day = local.tm_mday;
     date.Weekday = local.tm_wday;
-    return date;
+    return UsableDate(date);
 }
 
 TimeValue GetTime() {

@@ -259,25 +259,30 @@ bool FlushNeeded() {
            T.Screen.CursorY != Grid.CursorY;
 }
 
-// Line ends of the banner up to the model's cursor row.
-void BannerCatchUp() {
-    while (T.BannerRow < Grid.CursorY) {
-        T.Out += "\r\n";
+// Line ends of the banner down to a row of the model. A text that filled its row to column 80
+// runs on in the next row of the grid; on the normal screen it runs on in the same line, which
+// the terminal wraps at its own width, so that a character of several bytes is never cut by a
+// line end.
+void BannerDownTo(int row) {
+    while (T.BannerRow < row) {
+        if (T.BannerColumn <= ScreenWidth) T.Out += "\r\n";
         ++T.BannerRow;
         T.BannerColumn = 1;
     }
 }
 
+void BannerCatchUp() {
+    BannerDownTo(Grid.CursorY);
+}
+
 void BannerCells(int column, int row, int count) {
-    while (T.BannerRow < row) {
-        T.Out += "\r\n";
-        ++T.BannerRow;
-        T.BannerColumn = 1;
-    }
+    BannerDownTo(row);
     for (; T.BannerColumn < column; ++T.BannerColumn) T.Out += ' ';
+    // Bytes above 127 go out as they are: the program's path is written as the file system
+    // has it. Control characters never reach the terminal.
     for (int i = 0; i < count; ++i) {
         unsigned char c = static_cast<unsigned char>(Grid.Cells[row - 1][column - 1 + i].Char);
-        T.Out += c >= 0x20 && c < 0x7F ? static_cast<char>(c) : '?';
+        T.Out += c >= 0x20 && c != 0x7F ? static_cast<char>(c) : '?';
     }
     T.BannerColumn = column + count;
 }
