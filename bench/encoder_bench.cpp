@@ -8,8 +8,8 @@
 #include "breaker/search_progress.h"
 #include "breaker/sign_tables.h"
 #include "match/encoder_store.h"
-#include "shell/console.h"
-#include "shell/console_virtual.h"
+#include "shell/console/console.h"
+#include "shell/console/console_virtual.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include "match/board.h"
 #include "match/code.h"
 #include "setup/capacity.h"
-#include "shell/console.h"
-#include "shell/console_virtual.h"
+#include "shell/console/console.h"
+#include "shell/console/console_virtual.h"
 #include "shell/settings.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Zamikovantorel: a code-breaking game for two players in one 80 x 25 text console.
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/program.h"
 
 int main() {

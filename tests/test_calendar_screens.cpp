@@ -216,6 +216,23 @@ TEST_F(CalendarScreenTest, FunctionKeyOneDoesNotTurnTheClockBackOverMidnight) {
     EXPECT_TRUE(ClockDateIs(2026, 12, 9));
     EXPECT_EQ(VirtualClockSets(), 0);
     EXPECT_TRUE(ScreenHas(37, 20, "09."));
+
+    // A date the machine refused was not set either: F1 after midnight leaves the clock alone,
+    // although the machine would now take a change.
+    DateFields = DateFieldsRecord{};
+    VirtualSetClock(2026, 12, 8, 23, 59, 59, 0);
+    VirtualRefuseClockChanges(true);
+    VirtualSetPollObserver([] {
+        if (GetDate().Day == 9) VirtualRefuseClockChanges(false);
+    });
+    Down(2);
+    VirtualQueueKeys("1");  // 18 December, refused
+    VirtualQueueKeyAfter(KeyExtended, 200);
+    VirtualQueueKey(ExtF1);
+    VirtualQueueKey(KeyEsc);
+    SystemClockScreen();
+    EXPECT_TRUE(ClockDateIs(2026, 12, 9));
+    EXPECT_EQ(VirtualClockSets(), 0);
 }
 
 TEST_F(CalendarScreenTest, TheClockScreenCountsLeapYearsByTheGregorianRule) {

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "match/code.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "support/virtual_session.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/console.h"
-#include "shell/key_translator.h"
+#include "shell/console/console.h"
+#include "shell/console/key_translator.h"
 
 namespace {
 
@@ -62,6 +62,23 @@ TEST(KeyTranslator, LoneEscNeedsTheTimeout) {
     // A timeout with nothing started delivers nothing.
     TranslateTimeout(t);
     EXPECT_FALSE(TranslatorHasKey(t));
+
+    // The reader's side: the timeout counts from the last read, and only a look that found no
+    // more input settles; the rest of a sequence read late still completes it.
+    const uint8_t esc = KeyEsc;
+    const uint8_t up[] = {'[', 'A'};
+    TranslateRead(t, &esc, 1, 1000);
+    EXPECT_EQ(TranslatorDueIn(t, 1010), 15);
+    TranslateQuiet(t, 1024);
+    EXPECT_TRUE(TranslatorWaiting(t));
+    TranslateRead(t, up, 2, 1100);
+    EXPECT_EQ(TranslatorNextKey(t), KeyExtended);
+    EXPECT_EQ(TranslatorNextKey(t), ExtUp);
+    EXPECT_EQ(TranslatorDueIn(t, 1200), -1);
+    TranslateRead(t, &esc, 1, 2000);
+    TranslateQuiet(t, 2025);
+    EXPECT_FALSE(TranslatorWaiting(t));
+    EXPECT_EQ(TranslatorNextKey(t), KeyEsc);
 }
 
 TEST(KeyTranslator, EscEscIsTwoEscKeys) {

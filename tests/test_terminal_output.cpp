@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/console_internal.h"
-#include "shell/terminal_output.h"
+#include "shell/console/console_internal.h"
+#include "shell/console/terminal_output.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "breaker/candidate_store.h"
 #include "breaker/sign_tables.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 
 CandidateGroupsRecord CandidateGroups;
 

@@ -13,7 +13,7 @@
 #include "match/board.h"
 #include "match/encoder_store.h"
 #include "setup/capacity.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/settings.h"
 
 CandidateStoreRecord CandidateStore;

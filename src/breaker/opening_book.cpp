@@ -8,7 +8,7 @@
 #include "breaker/engine_state.h"
 #include "breaker/sign_tables.h"
 #include "match/board.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/settings.h"
 
 uint8_t PosOrder[MaxCodeLength + 1] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};

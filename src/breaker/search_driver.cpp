@@ -7,7 +7,7 @@
 #include "breaker/search_progress.h"
 #include "breaker/trial_chain.h"
 #include "calendar/clock_text.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/language.h"
 #include "shell/settings.h"
 

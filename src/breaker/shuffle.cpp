@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "breaker/candidate_store.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 
 uint32_t ShuffleBuckets[ShuffleBucketCount];
 

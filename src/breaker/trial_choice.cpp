@@ -18,7 +18,7 @@
 #include "calendar/clock_text.h"
 #include "match/board.h"
 #include "match/human_answer.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/keywait.h"
 #include "shell/settings.h"
 

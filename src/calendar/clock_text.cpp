@@ -7,7 +7,7 @@
 #include "calendar/date_text.h"
 #include "calendar/virtual_date.h"
 #include "match/code.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/settings.h"
 
 ClockStateRecord ClockState;

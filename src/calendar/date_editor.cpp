@@ -5,7 +5,7 @@
 #include "calendar/calendar_rules.h"
 #include "calendar/clock_text.h"
 #include "calendar/date_text.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/keywait.h"
 #include "shell/language.h"
 
@@ -131,10 +131,8 @@ void RestoreRememberedDate(bool live) {
     F.Day = F.RememberedDay;
     F.Weekday = F.RememberedWeekday;
     F.Leap = F.RememberedLeap;
-    if (live) {
-        SetDate(F.Year, F.Month, F.Day);
-        F.DateSet = false;
-    }
+    // A refused restore leaves the date set on the screen standing, and F1 may try again.
+    if (live && SetDate(F.Year, F.Month, F.Day)) F.DateSet = false;
     UpdateFields(live);
 }
 
@@ -276,8 +274,7 @@ void NormaliseDate(bool apply) {
         F.Day = static_cast<uint16_t>(F.Day + 10);
     }
     if (apply && (F.Day != F.ShownDay || F.Month != F.ShownMonth || F.Year != F.ShownYear)) {
-        SetDate(F.Year, F.Month, F.Day);
-        F.DateSet = true;
+        if (SetDate(F.Year, F.Month, F.Day)) F.DateSet = true;
     }
 }
 

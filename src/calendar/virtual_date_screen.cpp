@@ -3,7 +3,7 @@
 #include "calendar/calendar_rules.h"
 #include "calendar/date_editor.h"
 #include "help/marked_text.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/language.h"
 #include "shell/settings.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/keywait.h"
 #include "shell/language.h"
 #include "shell/settings.h"

@@ -1,6 +1,6 @@
 #include "help/marked_text.h"
 
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/settings.h"
 
 void WriteMarked(std::string_view text) {

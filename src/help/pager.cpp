@@ -1,7 +1,7 @@
 #include "help/pager.h"
 
 #include "help/marked_text.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/keywait.h"
 #include "shell/settings.h"
 

@@ -1,6 +1,6 @@
 #include "help/rules_pages.h"
 
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/language.h"
 
 namespace {

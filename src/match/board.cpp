@@ -3,7 +3,7 @@
 #include "breaker/opening_book.h"
 #include "calendar/clock_text.h"
 #include "calendar/date_text.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/language.h"
 #include "shell/program.h"
 #include "shell/settings.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/settings.h"
 
 char IndexSign[RingSize + 1];

@@ -8,7 +8,7 @@
 
 #include "breaker/search_progress.h"
 #include "calendar/clock_text.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 
 EncoderStoreRecord EncoderStore;
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "match/board.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/keywait.h"
 #include "shell/settings.h"
 

@@ -16,7 +16,7 @@
 #include "match/trial_editor.h"
 #include "setup/capacity.h"
 #include "setup/conditions_dialog.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/keywait.h"
 #include "shell/settings.h"
 

@@ -8,7 +8,7 @@
 #include "calendar/clock_text.h"
 #include "match/encoder_store.h"
 #include "match/human_answer.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/keywait.h"
 #include "shell/settings.h"
 

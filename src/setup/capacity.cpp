@@ -9,7 +9,7 @@
 #include "breaker/candidate_store.h"
 #include "match/code.h"
 #include "setup/conditions_screen.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/settings.h"
 
 int32_t MemoryBudget = 0;

@@ -14,7 +14,7 @@
 #include "setup/conditions_screen.h"
 #include "setup/name_editor.h"
 #include "setup/names.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/keywait.h"
 #include "shell/program.h"
 #include "shell/settings.h"

@@ -5,7 +5,7 @@
 
 #include "match/code.h"
 #include "setup/capacity.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/keywait.h"
 #include "shell/language.h"
 #include "shell/settings.h"

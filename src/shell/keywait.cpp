@@ -1,7 +1,7 @@
 #include "shell/keywait.h"
 
 #include "calendar/clock_text.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 
 uint8_t WaitKey() {
     for (;;) {

@@ -15,7 +15,7 @@
 #include "setup/conditions_screen.h"
 #include "setup/configuration.h"
 #include "setup/names.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 #include "shell/keywait.h"
 #include "shell/language.h"
 #include "shell/settings.h"

@@ -12,7 +12,7 @@
 #include "match/code.h"
 #include "setup/capacity.h"
 #include "setup/names.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 
 SettingsRecord Settings;
 uint8_t NormalAttributeInUse = 0x1F;

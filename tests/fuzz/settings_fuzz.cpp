@@ -9,8 +9,8 @@
 #include <cstring>
 #include <string>
 
-#include "shell/console.h"
-#include "shell/console_virtual.h"
+#include "shell/console/console.h"
+#include "shell/console/console_virtual.h"
 #include "shell/settings.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "breaker/candidate_store.h"
 #include "match/code.h"
-#include "shell/console.h"
+#include "shell/console/console.h"
 
 namespace {
 

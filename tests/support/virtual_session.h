@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/console.h"
-#include "shell/console_virtual.h"
+#include "shell/console/console.h"
+#include "shell/console/console_virtual.h"
 
 class VirtualSession : public ::testing::Test {
 protected:

@@ -38,7 +38,8 @@ void VirtualSetPauseStep(int64_t hundredths);
 void VirtualSetClock(int year, int month, int day, int hour, int minute, int second,
                      int hundredths);
 void VirtualAdvanceClock(int64_t hundredths);
-// When refused, SetDate and SetTime change nothing (a machine without the rights to do so).
+// When refused, SetDate and SetTime change nothing and return false (a machine without the
+// rights to do so); the switch may be turned at any moment, also from a poll observer.
 void VirtualRefuseClockChanges(bool refuse);
 int VirtualClockSets();  // how many SetDate/SetTime calls changed the clock
 

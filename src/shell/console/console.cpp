@@ -1,9 +1,9 @@
 // The grid of the console and the dispatch to the active backend.
-#include "shell/console.h"
+#include "shell/console/console.h"
 
 #include <cstring>
 
-#include "shell/console_internal.h"
+#include "shell/console/console_internal.h"
 
 uint8_t TextAttr = 7;
 ConsoleGrid Grid;

@@ -13,12 +13,15 @@
 
 // Longest sequence kept; a longer one is garbage and is swallowed up to its end.
 constexpr int MaxKeySequence = 24;
+// A started sequence that has had no further byte for this long is settled.
+constexpr int64_t KeyEscTimeoutMs = 25;
 
 struct KeyTranslator {
     uint8_t Pending[MaxKeySequence] = {};  // the started sequence, beginning with Esc
     int PendingLength = 0;
     bool Discarding = false;   // inside an overlong sequence, swallowed up to its final byte
     std::deque<uint8_t> Keys;  // translated key codes, ready for ReadKey
+    int64_t LastReadMs = 0;    // when the last bytes were read (TranslateRead)
 };
 
 void ResetTranslator(KeyTranslator& translator);
@@ -27,6 +30,18 @@ void TranslateByte(KeyTranslator& translator, uint8_t byte);
 // The escape timeout elapsed since the last byte: a started sequence is settled now (a lone Esc
 // becomes the key Esc, Esc + 'O' becomes Alt-O, anything else unfinished is swallowed).
 void TranslateTimeout(KeyTranslator& translator);
+
+// The reader's side, with the times of a steady clock in milliseconds. A sequence is settled
+// only when a look at the input found nothing more: bytes that came while the program was busy
+// are read before the timeout is judged, so a sequence sent in one piece is never cut, however
+// late and in how many reads it is taken.
+void TranslateRead(KeyTranslator& translator, const uint8_t* bytes, size_t count, int64_t nowMs);
+// The input had nothing more at the time now: a started sequence whose last bytes were read at
+// least the escape timeout ago is settled.
+void TranslateQuiet(KeyTranslator& translator, int64_t nowMs);
+// Milliseconds until TranslateQuiet settles the started sequence (0: now); -1 when none waits.
+int64_t TranslatorDueIn(const KeyTranslator& translator, int64_t nowMs);
+
 // True while a started sequence waits for more bytes or for the timeout.
 bool TranslatorWaiting(const KeyTranslator& translator);
 bool TranslatorHasKey(const KeyTranslator& translator);

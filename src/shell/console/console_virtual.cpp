@@ -1,12 +1,12 @@
 // The virtual backend of the console (see console_virtual.h).
-#include "shell/console_virtual.h"
+#include "shell/console/console_virtual.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
 
-#include "shell/console.h"
-#include "shell/console_internal.h"
+#include "shell/console/console.h"
+#include "shell/console/console_internal.h"
 
 namespace {
 
@@ -292,18 +292,20 @@ TimeValue VirtualGetTime() {
     return time;
 }
 
-void VirtualSetDate(int year, int month, int day) {
-    if (V.RefuseClock) return;
+bool VirtualSetDate(int year, int month, int day) {
+    if (V.RefuseClock) return false;
     V.Year = year;
     V.Month = month;
     V.Day = day;
     ++V.ClockSets;
+    return true;
 }
 
-void VirtualSetTime(int hour, int minute, int second, int hundredths) {
-    if (V.RefuseClock) return;
+bool VirtualSetTime(int hour, int minute, int second, int hundredths) {
+    if (V.RefuseClock) return false;
     V.DayTime = int64_t(hour) * 360000 + minute * 6000 + second * 100 + hundredths;
     ++V.ClockSets;
+    return true;
 }
 
 uint32_t VirtualTickCount() {

@@ -21,17 +21,16 @@
 #include <string>
 #include <vector>
 
-#include "shell/console.h"
-#include "shell/console_internal.h"
-#include "shell/key_translator.h"
+#include "shell/console/console.h"
+#include "shell/console/console_internal.h"
+#include "shell/console/key_translator.h"
+#include "shell/console/terminal_output.h"
 #include "shell/settings.h"
-#include "shell/terminal_output.h"
 
 namespace {
 
-constexpr int kEscTimeoutMs = 25;  // a lone Esc is settled after this silence
-constexpr int kIdlePauseMs = 20;   // longest sleep of one IdlePause
-constexpr int kPollEvery = 64;     // KeyPressed calls between two looks at the clock
+constexpr int kPollEvery = 64;  // KeyPressed calls between two looks at the clock
+constexpr int64_t kSecondNs = 1000000000;
 constexpr unsigned kQuitGraceSeconds = 2;
 constexpr size_t kReadChunk = 256;
 
@@ -57,7 +56,6 @@ struct TerminalState {
     bool CellsPending = false;  // cells changed since the last flush
     int PollCountdown = 0;
     int64_t LastPollMs = -1;
-    int64_t LastByteMs = 0;
     KeyTranslator Keys;
     TerminalScreen Screen;
     std::string Out;
@@ -311,22 +309,25 @@ void DrainWakePipe() {
     }
 }
 
-// Waits up to timeoutMs (-1: without limit) for input and feeds what arrives to the
-// translator; settles a started sequence when the escape timeout has passed.
-void PumpInput(int timeoutMs) {
+// Nanoseconds until the machine's clock turns to its next whole second.
+int64_t NsToNextSecond() {
+    struct timespec ts;
+    clock_gettime(CLOCK_REALTIME, &ts);
+    return kSecondNs - ts.tv_nsec;
+}
+
+// Waits up to waitNs (-1: without limit) for input and feeds what arrives to the translator.
+// A started sequence shortens the wait to its escape timeout, and is settled only when the
+// input has nothing more.
+void PumpInput(int64_t waitNs) {
     if (T.InputEnded) return;
-    int64_t now = NowMs();
-    if (TranslatorWaiting(T.Keys)) {
-        int64_t remaining = T.LastByteMs + kEscTimeoutMs - now;
-        if (remaining <= 0) {
-            TranslateTimeout(T.Keys);
-            timeoutMs = 0;
-        } else if (timeoutMs < 0 || timeoutMs > remaining) {
-            timeoutMs = static_cast<int>(remaining);
-        }
-    }
+    int64_t dueMs = TranslatorDueIn(T.Keys, NowMs());
+    if (dueMs >= 0 && (waitNs < 0 || waitNs > dueMs * 1000000)) waitNs = dueMs * 1000000;
+    struct timespec limit;
+    limit.tv_sec = waitNs / kSecondNs;
+    limit.tv_nsec = waitNs % kSecondNs;
     struct pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {WakeRead, POLLIN, 0}};
-    int count = poll(fds, WakeRead >= 0 ? 2 : 1, timeoutMs);
+    int count = ppoll(fds, WakeRead >= 0 ? 2 : 1, waitNs < 0 ? nullptr : &limit, nullptr);
     if (count < 0) {
         if (errno != EINTR && errno != EAGAIN) EndInput();
         return;
@@ -336,18 +337,17 @@ void PumpInput(int timeoutMs) {
         uint8_t buffer[kReadChunk];
         ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
         if (n > 0) {
-            for (ssize_t i = 0; i < n; ++i) TranslateByte(T.Keys, buffer[i]);
-            T.LastByteMs = NowMs();
-        } else if (n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
-            EndInput();
+            TranslateRead(T.Keys, buffer, static_cast<size_t>(n), NowMs());
             return;
         }
-    } else if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        if (n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) EndInput();
+        return;
+    }
+    if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
         EndInput();
         return;
     }
-    if (TranslatorWaiting(T.Keys) && NowMs() - T.LastByteMs >= kEscTimeoutMs)
-        TranslateTimeout(T.Keys);
+    TranslateQuiet(T.Keys, NowMs());
 }
 
 // ---- Start-up -------------------------------------------------------------------------------
@@ -537,7 +537,9 @@ void TerminalIdlePause() {
     CheckQuit();
     TerminalFlush();
     if (TranslatorHasKey(T.Keys) || T.InputEnded || !T.Started) return;
-    PumpInput(kIdlePauseMs);
+    // Sleeps until a key comes or the clock turns to its next second, when a clock on the
+    // screen has to move on.
+    PumpInput(NsToNextSecond());
 }
 
 void TerminalBeep() {

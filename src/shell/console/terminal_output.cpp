@@ -1,5 +1,5 @@
 // Attribute colours, grid drawing and the terminfo colour count of the terminal backend.
-#include "shell/terminal_output.h"
+#include "shell/console/terminal_output.h"
 
 #include <fcntl.h>
 #include <unistd.h>

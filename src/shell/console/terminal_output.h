@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/console_internal.h"
+#include "shell/console/console_internal.h"
 
 // What the terminal shows, as far as the program knows it.
 struct TerminalScreen {

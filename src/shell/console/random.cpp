@@ -1,7 +1,7 @@
 // The one random source of the program: xoshiro256** seeded through splitmix64.
 #include <cstdint>
 
-#include "shell/console.h"
+#include "shell/console/console.h"
 
 namespace {
 

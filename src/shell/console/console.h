@@ -71,8 +71,9 @@ std::string RowText(int row, int column, int length);  // a piece of a row
 // ---- Keyboard -------------------------------------------------------------------------------
 uint8_t ReadKey();  // blocks; an extended key gives 0 first, its code on the next call
 bool KeyPressed();  // never blocks; cheap enough to be called once per record of a store build
-// A short pause inside a key-wait loop: returns at once when a key arrives, and well within a
-// tenth of a second otherwise, so that the clock line stays live while the process sleeps.
+// The pause of a key-wait loop: returns as soon as a key arrives, and otherwise when the clock
+// turns to its next whole second, so that a clock on the screen turns over with the machine's
+// clock while the process sleeps, and a waiting program wakes at most once a second.
 void IdlePause();
 
 // ---- Sound and time -------------------------------------------------------------------------
@@ -90,8 +91,10 @@ struct TimeValue {
 };
 DateValue GetDate();
 TimeValue GetTime();
-void SetDate(int year, int month, int day);  // silent when refused
-void SetTime(int hour, int minute, int second, int hundredths);
+// Both tell whether the machine took the change; a refused change (no rights, an invalid date
+// or time) leaves the clock as it is and shows nothing.
+bool SetDate(int year, int month, int day);
+bool SetTime(int hour, int minute, int second, int hundredths);
 // Whether start-up may repair an implausible year of the machine's clock.
 bool MayRepairSystemDate();
 

@@ -7,8 +7,8 @@
 #include <climits>
 #include <cstdio>
 
-#include "shell/console.h"
-#include "shell/console_internal.h"
+#include "shell/console/console.h"
+#include "shell/console/console_internal.h"
 #include "shell/settings.h"
 
 namespace {
@@ -25,16 +25,17 @@ bool ValidCalendarDate(int year, int month, int day) {
     return day <= last;
 }
 
-// Hands a changed local time to the machine's clock; refused silently without the rights.
-void SetRealClock(const struct tm& wanted, long hundredths) {
+// Hands a changed local time to the machine's clock; false when the machine refuses it (most
+// often for want of the rights).
+bool SetRealClock(const struct tm& wanted, long hundredths) {
     struct tm copy = wanted;
     copy.tm_isdst = -1;
     time_t seconds = mktime(&copy);
-    if (seconds == static_cast<time_t>(-1)) return;
+    if (seconds == static_cast<time_t>(-1)) return false;
     struct timespec ts;
     ts.tv_sec = seconds;
     ts.tv_nsec = hundredths * 10000000L;
-    (void)clock_settime(CLOCK_REALTIME, &ts);
+    return clock_settime(CLOCK_REALTIME, &ts) == 0;
 }
 
 }  // namespace
@@ -68,12 +69,9 @@ TimeValue GetTime() {
     return value;
 }
 
-void SetDate(int year, int month, int day) {
-    if (!ValidCalendarDate(year, month, day)) return;
-    if (!OnTerminal()) {
-        VirtualSetDate(year, month, day);
-        return;
-    }
+bool SetDate(int year, int month, int day) {
+    if (!ValidCalendarDate(year, month, day)) return false;
+    if (!OnTerminal()) return VirtualSetDate(year, month, day);
     struct timespec ts;
     clock_gettime(CLOCK_REALTIME, &ts);
     struct tm local;
@@ -81,24 +79,21 @@ void SetDate(int year, int month, int day) {
     local.tm_year = year - 1900;
     local.tm_mon = month - 1;
     local.tm_mday = day;
-    SetRealClock(local, ts.tv_nsec / 10000000L);
+    return SetRealClock(local, ts.tv_nsec / 10000000L);
 }
 
-void SetTime(int hour, int minute, int second, int hundredths) {
+bool SetTime(int hour, int minute, int second, int hundredths) {
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 ||
         hundredths < 0 || hundredths > 99)
-        return;
-    if (!OnTerminal()) {
-        VirtualSetTime(hour, minute, second, hundredths);
-        return;
-    }
+        return false;
+    if (!OnTerminal()) return VirtualSetTime(hour, minute, second, hundredths);
     time_t now = time(nullptr);
     struct tm local;
     localtime_r(&now, &local);
     local.tm_hour = hour;
     local.tm_min = minute;
     local.tm_sec = second;
-    SetRealClock(local, hundredths);
+    return SetRealClock(local, hundredths);
 }
 
 // A game does not silently change a machine's clock at start; the virtual console does, so the

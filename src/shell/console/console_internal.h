@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "shell/console.h"
+#include "shell/console/console.h"
 
 struct ConsoleCell {
     char Char = ' ';
@@ -42,8 +42,8 @@ void VirtualBeep();
 void VirtualDelay(int milliseconds);
 DateValue VirtualGetDate();
 TimeValue VirtualGetTime();
-void VirtualSetDate(int year, int month, int day);
-void VirtualSetTime(int hour, int minute, int second, int hundredths);
+bool VirtualSetDate(int year, int month, int day);
+bool VirtualSetTime(int hour, int minute, int second, int hundredths);
 uint32_t VirtualTickCount();
 std::string VirtualProgramPath();
 bool VirtualColourDisplay();

@@ -4,9 +4,9 @@
 // Linux console, with the xterm modifier parameter (;2 Shift, ;3 Alt, ;5 Ctrl, combinations
 // folded with Ctrl before Alt before Shift), the Linux console's F1..F5 (Esc [ [ A..E), the
 // rxvt Home/End (Esc [ 7~ / 8~) and its ^ $ @ modifier finals, and Esc before a sequence as Alt.
-#include "shell/key_translator.h"
+#include "shell/console/key_translator.h"
 
-#include "shell/console.h"
+#include "shell/console/console.h"
 
 namespace {
 
@@ -417,6 +417,7 @@ void ResetTranslator(KeyTranslator& translator) {
     translator.PendingLength = 0;
     translator.Discarding = false;
     translator.Keys.clear();
+    translator.LastReadMs = 0;
 }
 
 void TranslateByte(KeyTranslator& t, uint8_t byte) {
@@ -466,6 +467,21 @@ void TranslateTimeout(KeyTranslator& t) {
     // Esc with '[' or 'O' and nothing more is Alt with that key; a longer unfinished sequence
     // is swallowed.
     if (length == 2) DeliverAlt(t, copy[1]);
+}
+
+void TranslateRead(KeyTranslator& translator, const uint8_t* bytes, size_t count, int64_t nowMs) {
+    for (size_t i = 0; i < count; ++i) TranslateByte(translator, bytes[i]);
+    translator.LastReadMs = nowMs;
+}
+
+void TranslateQuiet(KeyTranslator& translator, int64_t nowMs) {
+    if (TranslatorDueIn(translator, nowMs) == 0) TranslateTimeout(translator);
+}
+
+int64_t TranslatorDueIn(const KeyTranslator& translator, int64_t nowMs) {
+    if (!TranslatorWaiting(translator)) return -1;
+    int64_t remaining = translator.LastReadMs + KeyEscTimeoutMs - nowMs;
+    return remaining > 0 ? remaining : 0;
 }
 
 bool TranslatorWaiting(const KeyTranslator& translator) {
