@@ -310,6 +310,24 @@ TEST_F(SearchLineTest, TheEstimateFollowsTheAverageTimePerItem) {
     EXPECT_EQ(SearchProgress.SearchElapsed, 5000);
 }
 
+// The bounds of the search make later trial codes cheaper than the first: the estimate goes by
+// the pace of the later ones, not by the average since the start.
+TEST_F(SearchLineTest, TheEstimateFollowsTheRecentPaceWhenItemsGetCheaper) {
+    VirtualSetClock(2026, 12, 7, 9, 0, 0, 0);
+    StartMatch(false, true);
+    StartSearch(1000, 7);
+    for (int i = 0; i < 100; ++i) Item(100);  // a second each
+    for (int i = 0; i < 300; ++i) Item(10);   // then a tenth of a second each
+    // 600 items left at a tenth of a second: about 60 s (the average since the start would
+    // say 195 s).
+    EXPECT_GE(SearchProgress.SearchRemaining, 5500);
+    EXPECT_LE(SearchProgress.SearchRemaining, 6100);
+    // A new search starts again from its own items.
+    StartSearch(1000, 7);
+    for (int i = 0; i < 100; ++i) Item(50);
+    EXPECT_EQ(SearchProgress.SearchRemaining, 45000);
+}
+
 TEST_F(SearchLineTest, UnderATimeLimitStarsGrowWithTimeAndNeverShrink) {
     VirtualSetClock(2026, 12, 7, 9, 0, 0, 0);
     StartMatch(true, true);

@@ -225,7 +225,8 @@ bool Loses(const ClassPlan& plan, int64_t bestSquares, int64_t& boundMax) {
 
 // Counts P for the candidates of one M-class, group after group, and gives up as soon as the
 // bounds show the trial code strictly worse than the best. False then.
-template <int Length>
+// Top is m, the largest P the class can hold; P = 0 is what the other counts leave.
+template <int Length, int Top>
 inline __attribute__((always_inline)) bool CountClass(const TrialPattern& pattern, int m,
                                                       ClassPlan& plan, int32_t bestMax,
                                                       int64_t bestSquares, int64_t& pairs) {
@@ -234,18 +235,24 @@ inline __attribute__((always_inline)) bool CountClass(const TrialPattern& patter
     for (int k = 0; k < Length; ++k) Fill(position[k], pattern.Position[k]);
     Lanes iota;
     for (int i = 0; i < 32; ++i) iota[i] = static_cast<uint8_t>(i);
-    Lanes value[Length + 1];
-    for (int v = 0; v <= Length; ++v) Fill(value[v], static_cast<uint8_t>(v));
-    Lanes count[Length + 1];
-    for (int v = 0; v <= Length; ++v) count[v] = Lanes{};
+    Lanes value[Top + 1];
+    for (int v = 1; v <= Top; ++v) Fill(value[v], static_cast<uint8_t>(v));
+    Lanes count[Top + 1];
+    for (int v = 1; v <= Top; ++v) count[v] = Lanes{};
     int rounds = 0;          // vectors counted since the lanes were emptied (at most 255)
+    int64_t sinceEmpty = 0;  // candidates counted since then
     int64_t sinceLook = 0;   // candidates counted since the bounds were looked at
     int64_t nextLook = 256;  // the bounds cannot be passed before this many more
     auto empty = [&] {
-        for (int v = 0; v <= Length; ++v) {
-            plan.Counts[m][v] += LaneSum(count[v]);
+        int64_t placed = 0;
+        for (int v = 1; v <= Top; ++v) {
+            const int64_t c = LaneSum(count[v]);
+            plan.Counts[m][v] += c;
+            placed += c;
             count[v] = Lanes{};
         }
+        plan.Counts[m][0] += sinceEmpty - placed;
+        sinceEmpty = 0;
         rounds = 0;
     };
     auto look = [&] {
@@ -277,12 +284,12 @@ inline __attribute__((always_inline)) bool CountClass(const TrialPattern& patter
                     Fill(left, static_cast<uint8_t>(n - i));
                     p |= reinterpret_cast<Lanes>(iota >= left);
                 }
-#pragma GCC unroll 10
-                for (int v = 0; v <= Length; ++v)
-                    count[v] -= reinterpret_cast<Lanes>(p == value[v]);
+#pragma GCC unroll 9
+                for (int v = 1; v <= Top; ++v) count[v] -= reinterpret_cast<Lanes>(p == value[v]);
                 ++rounds;
             }
             from += n;
+            sinceEmpty += n;
             plan.Done[m] += n;
             pairs += n;
             sinceLook += n;
@@ -299,26 +306,37 @@ inline __attribute__((always_inline)) bool CountClass(const TrialPattern& patter
     return !Loses(plan, bestSquares, boundMax);
 }
 
+template <int Length, int Top = Length>
+inline __attribute__((always_inline)) bool CountClassTop(const TrialPattern& pattern, int m,
+                                                         ClassPlan& plan, int32_t bestMax,
+                                                         int64_t bestSquares, int64_t& pairs) {
+    if constexpr (Top > 1) {
+        if (m < Top)
+            return CountClassTop<Length, Top - 1>(pattern, m, plan, bestMax, bestSquares, pairs);
+    }
+    return CountClass<Length, Top>(pattern, m, plan, bestMax, bestSquares, pairs);
+}
+
 inline __attribute__((always_inline)) bool CountClassOf(int length, const TrialPattern& pattern,
                                                         int m, ClassPlan& plan, int32_t bestMax,
                                                         int64_t bestSquares, int64_t& pairs) {
     switch (length) {
         case 2:
-            return CountClass<2>(pattern, m, plan, bestMax, bestSquares, pairs);
+            return CountClassTop<2>(pattern, m, plan, bestMax, bestSquares, pairs);
         case 3:
-            return CountClass<3>(pattern, m, plan, bestMax, bestSquares, pairs);
+            return CountClassTop<3>(pattern, m, plan, bestMax, bestSquares, pairs);
         case 4:
-            return CountClass<4>(pattern, m, plan, bestMax, bestSquares, pairs);
+            return CountClassTop<4>(pattern, m, plan, bestMax, bestSquares, pairs);
         case 5:
-            return CountClass<5>(pattern, m, plan, bestMax, bestSquares, pairs);
+            return CountClassTop<5>(pattern, m, plan, bestMax, bestSquares, pairs);
         case 6:
-            return CountClass<6>(pattern, m, plan, bestMax, bestSquares, pairs);
+            return CountClassTop<6>(pattern, m, plan, bestMax, bestSquares, pairs);
         case 7:
-            return CountClass<7>(pattern, m, plan, bestMax, bestSquares, pairs);
+            return CountClassTop<7>(pattern, m, plan, bestMax, bestSquares, pairs);
         case 8:
-            return CountClass<8>(pattern, m, plan, bestMax, bestSquares, pairs);
+            return CountClassTop<8>(pattern, m, plan, bestMax, bestSquares, pairs);
         default:
-            return CountClass<9>(pattern, m, plan, bestMax, bestSquares, pairs);
+            return CountClassTop<9>(pattern, m, plan, bestMax, bestSquares, pairs);
     }
 }
 

@@ -21,6 +21,14 @@ struct SearchProgressRecord {
     uint8_t LimitNoticePending = 1;
     uint8_t SearchDisplayOn = 0;
     Code BestCode{};  // the best trial so far, shown on a redraw-code request
+    // The estimate goes by the pace of the later items: the bounds of the search make the
+    // trial codes cheaper as it goes on. It is taken from the stretch since PaceItems were
+    // done (PaceElapsed hundredths in); the next stretch starts at NextPaceItems, and a
+    // stretch is replaced once the items have doubled since its successor began.
+    int32_t PaceItems = 0;
+    int32_t PaceElapsed = 0;
+    int32_t NextPaceItems = 0;
+    int32_t NextPaceElapsed = 0;
 };
 extern SearchProgressRecord SearchProgress;
 

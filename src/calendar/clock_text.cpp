@@ -121,14 +121,28 @@ void DrawSearchLine(int cursorX, int cursorY, int32_t now) {
     int32_t done = s.ItemsDone;
     int32_t total = s.ItemsTotal;
     if (a > 0 && done > 0 && done < total) {
-        int64_t perItem = a / done;
+        // The pace of the later items: from the stretch that began when between a quarter and
+        // half of the items done so far were done (all of them while there are few).
+        if (done >= 2 * s.NextPaceItems && done >= 8) {
+            s.PaceItems = s.NextPaceItems;
+            s.PaceElapsed = s.NextPaceElapsed;
+            s.NextPaceItems = done;
+            s.NextPaceElapsed = a;
+        }
+        int64_t items = done - s.PaceItems;
+        int64_t time = a - s.PaceElapsed;
+        if (items <= 0 || time <= 0) {
+            items = done;
+            time = a;
+        }
+        int64_t perItem = time / items;
         int64_t since = DayDifference(now, C.ProgressMark);
         int64_t lessen = std::min(perItem, since);
-        s.SearchRemaining = Saturate(int64_t(total - done) * a / done - lessen);
+        s.SearchRemaining = Saturate(int64_t(total - done) * time / items - lessen);
         if (s.TimeLimitActive && int64_t(s.TimeLimitSlack) - a < s.SearchRemaining) {
             s.SearchRemaining = std::max<int32_t>(0, s.TimeLimitSlack - a);
             if (done <= s.MinItems) {
-                int32_t needed = Saturate(int64_t(s.MinItems - done) * a / done - lessen);
+                int32_t needed = Saturate(int64_t(s.MinItems - done) * time / items - lessen);
                 s.SearchRemaining = std::max(s.SearchRemaining, needed);
             }
             if (s.TimeLimitTenth > 0 && s.MinItems > 0) {
@@ -203,6 +217,9 @@ void ClockTick() {
     if (C.TrialMarkRequested) {
         C.TrialMark = now;
         C.TrialMarkRequested = false;
+        // A new search or build: its estimate starts from its own first items.
+        SearchProgressRecord& p = SearchProgress;
+        p.PaceItems = p.PaceElapsed = p.NextPaceItems = p.NextPaceElapsed = 0;
     }
     if (C.ProgressMarkRequested) {
         C.ProgressMark = now;
