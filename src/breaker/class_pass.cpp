@@ -10,6 +10,7 @@
 #include "breaker/sign_tables.h"
 
 int64_t PairsClassified = 0;
+int64_t TrialCodesAbandoned = 0;
 
 // The class pass gets a second, AVX2 build chosen at run time where the compiler can do so.
 #if defined(__GNUC__) && !defined(__clang__)
@@ -221,7 +222,10 @@ ZK_VECTOR_CLONES bool ClassifyCandidates(const TrialPattern& pattern, int knownM
         }
     }
     PairsClassified += base;
-    if (defeated) return false;
+    if (defeated) {
+        ++TrialCodesAbandoned;
+        return false;
+    }
 
     std::memset(out.Table, 0, sizeof out.Table);
     out.MaxClass = 0;

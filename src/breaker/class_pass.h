@@ -50,3 +50,5 @@ void SignsOfCandidates(uint8_t* seen);
 
 // (trial code, candidate) pairs classified since the program started: the search's work.
 extern int64_t PairsClassified;
+// Trial codes whose count ClassifyCandidates gave up because they could no longer win.
+extern int64_t TrialCodesAbandoned;
