@@ -29,6 +29,8 @@ uint32_t* Draws = nullptr;
 // looked at between them, so that Esc is noticed there too.
 constexpr int32_t kRecordSlice = 1 << 20;
 constexpr uint32_t kBucketSlice = 1 << 16;
+// Records whose shuffle places are drawn together.
+constexpr int32_t kDrawStretch = 2048;
 
 size_t RecordBytes(int32_t records, size_t width) {
     return static_cast<size_t>(records) * width;
@@ -133,19 +135,30 @@ bool EnumerateCodes(int length, int n, int low, int32_t total) {
     const int traceX = CodeStartX(MatchBoard.Column);
     const int traceY = TrialY(MatchBoard.Row);
     int64_t nextTenthAt = (int64_t(total) + 9) / 10;
+    // The shuffle places are drawn a stretch of records at a time (the draws do not depend on
+    // the keyboard or the clock); a break-off draws for the records before it, as one record
+    // at a time would have.
+    int32_t drawn = 0;
     for (int32_t r = 0; r < total; ++r) {
         if ((r & 255) == 0 && r > 0) ClockTick();
-        if (BreakOffKey()) return false;
+        if (BreakOffKey()) {
+            DrawShufflePlaces(ShuffleBucketCount, Draws + drawn, r - drawn);
+            return false;
+        }
         for (int k = 0; k < length; ++k) column[k][r] = SignMap[d[k]];
-        Draws[r] = DrawShufflePlace(ShuffleBucketCount);
         s.Records = r + 1;
         CountProgress(nextTenthAt, traceX, traceY);
+        if (r + 1 - drawn == kDrawStretch) {
+            DrawShufflePlaces(ShuffleBucketCount, Draws + drawn, kDrawStretch);
+            drawn = r + 1;
+        }
         // The next code: the lowest position that can still grow grows, those below restart.
         int j = 0;
         while (j < length && d[j] == n) d[j++] = static_cast<uint8_t>(low);
         if (j == length) break;
         ++d[j];
     }
+    DrawShufflePlaces(ShuffleBucketCount, Draws + drawn, s.Records - drawn);
     return true;
 }
 

@@ -27,6 +27,31 @@ void ReplayBucket(uint32_t* entries, const uint8_t* points, const uint32_t* draw
     }
 }
 
+// Random(n) made from the words [pos, end) of the source: false, with pos left anywhere, when
+// they do not suffice.
+inline bool DrawFromWords(const uint32_t* words, int& pos, int end, uint32_t n, uint32_t& out) {
+    out = 0;
+    if (n <= 1) return true;  // Random takes no word then
+    if (pos >= end) return false;
+    uint64_t m = uint64_t(words[pos++]) * n;
+    uint32_t low = static_cast<uint32_t>(m);
+    if (low < n) {
+        const uint32_t threshold = static_cast<uint32_t>(-n) % n;
+        while (low < threshold) {
+            if (pos >= end) return false;
+            m = uint64_t(words[pos++]) * n;
+            low = static_cast<uint32_t>(m);
+        }
+    }
+    out = static_cast<uint32_t>(m >> 32);
+    return true;
+}
+
+// Words of the source looked at in one go, and how far ahead of the word being drawn from the
+// bucket counters are fetched into the cache.
+constexpr int kWordWindow = 4096;
+constexpr int kFetchAhead = 32;
+
 }  // namespace
 
 uint32_t DrawShufflePlace(uint32_t bucketCount) {
@@ -35,6 +60,47 @@ uint32_t DrawShufflePlace(uint32_t bucketCount) {
     const uint32_t entries = ShuffleBuckets[bucket]++;
     const uint32_t point = entries == 0 ? 0 : Random(BelievedCount(entries) + 1);
     return bucket | point << ShufflePointShift;
+}
+
+// The counter of the bucket a record draws is a random place in a 5 MB table, and the next
+// draw depends on it (a bucket with entries draws an insertion point too). The words of the
+// source are known ahead, though: each is fetched as if it were a bucket draw, so the counter
+// of every real bucket draw is in the cache when it is reached.
+void DrawShufflePlaces(uint32_t bucketCount, uint32_t* draws, int32_t count) {
+    if (bucketCount > DirtyBuckets) DirtyBuckets = bucketCount;
+    uint32_t words[kWordWindow];
+    int32_t r = 0;
+    while (r < count) {
+        // About two words per record; a few more for the rare second tries.
+        const int64_t wanted = 2 * int64_t(count - r) + 64;
+        const int end = wanted < kWordWindow ? static_cast<int>(wanted) : kWordWindow;
+        PeekRandomWords(words, end);
+        int pos = 0;
+        int fetched = 0;
+        while (r < count) {
+            const int ahead = pos + kFetchAhead < end ? pos + kFetchAhead : end;
+            for (; fetched < ahead; ++fetched)
+                __builtin_prefetch(&ShuffleBuckets[(uint64_t(words[fetched]) * bucketCount) >> 32],
+                                   1);
+            const int start = pos;
+            uint32_t bucket = 0;
+            uint32_t point = 0;
+            if (!DrawFromWords(words, pos, end, bucketCount, bucket)) {
+                pos = start;
+                break;
+            }
+            const uint32_t entries = ShuffleBuckets[bucket];
+            if (entries > 0 && !DrawFromWords(words, pos, end, BelievedCount(entries) + 1, point)) {
+                pos = start;
+                break;
+            }
+            ShuffleBuckets[bucket] = entries + 1;
+            draws[r++] = bucket | point << ShufflePointShift;
+        }
+        SkipRandomWords(pos);
+        // A record that needs more words than a whole window is drawn the plain way.
+        if (pos == 0 && r < count) draws[r++] = DrawShufflePlace(bucketCount);
+    }
 }
 
 void BucketStarts(uint32_t bucketCount) {
@@ -69,7 +135,7 @@ uint32_t ReplayBuckets(uint32_t from, uint32_t to, uint32_t start, uint32_t* ord
 void ShuffleOrder(int32_t records, uint32_t bucketCount, uint32_t* draws, uint8_t* points,
                   uint32_t* order) {
     ClearShuffleBuckets();
-    for (int32_t r = 0; r < records; ++r) draws[r] = DrawShufflePlace(bucketCount);
+    DrawShufflePlaces(bucketCount, draws, records);
     BucketStarts(bucketCount);
     ScatterRecords(draws, 0, records, order, points);
     ReplayBuckets(0, bucketCount, 0, order, points, draws);
