@@ -22,8 +22,10 @@ uint8_t SignMap[RingSize + 1];
 
 namespace {
 
-// The shuffle's draw per record while the store is built.
+// The shuffle's draw per record while the store is built: in the candidate arrays' block when
+// that has room (their pages are then fresh only once), else a block of its own.
 uint32_t* Draws = nullptr;
+bool DrawsOwnBlock = false;
 
 // The sorting and replaying of the shuffle is done in slices, with the keyboard and the clock
 // looked at between them, so that Esc is noticed there too.
@@ -36,6 +38,13 @@ size_t RecordBytes(int32_t records, size_t width) {
     return static_cast<size_t>(records) * width;
 }
 
+void FreeDraws() {
+    if (Draws != nullptr && DrawsOwnBlock)
+        StoreFree(Draws, RecordBytes(CandidateStore.Allocated, sizeof(uint32_t)));
+    Draws = nullptr;
+    DrawsOwnBlock = false;
+}
+
 void FreeCandidateArrays() {
     CandidateStoreRecord& s = CandidateStore;
     for (uint8_t*& column : s.Positions) {
@@ -45,12 +54,10 @@ void FreeCandidateArrays() {
     if (s.Eligible != nullptr) StoreFree(s.Eligible, RecordBytes(s.Allocated, 1));
     if (s.TrialChain != nullptr)
         StoreFree(s.TrialChain, RecordBytes(s.Allocated, sizeof(uint32_t)));
-    if (Draws != nullptr) StoreFree(Draws, RecordBytes(s.Allocated, sizeof(uint32_t)));
-    Draws = nullptr;
-    for (uint8_t*& column : s.CandidatePositions) {
-        if (column != nullptr) StoreFree(column, RecordBytes(s.CandidateCapacity, 1));
-        column = nullptr;
-    }
+    FreeDraws();
+    // The candidate arrays are one block, from the first position's array on.
+    if (s.CandidatePositions[0] != nullptr)
+        StoreFree(s.CandidatePositions[0], RecordBytes(s.CandidateCapacity, size_t(s.Length)));
     s = CandidateStoreRecord{};
 }
 
@@ -87,8 +94,11 @@ bool Allocate(uint8_t*& block, size_t bytes) {
 bool AllocateArrays(int length, int32_t records, int32_t candidates) {
     CandidateStoreRecord& s = CandidateStore;
     const int32_t capacity = (candidates + CandidateBlock - 1) / CandidateBlock * CandidateBlock;
-    const size_t perRecord = static_cast<size_t>(length) + 1 + 2 * sizeof(uint32_t);
-    const size_t bytes = RecordBytes(records, perRecord) + RecordBytes(capacity, length);
+    const size_t candidateBytes = RecordBytes(capacity, size_t(length));
+    const bool drawsInside = candidateBytes >= RecordBytes(records, sizeof(uint32_t));
+    const size_t perRecord =
+        static_cast<size_t>(length) + 1 + (drawsInside ? 1 : 2) * sizeof(uint32_t);
+    const size_t bytes = RecordBytes(records, perRecord) + candidateBytes;
     if (!StoreMayUse(bytes)) return false;
     s.Allocated = records;
     for (int k = 0; k < length; ++k)
@@ -96,12 +106,19 @@ bool AllocateArrays(int length, int32_t records, int32_t candidates) {
     if (!Allocate(s.Eligible, RecordBytes(records, 1))) return false;
     s.TrialChain = static_cast<uint32_t*>(StoreAllocate(RecordBytes(records, sizeof(uint32_t))));
     if (s.TrialChain == nullptr) return false;
-    Draws = static_cast<uint32_t*>(StoreAllocate(RecordBytes(records, sizeof(uint32_t))));
-    if (Draws == nullptr) return false;
     if (capacity > 0) {
+        uint8_t* block = nullptr;
+        if (!Allocate(block, candidateBytes)) return false;
         s.CandidateCapacity = capacity;
         for (int k = 0; k < length; ++k)
-            if (!Allocate(s.CandidatePositions[k], RecordBytes(capacity, 1))) return false;
+            s.CandidatePositions[k] = block + RecordBytes(capacity, size_t(k));
+    }
+    if (drawsInside) {
+        Draws = reinterpret_cast<uint32_t*>(s.CandidatePositions[0]);
+    } else {
+        Draws = static_cast<uint32_t*>(StoreAllocate(RecordBytes(records, sizeof(uint32_t))));
+        if (Draws == nullptr) return false;
+        DrawsOwnBlock = true;
     }
     return true;
 }
@@ -169,21 +186,42 @@ bool ChainTrials(int32_t total) {
     // symmetry filter only needs once the store stands.
     uint8_t* points = s.Eligible;
     BucketStarts(ShuffleBucketCount);
+    // In two passes that stay in the cache when the partitions fit their scratch array (they
+    // always do within the memory levels), else in one.
+    const bool partitioned = PartitionsFit(ShuffleBucketCount, static_cast<uint32_t>(total));
     for (int32_t from = 0; from < total; from += kRecordSlice) {
         const int32_t to = total - from > kRecordSlice ? from + kRecordSlice : total;
-        ScatterRecords(Draws, from, to, s.TrialChain, points);
+        if (partitioned)
+            PartitionRecords(Draws, from, to, s.TrialChain);
+        else
+            ScatterRecords(Draws, from, to, s.TrialChain, points);
         if (TickAndBreakOff()) return false;
     }
     uint32_t start = 0;
     for (uint32_t b = 0; b < static_cast<uint32_t>(ShuffleBucketCount); b += kBucketSlice) {
-        start = ReplayBuckets(b, b + kBucketSlice, start, s.TrialChain, points, Draws);
+        if (partitioned)
+            start =
+                SortAndReplayPartitions(b, b + kBucketSlice, start, s.TrialChain, points, Draws);
+        else
+            start = ReplayBuckets(b, b + kBucketSlice, start, s.TrialChain, points, Draws);
         if (TickAndBreakOff()) return false;
     }
     std::memset(s.Eligible, 0, RecordBytes(total, 1));
-    StoreFree(Draws, RecordBytes(s.Allocated, sizeof(uint32_t)));
-    Draws = nullptr;
+    FreeDraws();
     s.TrialCount = total;
     return true;
+}
+
+// to[r] = from[total - 1 - r], eight bytes at a time.
+void ReverseCopy(const uint8_t* from, uint8_t* to, int32_t total) {
+    int32_t r = 0;
+    for (; r + 8 <= total; r += 8) {
+        uint64_t word;
+        std::memcpy(&word, from + (total - r - 8), sizeof word);
+        word = __builtin_bswap64(word);
+        std::memcpy(to + r, &word, sizeof word);
+    }
+    for (; r < total; ++r) to[r] = from[total - 1 - r];
 }
 
 // The candidate chain in allocation order, newest record first: with repetitions and no
@@ -194,11 +232,8 @@ void ChainCandidates(int length, bool vacant, bool repetitions) {
     const int32_t total = s.Records;
     int32_t count = 0;
     if (repetitions && !vacant) {
-        for (int k = 0; k < length; ++k) {
-            const uint8_t* from = s.Positions[k];
-            uint8_t* to = s.CandidatePositions[k];
-            for (int32_t r = 0; r < total; ++r) to[r] = from[total - 1 - r];
-        }
+        for (int k = 0; k < length; ++k)
+            ReverseCopy(s.Positions[k], s.CandidatePositions[k], total);
         count = total;
     } else {
         for (int32_t r = total - 1; r >= 0; --r) {

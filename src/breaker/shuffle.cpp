@@ -9,6 +9,9 @@ uint32_t ShuffleBuckets[ShuffleBucketCount];
 
 namespace {
 
+// Per partition of buckets: where its next record goes, then where it ends.
+uint32_t PartitionCursor[(ShuffleBucketCount + kPartitionBuckets - 1) / kPartitionBuckets];
+
 // How many buckets may hold anything; 0 when the table is known to be empty.
 uint32_t DirtyBuckets = 0;
 
@@ -114,12 +117,65 @@ void BucketStarts(uint32_t bucketCount) {
 
 void ScatterRecords(const uint32_t* draws, int32_t from, int32_t to, uint32_t* order,
                     uint8_t* points) {
+    // The bucket counters and the places they point to are random places in large tables:
+    // the counters are fetched well ahead, the places a little less far ahead (a counter that
+    // moves in between only costs a miss).
+    constexpr int32_t kCounterAhead = 32;
+    constexpr int32_t kPlaceAhead = 16;
     for (int32_t r = from; r < to; ++r) {
+        if (r + kCounterAhead < to)
+            __builtin_prefetch(&ShuffleBuckets[draws[r + kCounterAhead] & ShuffleBucketMask], 1);
+        if (r + kPlaceAhead < to) {
+            const uint32_t ahead = ShuffleBuckets[draws[r + kPlaceAhead] & ShuffleBucketMask];
+            __builtin_prefetch(&order[ahead], 1);
+            __builtin_prefetch(&points[ahead], 1);
+        }
         const uint32_t draw = draws[r];
         const uint32_t place = ShuffleBuckets[draw & ShuffleBucketMask]++;
         order[place] = static_cast<uint32_t>(r);
         points[place] = static_cast<uint8_t>(draw >> ShufflePointShift);
     }
+}
+
+bool PartitionsFit(uint32_t bucketCount, uint32_t records) {
+    const uint32_t partitions = (bucketCount + kPartitionBuckets - 1) / kPartitionBuckets;
+    for (uint32_t q = 0; q < partitions; ++q) {
+        const uint32_t first = q * kPartitionBuckets;
+        const uint32_t next = first + kPartitionBuckets;
+        const uint32_t end = next < bucketCount ? ShuffleBuckets[next] : records;
+        if (end - ShuffleBuckets[first] > kPartitionRecords) return false;
+        PartitionCursor[q] = ShuffleBuckets[first];
+    }
+    return true;
+}
+
+void PartitionRecords(const uint32_t* draws, int32_t from, int32_t to, uint32_t* order) {
+    for (int32_t r = from; r < to; ++r) {
+        const uint32_t q = (draws[r] & ShuffleBucketMask) / kPartitionBuckets;
+        order[PartitionCursor[q]++] = static_cast<uint32_t>(r);
+    }
+}
+
+uint32_t SortAndReplayPartitions(uint32_t from, uint32_t to, uint32_t start, uint32_t* order,
+                                 uint8_t* points, const uint32_t* draws) {
+    static uint32_t scratch[kPartitionRecords];
+    constexpr uint32_t kDrawAhead = 16;
+    for (uint32_t first = from; first < to; first += kPartitionBuckets) {
+        const uint32_t last = first + kPartitionBuckets < to ? first + kPartitionBuckets : to;
+        // The partition stands in order[start, end): its records in enumeration order.
+        const uint32_t end = PartitionCursor[first / kPartitionBuckets];
+        for (uint32_t place = start; place < end; ++place) {
+            if (place + kDrawAhead < end) __builtin_prefetch(&draws[order[place + kDrawAhead]]);
+            const uint32_t record = order[place];
+            const uint32_t draw = draws[record];
+            const uint32_t target = ShuffleBuckets[draw & ShuffleBucketMask]++;
+            scratch[target - start] = record;
+            points[target] = static_cast<uint8_t>(draw >> ShufflePointShift);
+        }
+        std::memcpy(order + start, scratch, sizeof(uint32_t) * (end - start));
+        start = ReplayBuckets(first, last, start, order, points, draws);
+    }
+    return start;
 }
 
 uint32_t ReplayBuckets(uint32_t from, uint32_t to, uint32_t start, uint32_t* order,
@@ -137,8 +193,13 @@ void ShuffleOrder(int32_t records, uint32_t bucketCount, uint32_t* draws, uint8_
     ClearShuffleBuckets();
     DrawShufflePlaces(bucketCount, draws, records);
     BucketStarts(bucketCount);
-    ScatterRecords(draws, 0, records, order, points);
-    ReplayBuckets(0, bucketCount, 0, order, points, draws);
+    if (PartitionsFit(bucketCount, static_cast<uint32_t>(records))) {
+        PartitionRecords(draws, 0, records, order);
+        SortAndReplayPartitions(0, bucketCount, 0, order, points, draws);
+    } else {
+        ScatterRecords(draws, 0, records, order, points);
+        ReplayBuckets(0, bucketCount, 0, order, points, draws);
+    }
     ClearShuffleBuckets();
 }
 
