@@ -1,6 +1,7 @@
 // The computer's code stores.
 #include "breaker/candidate_store.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -139,43 +140,89 @@ void CountProgress(int64_t& nextTenthAt, int traceX, int traceY) {
     nextTenthAt = (int64_t(p.TenthsShown + 1) * p.ItemsTotal + 9) / 10;
 }
 
-// Every code of the odometer, d[1] fastest, each a record: its signs placed through PosMap and
-// SignMap, its shuffle place drawn. False when it was broken off.
+// The odometer of the enumeration, d[1] fastest, writing the codes' signs into the position
+// columns (through PosMap and SignMap) a run at a time: the two fastest digits go through all
+// their values in one run, the slower ones stand still in it.
+struct Odometer {
+    int Length = 0;
+    int Low = 1;
+    int Base = 0;                  // values per digit
+    int32_t Offset = 0;            // the two fastest digits as one number, d[1] + Base x d[2]
+    uint8_t Digit[MaxCodeLength];  // d[3..L] (the first two are in Offset)
+    uint8_t* Column[MaxCodeLength];
+    uint8_t Fastest[(RingSize + 1) * (RingSize + 1)];  // the sign of d[1] by Offset
+    uint8_t Second[(RingSize + 1) * (RingSize + 1)];   // the sign of d[2] by Offset
+};
+
+void StartOdometer(Odometer& o, int length, int n, int low) {
+    CandidateStoreRecord& s = CandidateStore;
+    o.Length = length;
+    o.Low = low;
+    o.Base = n + 1 - low;
+    for (int k = 0; k < length; ++k) {
+        o.Column[k] = s.Positions[PosMap[k + 1] - 1];
+        o.Digit[k] = static_cast<uint8_t>(low);
+    }
+    for (int t = 0; t < o.Base * o.Base; ++t) {
+        o.Fastest[t] = SignMap[low + t % o.Base];
+        o.Second[t] = SignMap[low + t / o.Base];
+    }
+    // With the vacant sign in play the all-vacant code is skipped: the odometer starts one on.
+    o.Offset = low == 0 ? 1 : 0;
+}
+
+// Writes the codes of the records [from, to) and moves the odometer on behind them.
+void WriteCodes(Odometer& o, int32_t from, int32_t to) {
+    const int32_t block = o.Base * o.Base;
+    int32_t r = from;
+    while (r < to) {
+        const int32_t run = std::min(block - o.Offset, to - r);
+        std::memcpy(o.Column[0] + r, o.Fastest + o.Offset, static_cast<size_t>(run));
+        std::memcpy(o.Column[1] + r, o.Second + o.Offset, static_cast<size_t>(run));
+        for (int k = 2; k < o.Length; ++k)
+            std::memset(o.Column[k] + r, SignMap[o.Digit[k]], static_cast<size_t>(run));
+        r += run;
+        o.Offset += run;
+        if (o.Offset == block) {
+            // The lowest slower digit that can still grow grows, those below restart.
+            o.Offset = 0;
+            int j = 2;
+            while (j < o.Length && o.Digit[j] == o.Low + o.Base - 1)
+                o.Digit[j++] = static_cast<uint8_t>(o.Low);
+            if (j < o.Length) ++o.Digit[j];
+        }
+    }
+}
+
+// Every code of the odometer, each a record: its signs placed through PosMap and SignMap, its
+// shuffle place drawn. False when it was broken off.
 bool EnumerateCodes(int length, int n, int low, int32_t total) {
     CandidateStoreRecord& s = CandidateStore;
-    uint8_t* column[MaxCodeLength];
-    for (int k = 0; k < length; ++k) column[k] = s.Positions[PosMap[k + 1] - 1];
-    uint8_t d[MaxCodeLength];
-    for (int k = 0; k < length; ++k) d[k] = static_cast<uint8_t>(low);
-    // With the vacant sign in play the all-vacant code is skipped: the odometer starts one on.
-    if (low == 0) d[0] = 1;
+    static Odometer odometer;
+    StartOdometer(odometer, length, n, low);
     const int traceX = CodeStartX(MatchBoard.Column);
     const int traceY = TrialY(MatchBoard.Row);
     int64_t nextTenthAt = (int64_t(total) + 9) / 10;
-    // The shuffle places are drawn a stretch of records at a time (the draws do not depend on
-    // the keyboard or the clock); a break-off draws for the records before it, as one record
-    // at a time would have.
-    int32_t drawn = 0;
+    // The keyboard is looked at per record; the codes are written and the shuffle places drawn
+    // a stretch of records at a time (the draws do not depend on the keyboard or the clock). A
+    // break-off draws for the records before it, as one record at a time would have.
+    int32_t done = 0;
     for (int32_t r = 0; r < total; ++r) {
         if ((r & 255) == 0 && r > 0) ClockTick();
         if (BreakOffKey()) {
-            DrawShufflePlaces(ShuffleBucketCount, Draws + drawn, r - drawn);
+            DrawShufflePlaces(ShuffleBucketCount, Draws + done, r - done);
             return false;
         }
-        for (int k = 0; k < length; ++k) column[k][r] = SignMap[d[k]];
         s.Records = r + 1;
         CountProgress(nextTenthAt, traceX, traceY);
-        if (r + 1 - drawn == kDrawStretch) {
-            DrawShufflePlaces(ShuffleBucketCount, Draws + drawn, kDrawStretch);
-            drawn = r + 1;
+        if (r + 1 - done == kDrawStretch) {
+            WriteCodes(odometer, done, r + 1);
+            DrawShufflePlaces(ShuffleBucketCount, Draws + done, kDrawStretch);
+            done = r + 1;
         }
-        // The next code: the lowest position that can still grow grows, those below restart.
-        int j = 0;
-        while (j < length && d[j] == n) d[j++] = static_cast<uint8_t>(low);
-        if (j == length) break;
-        ++d[j];
     }
-    DrawShufflePlaces(ShuffleBucketCount, Draws + drawn, s.Records - drawn);
+    WriteCodes(odometer, done, total);
+    DrawShufflePlaces(ShuffleBucketCount, Draws + done, total - done);
     return true;
 }
 
