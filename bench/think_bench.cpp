@@ -167,8 +167,9 @@ bool PlaySet(const ThinkSet& c, bool full, Signature& total) {
     const int32_t sample = full ? 0 : c.SampleCodes;
     StartMatch(c, sample > 0 ? 1 : 0);
     CapacityCheck(c.Signs, c.Length, true, true, false, false);
-    std::printf("%s: L %d N %d rep %s, level %d%s\n", c.Name, c.Length, c.Signs,
+    std::printf("%s: L %d N %d rep %s, level %d%s%s\n", c.Name, c.Length, c.Signs,
                 c.Fixed ? "fixed" : "not-fixed", kLevel,
+                sample > 0 ? (", sampled: " + std::to_string(sample) + " trial codes").c_str() : "",
                 CanGuess ? "" : " (NOT ADMITTED at this level)");
     NextPlace();
     const double buildStart = CpuSeconds();
@@ -261,6 +262,7 @@ int main(int argc, char** argv) {
         }
     }
     StartVirtualConsole();
+    VirtualUseMachineHeap(true);  // the stores' memory as the program takes it
     // A key far in the future: the input stays open and no key is waiting.
     VirtualQueueKeyAfter('x', int64_t(1) << 50);
     VirtualSetPauseStep(0);
