@@ -324,11 +324,11 @@ TEST_F(CandidateStoreTest, TheReplayedShuffleGivesTheOrderOfTheLinkedBuckets) {
     };
     // One bucket: every record in one list, far beyond 256 entries (believed counts 255/256);
     // a few buckets: long lists; the real table: mostly short lists.
-    // One partition beyond the scratch array takes the one-pass way: {70000, 40}; three
-    // partitions, the last one short: {150000, 1500}.
-    const Case cases[] = {{3000, 1},   {1000, 2},      {20000, 7},        {60000, 300},
-                          {5, 1},      {100000, 1000}, {300000, 1310720}, {1, 3},
-                          {70000, 40}, {150000, 1500}};
+    // One partition beyond the scratch array takes the one-pass way: {140000, 100}; three
+    // partitions, the last one short: {300000, 5000}.
+    const Case cases[] = {{3000, 1},     {1000, 2},      {20000, 7},        {60000, 300},
+                          {5, 1},        {100000, 1000}, {300000, 1310720}, {1, 3},
+                          {140000, 100}, {300000, 5000}};
     for (const Case& c : cases) {
         for (uint64_t seed : {1u, 77u, 4242u}) {
             SeedRandom(seed);

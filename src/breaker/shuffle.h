@@ -45,8 +45,8 @@ void ScatterRecords(const uint32_t* draws, int32_t from, int32_t to, uint32_t* o
 // sets the partitions' places; PartitionRecords puts the records [from, to) there;
 // SortAndReplayPartitions does the buckets [from, to) (from a multiple of kPartitionBuckets),
 // whose records stand from place start on, and returns the place behind the last of them.
-constexpr uint32_t kPartitionBuckets = 512;
-constexpr uint32_t kPartitionRecords = 1 << 16;
+constexpr uint32_t kPartitionBuckets = 2048;
+constexpr uint32_t kPartitionRecords = 1 << 17;
 bool PartitionsFit(uint32_t bucketCount, uint32_t records);
 void PartitionRecords(const uint32_t* draws, int32_t from, int32_t to, uint32_t* order);
 uint32_t SortAndReplayPartitions(uint32_t from, uint32_t to, uint32_t start, uint32_t* order,
