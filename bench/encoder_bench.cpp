@@ -1,6 +1,7 @@
 // Speed of the encoder store of a code that is not fixed, on the largest such game the top
 // memory level allows (code length 6 over 21 signs with repetitions: 85,766,121 codes), or on
-// the game given as arguments: length signs repetitions(0/1).
+// the game given as arguments: length signs repetitions(0/1). The store's memory comes from the
+// machine exactly as in the program.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
     int n = argc > 2 ? std::atoi(argv[2]) : 21;
     bool repetitions = argc > 3 ? std::atoi(argv[3]) != 0 : true;
     StartVirtualConsole();
+    VirtualUseMachineHeap(true);
     // A key far in the future: the input stays open and no key is waiting.
     VirtualQueueKeyAfter('x', int64_t(1) << 40);
     ResetSignAlive(n);

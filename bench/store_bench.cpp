@@ -1,9 +1,12 @@
 // Speed of the candidate store build (enumeration, shuffle, trial and candidate chains) on the
 // largest store of the top memory level, code length 5 over 31 signs with repetitions
 // (28,629,151 records), or on the game given as arguments: length signs repetitions(0/1)
-// vacant(0/1) [builds]. Prints records per second and the peak memory against the budget the
-// capacity check reserves for the store (record size x code total).
+// vacant(0/1) [builds]. The store's memory comes from the machine exactly as in the program
+// (mapped pages with the same advice), so the first build pays for fresh pages as a user's
+// does. Prints the CPU seconds and records per second of each build and the peak memory
+// against the budget the capacity check reserves for the store (record size x code total).
 #include <sys/resource.h>
+#include <time.h>
 
 #include <chrono>
 #include <cstdio>
@@ -22,6 +25,12 @@ namespace {
 
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+double CpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
 long PeakKiB() {
@@ -43,6 +52,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     StartVirtualConsole();
+    VirtualUseMachineHeap(true);
     // A key far in the future: the input stays open and no key is waiting.
     VirtualQueueKeyAfter('x', int64_t(1) << 40);
     SetDefaultSettings();
@@ -67,22 +77,25 @@ int main(int argc, char** argv) {
     SeedRandom(20250101);
     for (int build = 1; build <= builds; ++build) {
         auto start = std::chrono::steady_clock::now();
+        const double cpuStart = CpuSeconds();
         if (!BuildCandidateStore()) {
             std::printf("the store could not be built\n");
             return 1;
         }
+        const double cpu = CpuSeconds() - cpuStart;
         const double seconds = Seconds(start);
         const CandidateStoreRecord& s = CandidateStore;
-        std::printf("build %d: %d records, %d candidates in %.3f s = %.1f M records/s\n", build,
-                    s.Records, s.CandidateCount, seconds, s.Records / seconds / 1e6);
+        std::printf(
+            "build %d: %d records, %d candidates in %.3f s = %.1f M records/s, %.3f s CPU\n", build,
+            s.Records, s.CandidateCount, seconds, s.Records / seconds / 1e6, cpu);
         start = std::chrono::steady_clock::now();
         ReleaseCandidateStore(true);
         std::printf("  release %.3f s\n", Seconds(start));
     }
     const double peak = double(PeakKiB()) * 1024;
     std::printf(
-        "peak memory %.0f MB = %.2f of the store budget (target: under 6 s, under "
-        "1.5 GB)\n",
+        "peak memory %.0f MB = %.2f of the store budget (target at 5 over 31: the first build "
+        "within 1.5 s of CPU, the peak within the budget)\n",
         peak / 1e6, budget > 0 ? peak / budget : 0.0);
     return 0;
 }

@@ -324,8 +324,11 @@ TEST_F(CandidateStoreTest, TheReplayedShuffleGivesTheOrderOfTheLinkedBuckets) {
     };
     // One bucket: every record in one list, far beyond 256 entries (believed counts 255/256);
     // a few buckets: long lists; the real table: mostly short lists.
-    const Case cases[] = {{3000, 1}, {1000, 2},      {20000, 7},        {60000, 300},
-                          {5, 1},    {100000, 1000}, {300000, 1310720}, {1, 3}};
+    // One partition beyond the scratch array takes the one-pass way: {140000, 100}; three
+    // partitions, the last one short: {300000, 5000}.
+    const Case cases[] = {{3000, 1},     {1000, 2},      {20000, 7},        {60000, 300},
+                          {5, 1},        {100000, 1000}, {300000, 1310720}, {1, 3},
+                          {140000, 100}, {300000, 5000}};
     for (const Case& c : cases) {
         for (uint64_t seed : {1u, 77u, 4242u}) {
             SeedRandom(seed);
@@ -449,16 +452,26 @@ TEST_F(CandidateStoreTest, AReleaseFreesBothStoresAndIsHarmlessTwice) {
 
 TEST_F(CandidateStoreTest, AFailedAllocationEndsTheBuildWithNothingLeft) {
     Conditions('a', 'f', 5, false, false);
-    // L position arrays, the mark bytes, the trial chain, the draws and L candidate arrays.
-    const int allocations = 2 * 5 + 3;
-    for (int failing = 1; failing <= allocations; ++failing) {
-        VirtualFailAllocation(failing);
-        EXPECT_FALSE(BuildCandidateStore()) << failing;
-        EXPECT_EQ(VirtualHeapInUse(), 0u) << failing;
-        EXPECT_FALSE(CandidateStore.Ready);
-        EXPECT_EQ(Settings.RepetitionsAllowed, 0);
+    // L position arrays, the mark bytes, the trial chain, the candidate arrays' block and the
+    // draws, which only fit into that block with repetitions (there as many candidates as
+    // records, at L >= 4 bytes each).
+    for (const bool repetitions : {false, true}) {
+        Conditions('a', 'f', 5, repetitions, false);
+        const int allocations = 5 + 3 + (repetitions ? 0 : 1);
+        for (int failing = 1; failing <= allocations; ++failing) {
+            VirtualFailAllocation(failing);
+            EXPECT_FALSE(BuildCandidateStore()) << failing;
+            EXPECT_EQ(VirtualHeapInUse(), 0u) << failing;
+            EXPECT_FALSE(CandidateStore.Ready);
+            EXPECT_EQ(Settings.RepetitionsAllowed, repetitions ? 1 : 0);
+        }
+        VirtualFailAllocation(allocations + 1);
+        EXPECT_TRUE(BuildCandidateStore()) << repetitions;
+        ReleaseCandidateStore(true);
+        EXPECT_EQ(VirtualHeapInUse(), 0u);
     }
     VirtualFailAllocation(0);
+    Conditions('a', 'f', 5, false, false);
     // A store the machine could not back is refused before anything is allocated.
     VirtualSetHeapLimit(10000);
     const int64_t before = VirtualAllocations();

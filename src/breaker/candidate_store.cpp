@@ -1,6 +1,7 @@
 // The computer's code stores.
 #include "breaker/candidate_store.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -23,16 +24,27 @@ uint8_t SignMap[RingSize + 1];
 
 namespace {
 
-// The shuffle's draw per record while the store is built.
+// The shuffle's draw per record while the store is built: in the candidate arrays' block when
+// that has room (their pages are then fresh only once), else a block of its own.
 uint32_t* Draws = nullptr;
+bool DrawsOwnBlock = false;
 
 // The sorting and replaying of the shuffle is done in slices, with the keyboard and the clock
 // looked at between them, so that Esc is noticed there too.
 constexpr int32_t kRecordSlice = 1 << 20;
 constexpr uint32_t kBucketSlice = 1 << 16;
+// Records whose shuffle places are drawn together.
+constexpr int32_t kDrawStretch = 2048;
 
 size_t RecordBytes(int32_t records, size_t width) {
     return static_cast<size_t>(records) * width;
+}
+
+void FreeDraws() {
+    if (Draws != nullptr && DrawsOwnBlock)
+        StoreFree(Draws, RecordBytes(CandidateStore.Allocated, sizeof(uint32_t)));
+    Draws = nullptr;
+    DrawsOwnBlock = false;
 }
 
 void FreeCandidateArrays() {
@@ -44,12 +56,10 @@ void FreeCandidateArrays() {
     if (s.Eligible != nullptr) StoreFree(s.Eligible, RecordBytes(s.Allocated, 1));
     if (s.TrialChain != nullptr)
         StoreFree(s.TrialChain, RecordBytes(s.Allocated, sizeof(uint32_t)));
-    if (Draws != nullptr) StoreFree(Draws, RecordBytes(s.Allocated, sizeof(uint32_t)));
-    Draws = nullptr;
-    for (uint8_t*& column : s.CandidatePositions) {
-        if (column != nullptr) StoreFree(column, RecordBytes(s.CandidateCapacity, 1));
-        column = nullptr;
-    }
+    FreeDraws();
+    // The candidate arrays are one block, from the first position's array on.
+    if (s.CandidatePositions[0] != nullptr)
+        StoreFree(s.CandidatePositions[0], RecordBytes(s.CandidateCapacity, size_t(s.Length)));
     s = CandidateStoreRecord{};
     ReleaseCandidateGroups();
 }
@@ -87,8 +97,11 @@ bool Allocate(uint8_t*& block, size_t bytes) {
 bool AllocateArrays(int length, int32_t records, int32_t candidates) {
     CandidateStoreRecord& s = CandidateStore;
     const int32_t capacity = (candidates + CandidateBlock - 1) / CandidateBlock * CandidateBlock;
-    const size_t perRecord = static_cast<size_t>(length) + 1 + 2 * sizeof(uint32_t);
-    const size_t bytes = RecordBytes(records, perRecord) + RecordBytes(capacity, length);
+    const size_t candidateBytes = RecordBytes(capacity, size_t(length));
+    const bool drawsInside = candidateBytes >= RecordBytes(records, sizeof(uint32_t));
+    const size_t perRecord =
+        static_cast<size_t>(length) + 1 + (drawsInside ? 1 : 2) * sizeof(uint32_t);
+    const size_t bytes = RecordBytes(records, perRecord) + candidateBytes;
     if (!StoreMayUse(bytes)) return false;
     s.Allocated = records;
     for (int k = 0; k < length; ++k)
@@ -96,12 +109,19 @@ bool AllocateArrays(int length, int32_t records, int32_t candidates) {
     if (!Allocate(s.Eligible, RecordBytes(records, 1))) return false;
     s.TrialChain = static_cast<uint32_t*>(StoreAllocate(RecordBytes(records, sizeof(uint32_t))));
     if (s.TrialChain == nullptr) return false;
-    Draws = static_cast<uint32_t*>(StoreAllocate(RecordBytes(records, sizeof(uint32_t))));
-    if (Draws == nullptr) return false;
     if (capacity > 0) {
+        uint8_t* block = nullptr;
+        if (!Allocate(block, candidateBytes)) return false;
         s.CandidateCapacity = capacity;
         for (int k = 0; k < length; ++k)
-            if (!Allocate(s.CandidatePositions[k], RecordBytes(capacity, 1))) return false;
+            s.CandidatePositions[k] = block + RecordBytes(capacity, size_t(k));
+    }
+    if (drawsInside) {
+        Draws = reinterpret_cast<uint32_t*>(s.CandidatePositions[0]);
+    } else {
+        Draws = static_cast<uint32_t*>(StoreAllocate(RecordBytes(records, sizeof(uint32_t))));
+        if (Draws == nullptr) return false;
+        DrawsOwnBlock = true;
     }
     return true;
 }
@@ -122,32 +142,89 @@ void CountProgress(int64_t& nextTenthAt, int traceX, int traceY) {
     nextTenthAt = (int64_t(p.TenthsShown + 1) * p.ItemsTotal + 9) / 10;
 }
 
-// Every code of the odometer, d[1] fastest, each a record: its signs placed through PosMap and
-// SignMap, its shuffle place drawn. False when it was broken off.
+// The odometer of the enumeration, d[1] fastest, writing the codes' signs into the position
+// columns (through PosMap and SignMap) a run at a time: the two fastest digits go through all
+// their values in one run, the slower ones stand still in it.
+struct Odometer {
+    int Length = 0;
+    int Low = 1;
+    int Base = 0;                  // values per digit
+    int32_t Offset = 0;            // the two fastest digits as one number, d[1] + Base x d[2]
+    uint8_t Digit[MaxCodeLength];  // d[3..L] (the first two are in Offset)
+    uint8_t* Column[MaxCodeLength];
+    uint8_t Fastest[(RingSize + 1) * (RingSize + 1)];  // the sign of d[1] by Offset
+    uint8_t Second[(RingSize + 1) * (RingSize + 1)];   // the sign of d[2] by Offset
+};
+
+void StartOdometer(Odometer& o, int length, int n, int low) {
+    CandidateStoreRecord& s = CandidateStore;
+    o.Length = length;
+    o.Low = low;
+    o.Base = n + 1 - low;
+    for (int k = 0; k < length; ++k) {
+        o.Column[k] = s.Positions[PosMap[k + 1] - 1];
+        o.Digit[k] = static_cast<uint8_t>(low);
+    }
+    for (int t = 0; t < o.Base * o.Base; ++t) {
+        o.Fastest[t] = SignMap[low + t % o.Base];
+        o.Second[t] = SignMap[low + t / o.Base];
+    }
+    // With the vacant sign in play the all-vacant code is skipped: the odometer starts one on.
+    o.Offset = low == 0 ? 1 : 0;
+}
+
+// Writes the codes of the records [from, to) and moves the odometer on behind them.
+void WriteCodes(Odometer& o, int32_t from, int32_t to) {
+    const int32_t block = o.Base * o.Base;
+    int32_t r = from;
+    while (r < to) {
+        const int32_t run = std::min(block - o.Offset, to - r);
+        std::memcpy(o.Column[0] + r, o.Fastest + o.Offset, static_cast<size_t>(run));
+        std::memcpy(o.Column[1] + r, o.Second + o.Offset, static_cast<size_t>(run));
+        for (int k = 2; k < o.Length; ++k)
+            std::memset(o.Column[k] + r, SignMap[o.Digit[k]], static_cast<size_t>(run));
+        r += run;
+        o.Offset += run;
+        if (o.Offset == block) {
+            // The lowest slower digit that can still grow grows, those below restart.
+            o.Offset = 0;
+            int j = 2;
+            while (j < o.Length && o.Digit[j] == o.Low + o.Base - 1)
+                o.Digit[j++] = static_cast<uint8_t>(o.Low);
+            if (j < o.Length) ++o.Digit[j];
+        }
+    }
+}
+
+// Every code of the odometer, each a record: its signs placed through PosMap and SignMap, its
+// shuffle place drawn. False when it was broken off.
 bool EnumerateCodes(int length, int n, int low, int32_t total) {
     CandidateStoreRecord& s = CandidateStore;
-    uint8_t* column[MaxCodeLength];
-    for (int k = 0; k < length; ++k) column[k] = s.Positions[PosMap[k + 1] - 1];
-    uint8_t d[MaxCodeLength];
-    for (int k = 0; k < length; ++k) d[k] = static_cast<uint8_t>(low);
-    // With the vacant sign in play the all-vacant code is skipped: the odometer starts one on.
-    if (low == 0) d[0] = 1;
+    static Odometer odometer;
+    StartOdometer(odometer, length, n, low);
     const int traceX = CodeStartX(MatchBoard.Column);
     const int traceY = TrialY(MatchBoard.Row);
     int64_t nextTenthAt = (int64_t(total) + 9) / 10;
+    // The keyboard is looked at per record; the codes are written and the shuffle places drawn
+    // a stretch of records at a time (the draws do not depend on the keyboard or the clock). A
+    // break-off draws for the records before it, as one record at a time would have.
+    int32_t done = 0;
     for (int32_t r = 0; r < total; ++r) {
         if ((r & 255) == 0 && r > 0) ClockTick();
-        if (BreakOffKey()) return false;
-        for (int k = 0; k < length; ++k) column[k][r] = SignMap[d[k]];
-        Draws[r] = DrawShufflePlace(ShuffleBucketCount);
+        if (BreakOffKey()) {
+            DrawShufflePlaces(ShuffleBucketCount, Draws + done, r - done);
+            return false;
+        }
         s.Records = r + 1;
         CountProgress(nextTenthAt, traceX, traceY);
-        // The next code: the lowest position that can still grow grows, those below restart.
-        int j = 0;
-        while (j < length && d[j] == n) d[j++] = static_cast<uint8_t>(low);
-        if (j == length) break;
-        ++d[j];
+        if (r + 1 - done == kDrawStretch) {
+            WriteCodes(odometer, done, r + 1);
+            DrawShufflePlaces(ShuffleBucketCount, Draws + done, kDrawStretch);
+            done = r + 1;
+        }
     }
+    WriteCodes(odometer, done, total);
+    DrawShufflePlaces(ShuffleBucketCount, Draws + done, total - done);
     return true;
 }
 
@@ -158,21 +235,42 @@ bool ChainTrials(int32_t total) {
     // symmetry filter only needs once the store stands.
     uint8_t* points = s.Eligible;
     BucketStarts(ShuffleBucketCount);
+    // In two passes that stay in the cache when the partitions fit their scratch array (they
+    // always do within the memory levels), else in one.
+    const bool partitioned = PartitionsFit(ShuffleBucketCount, static_cast<uint32_t>(total));
     for (int32_t from = 0; from < total; from += kRecordSlice) {
         const int32_t to = total - from > kRecordSlice ? from + kRecordSlice : total;
-        ScatterRecords(Draws, from, to, s.TrialChain, points);
+        if (partitioned)
+            PartitionRecords(Draws, from, to, s.TrialChain);
+        else
+            ScatterRecords(Draws, from, to, s.TrialChain, points);
         if (TickAndBreakOff()) return false;
     }
     uint32_t start = 0;
     for (uint32_t b = 0; b < static_cast<uint32_t>(ShuffleBucketCount); b += kBucketSlice) {
-        start = ReplayBuckets(b, b + kBucketSlice, start, s.TrialChain, points, Draws);
+        if (partitioned)
+            start =
+                SortAndReplayPartitions(b, b + kBucketSlice, start, s.TrialChain, points, Draws);
+        else
+            start = ReplayBuckets(b, b + kBucketSlice, start, s.TrialChain, points, Draws);
         if (TickAndBreakOff()) return false;
     }
     std::memset(s.Eligible, 0, RecordBytes(total, 1));
-    StoreFree(Draws, RecordBytes(s.Allocated, sizeof(uint32_t)));
-    Draws = nullptr;
+    FreeDraws();
     s.TrialCount = total;
     return true;
+}
+
+// to[r] = from[total - 1 - r], eight bytes at a time.
+void ReverseCopy(const uint8_t* from, uint8_t* to, int32_t total) {
+    int32_t r = 0;
+    for (; r + 8 <= total; r += 8) {
+        uint64_t word;
+        std::memcpy(&word, from + (total - r - 8), sizeof word);
+        word = __builtin_bswap64(word);
+        std::memcpy(to + r, &word, sizeof word);
+    }
+    for (; r < total; ++r) to[r] = from[total - 1 - r];
 }
 
 // The candidate chain in allocation order, newest record first: with repetitions and no
@@ -183,11 +281,8 @@ void ChainCandidates(int length, bool vacant, bool repetitions) {
     const int32_t total = s.Records;
     int32_t count = 0;
     if (repetitions && !vacant) {
-        for (int k = 0; k < length; ++k) {
-            const uint8_t* from = s.Positions[k];
-            uint8_t* to = s.CandidatePositions[k];
-            for (int32_t r = 0; r < total; ++r) to[r] = from[total - 1 - r];
-        }
+        for (int k = 0; k < length; ++k)
+            ReverseCopy(s.Positions[k], s.CandidatePositions[k], total);
         count = total;
     } else {
         for (int32_t r = total - 1; r >= 0; --r) {

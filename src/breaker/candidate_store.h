@@ -12,7 +12,8 @@
 //     (allocation order, that is newest first), copied into arrays of their own so that the
 //     class-counting loop reads contiguous bytes. Filtering keeps the order.
 // Memory: L + 1 bytes and a 4-byte trial link per record, L bytes per candidate, and while the
-// store is built 4 bytes per record for the shuffle (breaker/shuffle.h); never more than
+// store is built 4 bytes per record for the shuffle (breaker/shuffle.h), inside the candidate
+// arrays' block when that has room (with repetitions from L = 4 on); never more than
 // RecordSize x CodeTotal plus a small fixed overhead. Before anything is allocated the build
 // asks whether the machine can back all of it, and treats a no like a refused allocation.
 #pragma once
@@ -36,7 +37,9 @@ struct CandidateStoreRecord {
     uint8_t* Eligible = nullptr;             // [record]: the symmetry filter's verdict
     uint32_t* TrialChain = nullptr;          // record numbers, TrialCount of them, head first
     int32_t TrialCount = 0;
-    uint8_t* CandidatePositions[MaxCodeLength] = {};  // [k][n]: the n-th candidate of the chain
+    // [k][n]: the n-th candidate of the chain; one block of L x CandidateCapacity bytes that
+    // starts at CandidatePositions[0].
+    uint8_t* CandidatePositions[MaxCodeLength] = {};
     int32_t CandidateCount = 0;
     int32_t CandidateCapacity = 0;
     bool Ready = false;                 // all chains set

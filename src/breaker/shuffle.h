@@ -29,6 +29,8 @@ inline uint32_t BelievedCount(uint32_t entries) {
 // Draws the bucket (Random(bucketCount)) and, for a bucket with entries already, the insertion
 // point (Random(k + 1)) of the next record, and counts it in its bucket.
 uint32_t DrawShufflePlace(uint32_t bucketCount);
+// The same for count records one after the other, with the same draws, faster.
+void DrawShufflePlaces(uint32_t bucketCount, uint32_t* draws, int32_t count);
 
 // The counting sort: turns the bucket counts into start places, then puts the records
 // [from, to) at the next place of their bucket (within a bucket in enumeration order), with
@@ -36,6 +38,19 @@ uint32_t DrawShufflePlace(uint32_t bucketCount);
 void BucketStarts(uint32_t bucketCount);
 void ScatterRecords(const uint32_t* draws, int32_t from, int32_t to, uint32_t* order,
                     uint8_t* points);
+// The same grouping in two passes that stay in the cache, for tables of many buckets: first
+// the records go to partitions of kPartitionBuckets buckets (in enumeration order), then each
+// partition is grouped by bucket in a scratch array and its buckets replayed at once.
+// PartitionsFit (after BucketStarts) tells whether every partition fits the scratch array and
+// sets the partitions' places; PartitionRecords puts the records [from, to) there;
+// SortAndReplayPartitions does the buckets [from, to) (from a multiple of kPartitionBuckets),
+// whose records stand from place start on, and returns the place behind the last of them.
+constexpr uint32_t kPartitionBuckets = 2048;
+constexpr uint32_t kPartitionRecords = 1 << 17;
+bool PartitionsFit(uint32_t bucketCount, uint32_t records);
+void PartitionRecords(const uint32_t* draws, int32_t from, int32_t to, uint32_t* order);
+uint32_t SortAndReplayPartitions(uint32_t from, uint32_t to, uint32_t start, uint32_t* order,
+                                 uint8_t* points, const uint32_t* draws);
 // Replays the insertions of the buckets [from, to), whose records stand from place start on;
 // returns the place behind the last of them.
 uint32_t ReplayBuckets(uint32_t from, uint32_t to, uint32_t start, uint32_t* order,

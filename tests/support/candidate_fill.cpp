@@ -68,8 +68,9 @@ void FillCandidateStore(int length, int n, bool vacant, const std::vector<std::s
     const int32_t capacity = static_cast<int32_t>((candidates.size() + CandidateBlock) /
                                                   CandidateBlock * CandidateBlock);
     s.CandidateCapacity = capacity;
+    auto* block = static_cast<uint8_t*>(StoreAllocate(size_t(capacity) * size_t(length)));
     for (int k = 0; k < length; ++k) {
-        s.CandidatePositions[k] = static_cast<uint8_t*>(StoreAllocate(size_t(capacity)));
+        s.CandidatePositions[k] = block + size_t(capacity) * size_t(k);
         std::memset(s.CandidatePositions[k], 0, size_t(capacity));
         for (size_t i = 0; i < candidates.size(); ++i)
             s.CandidatePositions[k][i] = IndexOf(candidates[i][k]);

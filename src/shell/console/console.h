@@ -119,6 +119,12 @@ bool StoreMayUse(size_t bytes);
 // ---- Random source --------------------------------------------------------------------------
 void SeedRandom(uint64_t seed);
 uint32_t Random(uint32_t n);  // uniform 0..n-1; n = 0 gives 0
+// For drawing in bulk: Random(n) takes 32-bit words from the source, one in the common case
+// (Lemire's multiply-and-reject: the high half of word x n, a further word while the low half
+// falls below 2^32 mod n). PeekRandomWords copies the next count words without taking them;
+// SkipRandomWords takes count words.
+void PeekRandomWords(uint32_t* words, int count);
+void SkipRandomWords(int count);
 
 // ---- Backends -------------------------------------------------------------------------------
 enum class ConsoleKind { Virtual, Terminal };

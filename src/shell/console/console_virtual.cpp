@@ -39,6 +39,7 @@ struct VirtualState {
     size_t HeapLimit = 0;
     size_t HeapInUse = 0;
     int64_t FailCountdown = 0;
+    bool MachineHeap = false;
     int64_t Allocations = 0;
     int Beeps = 0;
     int64_t Delayed = 0;
@@ -188,6 +189,9 @@ void VirtualSetHeapLimit(size_t bytes) {
 void VirtualFailAllocation(int64_t n) {
     V.FailCountdown = n < 0 ? 0 : n;
 }
+void VirtualUseMachineHeap(bool machine) {
+    V.MachineHeap = machine;
+}
 size_t VirtualHeapInUse() {
     return V.HeapInUse;
 }
@@ -329,7 +333,8 @@ void* VirtualStoreAllocate(size_t bytes) {
     if (V.FailCountdown > 0 && --V.FailCountdown == 0) return nullptr;
     if (V.HeapLimit != 0 && (bytes > V.HeapLimit || V.HeapInUse > V.HeapLimit - bytes))
         return nullptr;
-    void* block = std::malloc(bytes == 0 ? 1 : bytes);
+    void* block =
+        V.MachineHeap ? TerminalStoreAllocate(bytes) : std::malloc(bytes == 0 ? 1 : bytes);
     if (block != nullptr) V.HeapInUse += bytes;
     return block;
 }
@@ -339,6 +344,9 @@ bool VirtualStoreMayUse(size_t bytes) {
 }
 
 void VirtualStoreFree(void* block, size_t bytes) {
-    std::free(block);
+    if (V.MachineHeap)
+        TerminalStoreFree(block, bytes);
+    else
+        std::free(block);
     V.HeapInUse = bytes > V.HeapInUse ? 0 : V.HeapInUse - bytes;
 }

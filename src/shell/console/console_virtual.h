@@ -54,6 +54,9 @@ bool VirtualFullScreenLeft();
 void VirtualSetHeapLimit(size_t bytes);
 // The n-th allocation from now (1 = the next one) fails; 0 disarms.
 void VirtualFailAllocation(int64_t n);
+// Code stores come from the machine exactly as on the terminal (mapped pages for large blocks,
+// with the same advice), for benchmarks that must allocate as the program does.
+void VirtualUseMachineHeap(bool machine);
 size_t VirtualHeapInUse();
 int64_t VirtualAllocations();
 

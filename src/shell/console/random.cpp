@@ -35,6 +35,16 @@ void SeedRandom(uint64_t seed) {
     }
 }
 
+void PeekRandomWords(uint32_t* words, int count) {
+    const uint64_t saved[4] = {State[0], State[1], State[2], State[3]};
+    for (int i = 0; i < count; ++i) words[i] = static_cast<uint32_t>(Next() >> 32);
+    for (int i = 0; i < 4; ++i) State[i] = saved[i];
+}
+
+void SkipRandomWords(int count) {
+    for (int i = 0; i < count; ++i) (void)Next();
+}
+
 // Lemire's multiply-and-reject: exactly uniform, one multiplication in the common case.
 uint32_t Random(uint32_t n) {
     if (n <= 1) return 0;

@@ -1,0 +1,296 @@
+// The computer's thinking at the largest conditions of the top memory level, headless on the
+// virtual console with a fixed seed and no time limit: the first real search (the first after
+// the opening book) of several long codes with repetitions, and whole matches. Per search it
+// prints the candidates, the eligible trial codes (those the search has to examine), the trial
+// codes examined, those given up by a bound before all candidates were classified, the (trial
+// code, candidate) pairs classified, the CPU seconds of the search and the pairs per second.
+//
+// Searches that would take many minutes today are sampled: the virtual clock is moved by a fixed
+// step per trial code examined, so a time limit of 10 seconds stops the search after a fixed
+// number of trial codes, however fast the machine or the code. Their lines say "sampled"; the
+// best trial among the examined ones is played, as under a real time limit.
+//
+// The run ends with a signature: the trials played and a hash of every trial code and answer.
+// A change meant only for speed leaves it as it is.
+//
+// Arguments (optional): the name of one set (for instance 7x9 or match5x31) plays that set
+// alone, with the same decisions as in the whole run; --full plays the sampled searches to
+// their end (the signature then differs from the sampled one); --list names the sets.
+#include <time.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "breaker/answer_order.h"
+#include "breaker/candidate_store.h"
+#include "breaker/class_pass.h"
+#include "breaker/engine_state.h"
+#include "breaker/search_progress.h"
+#include "breaker/shuffle.h"
+#include "breaker/sign_tables.h"
+#include "breaker/trial_choice.h"
+#include "calendar/clock_text.h"
+#include "match/board.h"
+#include "match/code.h"
+#include "setup/capacity.h"
+#include "shell/console/console.h"
+#include "shell/console/console_virtual.h"
+#include "shell/language.h"
+#include "shell/settings.h"
+
+namespace {
+
+constexpr uint64_t kSeed = 20261208;
+constexpr int kLevel = 8;
+
+double CpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+struct ThinkSet {
+    const char* Name;
+    int Length;
+    int Signs;
+    bool Fixed;           // a fixed secret; otherwise the computer answers as the encoder of a
+                          // code that is not fixed, keeping the largest class open
+    bool WholeMatch;      // otherwise only up to the first real search
+    int32_t SampleCodes;  // trial codes a sampled search examines; 0 = the whole search
+};
+
+// Every set with repetitions. The not-fixed first searches are the hardest the opening can
+// leave: the encoder always keeps the most codes open.
+const ThinkSet kSets[] = {
+    {"5x31", 5, 31, false, false, 0},     {"7x9", 7, 9, false, false, 0},
+    {"7x10", 7, 10, false, false, 30000}, {"6x17", 6, 17, false, false, 12000},
+    {"8x8", 8, 8, false, false, 15000},   {"9x7", 9, 7, false, false, 8000},
+    {"match5x31", 5, 31, true, true, 0},  {"match6x10", 6, 10, false, true, 0},
+};
+
+// The sampling clock: while a search runs, the clock stands at the search's start plus
+// (trial codes examined) x 1000 / SampleCodes hundredths, so the 10-second limit acts once
+// SampleCodes codes are done.
+int32_t SampleCodes = 0;
+int32_t ItemsSeen = 0;
+int64_t SampleTicks = 0;  // hundredths moved in the current search
+void PollObserver() {
+    if (SampleCodes <= 0) return;
+    const int32_t done = SearchProgress.ItemsDone;
+    if (done < ItemsSeen) {
+        // A new search started.
+        ItemsSeen = 0;
+        SampleTicks = 0;
+    }
+    ItemsSeen = done;
+    const int64_t target = int64_t(done) * 1000 / SampleCodes;
+    if (target > SampleTicks) {
+        VirtualAdvanceClock(target - SampleTicks);
+        SampleTicks = target;
+    }
+}
+
+struct Signature {
+    int64_t Trials = 0;
+    uint64_t Hash = 1469598103934665603ull;
+    void Add(uint8_t byte) {
+        Hash ^= byte;
+        Hash *= 1099511628211ull;
+    }
+    void AddTrial(const TrialRow& row, int length) {
+        ++Trials;
+        for (int k = 0; k < length; ++k) Add(static_cast<uint8_t>(row.Signs[k]));
+        Add(row.P);
+        Add(row.Z);
+    }
+};
+
+void SetConditions(const ThinkSet& c, int timeLimitTens) {
+    SettingsRecord& s = Settings;
+    s.FirstSign = 'a';
+    BuildSignTables('a');
+    s.LastSign = IndexSign[c.Signs];
+    s.CodeLength = static_cast<uint8_t>(c.Length);
+    s.RepetitionsAllowed = 1;
+    s.VacantAllowed = 0;
+    s.ComputerEncodes = 1;
+    s.ComputerGuesses = 1;
+    s.AnswerFixed = c.Fixed;
+    s.SoundOn = 0;
+    s.TimeLimitTens = static_cast<uint8_t>(timeLimitTens);
+    s.MemoryLevel = kLevel;
+    BuildSignTablesFromSettings();
+}
+
+// The match start as the match flow makes it, up to the build.
+void StartMatch(const ThinkSet& c, int timeLimitTens) {
+    SetConditions(c, timeLimitTens);
+    SetTimeLimits(timeLimitTens);
+    SetupAnswerOrder(c.Length);
+    MatchBoard = MatchBoardRecord{};
+    DrawMatchBoard(0);
+    StartMatchClock(true);
+    ClockState.ClockActive = true;
+    SignsKnown = 0;
+    ResetEngineState(c.Signs, false);
+    SecretCode = c.Fixed ? MakeRandomSecret(c.Length, c.Signs, true) : BlankCode();
+}
+
+void NextPlace() {
+    MatchBoardRecord& b = MatchBoard;
+    const int n = ++b.TrialCount;
+    if (n <= RingTrials) {
+        b.Column = n <= RowsPerColumn ? 1 : 2;
+        b.Row = n <= RowsPerColumn ? n : n - RowsPerColumn;
+    } else {
+        b.Slot = b.Slot % RingTrials + 1;
+        b.Column = 2;
+        b.Row = RowsPerColumn;
+    }
+    GotoXY(CodeStartX(b.Column), TrialY(b.Row));
+}
+
+TrialRow& CurrentRow() {
+    const MatchBoardRecord& b = MatchBoard;
+    return MatchBoard.Rows[b.TrialCount <= RingTrials ? b.TrialCount : b.Slot];
+}
+
+std::string CodeText(const TrialRow& row, int length) {
+    return std::string(row.Signs.data(), size_t(length));
+}
+
+// Plays one set; false when it could not be played to its end.
+bool PlaySet(const ThinkSet& c, bool full, Signature& total) {
+    SeedRandom(kSeed);
+    const int32_t sample = full ? 0 : c.SampleCodes;
+    StartMatch(c, sample > 0 ? 1 : 0);
+    CapacityCheck(c.Signs, c.Length, true, true, false, false);
+    std::printf("%s: L %d N %d rep %s, level %d%s%s\n", c.Name, c.Length, c.Signs,
+                c.Fixed ? "fixed" : "not-fixed", kLevel,
+                sample > 0 ? (", sampled: " + std::to_string(sample) + " trial codes").c_str() : "",
+                CanGuess ? "" : " (NOT ADMITTED at this level)");
+    NextPlace();
+    const double buildStart = CpuSeconds();
+    const bool built = BuildCandidateStore(true);
+    ClearShuffleBuckets();
+    std::printf("  store: %d records built in %.2f s CPU\n", CandidateStore.Records,
+                CpuSeconds() - buildStart);
+    if (!built) {
+        std::printf("  the store could not be built\n");
+        return false;
+    }
+    Signature own;
+    bool ended = false;
+    double thinking = 0;
+    for (int trial = 1;; ++trial) {
+        TrialRow& row = CurrentRow();
+        const bool real = OpeningPhase == 0;
+        const int32_t candidates = CandidateStore.CandidateCount;
+        // One code left: it is played without a search.
+        const bool known = candidates == 1 || CandidateStore.TrialCount == 1;
+        const int64_t pairsBefore = PairsClassified;
+        const int64_t abandonedBefore = TrialCodesAbandoned;
+        uint8_t key = 0;
+        SampleCodes = real ? sample : 0;
+        ItemsSeen = 0;
+        SampleTicks = 0;
+        const double start = CpuSeconds();
+        ChooseTrial(row.Signs, row.P, row.Z, key);
+        const double seconds = CpuSeconds() - start;
+        SampleCodes = 0;
+        if (key == KeyEsc || key == KeyCtrlC) {
+            std::printf("  trial %d: broken off\n", trial);
+            break;
+        }
+        own.AddTrial(row, c.Length);
+        total.AddTrial(row, c.Length);
+        if (real && known) {
+            std::printf("  trial %2d %s %d/%d | the secret is known\n", trial,
+                        CodeText(row, c.Length).c_str(), row.P, row.Z);
+        } else if (real) {
+            thinking += seconds;
+            const SearchProgressRecord& p = SearchProgress;
+            const int64_t pairs = PairsClassified - pairsBefore;
+            const bool cut = p.ItemsDone < p.ItemsTotal;
+            std::printf(
+                "  trial %2d %s %d/%d | %9d candidates | %8d eligible | %8d examined%s | "
+                "%8lld abandoned | %14lld pairs | %8.2f s CPU | %6.0f M pairs/s\n",
+                trial, CodeText(row, c.Length).c_str(), row.P, row.Z, candidates, p.ItemsTotal,
+                p.ItemsDone, cut ? (sample > 0 ? " sampled" : " cut    ") : "        ",
+                static_cast<long long>(TrialCodesAbandoned - abandonedBefore),
+                static_cast<long long>(pairs), seconds, seconds > 0 ? pairs / seconds / 1e6 : 0.0);
+        }
+        if (row.P == c.Length) {
+            ended = true;
+            break;
+        }
+        if (real && !c.WholeMatch) {
+            ended = true;
+            break;
+        }
+        NextPlace();
+    }
+    ReleaseCandidateStore(true);
+    std::printf("  %s: %lld trials, %.2f s CPU in real searches, decisions %016llx\n",
+                ended ? "done" : "NOT DONE", static_cast<long long>(own.Trials), thinking,
+                static_cast<unsigned long long>(own.Hash));
+    return ended;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* only = nullptr;
+    bool full = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--full") == 0) {
+            full = true;
+        } else if (std::strcmp(argv[i], "--list") == 0) {
+            for (const ThinkSet& c : kSets)
+                std::printf(
+                    "%-10s L %d N %2d rep %-9s %s%s\n", c.Name, c.Length, c.Signs,
+                    c.Fixed ? "fixed" : "not-fixed",
+                    c.WholeMatch ? "whole match" : "first real search",
+                    c.SampleCodes > 0
+                        ? (", sampled: " + std::to_string(c.SampleCodes) + " trial codes").c_str()
+                        : "");
+            return 0;
+        } else {
+            only = argv[i];
+        }
+    }
+    StartVirtualConsole();
+    VirtualUseMachineHeap(true);  // the stores' memory as the program takes it
+    // A key far in the future: the input stays open and no key is waiting.
+    VirtualQueueKeyAfter('x', int64_t(1) << 50);
+    VirtualSetPauseStep(0);
+    VirtualSetPollObserver(PollObserver);
+    SetDefaultSettings();
+    Language = LanguageKind::English;
+    ClockState.German = false;
+    MemoryBudget = BudgetForLevel(kLevel);
+    UpdateMaxSigns();
+
+    Signature total;
+    bool played = false;
+    bool allDone = true;
+    const double start = CpuSeconds();
+    for (const ThinkSet& c : kSets) {
+        if (only != nullptr && std::strcmp(only, c.Name) != 0) continue;
+        played = true;
+        allDone = PlaySet(c, full, total) && allDone;
+        std::fflush(stdout);
+    }
+    if (!played) {
+        std::printf("no set named %s (--list names them)\n", only);
+        return 2;
+    }
+    std::printf("run: %.1f s CPU%s%s\n", CpuSeconds() - start, full ? ", searches in full" : "",
+                allDone ? "" : ", NOT ALL DONE");
+    std::printf("signature: %lld trials, decisions %016llx%s\n",
+                static_cast<long long>(total.Trials), static_cast<unsigned long long>(total.Hash),
+                full ? " (full)" : "");
+    return allDone ? 0 : 1;
+}
