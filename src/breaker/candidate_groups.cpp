@@ -23,6 +23,8 @@ namespace {
 constexpr int32_t kMinCandidates = 256;
 // Multiset tables larger than this are not made (no admitted condition comes near it).
 constexpr int64_t kMaxTableSize = int64_t(1) << 22;
+// The pair counts are kept when they take at most this many bytes.
+constexpr size_t kMaxPairBytes = size_t(64) << 20;
 // The slack behind the last candidate: a vector read never leaves the arrays.
 constexpr int32_t kSlack = 64;
 
@@ -139,6 +141,8 @@ struct ClassPlan {
     Bound Bounds[MaxCodeLength + 1];
     bool Moments = false;                   // Total holds the classes' totals of P
     int64_t Total[MaxCodeLength + 1] = {};  // per M-class: the sum of P over its candidates
+    bool Pairs = false;  // PairTotal holds per class the sum of P(P-1)/2 over its candidates
+    int64_t PairTotal[MaxCodeLength + 1] = {};
 };
 
 // The P values that class m can hold, in increasing order, with their counts so far: 0..m;
@@ -158,7 +162,7 @@ int ValuesOf(int m, int length, const int64_t* counts, int64_t* value, int64_t* 
 // candidates can have the given total of P: the least and the largest total reachable fill the
 // lowest or the highest values of P first.
 bool MomentFits(const int64_t* value, const int64_t* count, int n, bool capped, int64_t size,
-                int64_t total, int64_t h) {
+                int64_t total, bool pairs, int64_t pairTotal, int64_t h) {
     int64_t rest = size;
     int64_t base = 0;
     for (int i = 0; i < n; ++i) {
@@ -184,12 +188,42 @@ bool MomentFits(const int64_t* value, const int64_t* count, int n, bool capped, 
         most += value[i] * add;
         left -= add;
     }
-    return most >= total;
+    if (most < total) return false;
+    if (!pairs || size == 0) return true;
+    // The spread of P is known too: sum of P squared = 2 x pairTotal + total. For every centre
+    // y/2 the sum of (2P - y)^2 is fixed; the least it can be with classes at most h (filling
+    // the values nearest the centre first) must not exceed it.
+    const int64_t squares = 2 * pairTotal + total;
+    const int64_t centre = size > 0 ? 2 * total / size : 0;
+    for (int64_t y = centre - 1; y <= centre + 2; ++y) {
+        const int64_t known = 4 * squares - 4 * y * total + y * y * size;
+        int64_t weight[MaxCodeLength + 1];
+        int order[MaxCodeLength + 1];
+        int64_t fixed = 0;
+        for (int i = 0; i < n; ++i) {
+            weight[i] = (2 * value[i] - y) * (2 * value[i] - y);
+            fixed += weight[i] * count[i];
+            order[i] = i;
+        }
+        for (int i = 1; i < n; ++i) {
+            const int o = order[i];
+            int j = i;
+            for (; j > 0 && weight[order[j - 1]] > weight[o]; --j) order[j] = order[j - 1];
+            order[j] = o;
+        }
+        left = rest;
+        int64_t lowest = fixed;
+        for (int j = 0; j < n && left > 0; ++j) {
+            const int i = order[j];
+            const int64_t add = std::min(left, room(i));
+            lowest += weight[i] * add;
+            left -= add;
+        }
+        if (lowest > known) return false;
+    }
+    return true;
 }
 
-// The bounds of class m against the best so far: the least largest class and sum of squares of
-// an even spread, and whether the known total of P forces the class above the best's largest
-// class (Over) or up to it (Reaches).
 Bound ClassBound(const ClassPlan& plan, int m, int32_t bestMax) {
     int64_t value[MaxCodeLength + 1];
     int64_t count[MaxCodeLength + 1];
@@ -200,7 +234,8 @@ Bound ClassBound(const ClassPlan& plan, int m, int32_t bestMax) {
     bound.Reaches = bound.Max >= bestMax;
     if (!plan.Moments || plan.Size[m] == 0 || bestMax == INT32_MAX || bound.Reaches) return bound;
     auto fits = [&](int64_t h) {
-        return MomentFits(value, count, n, capped, plan.Size[m], plan.Total[m], h);
+        return MomentFits(value, count, n, capped, plan.Size[m], plan.Total[m], plan.Pairs,
+                          plan.PairTotal[m], h);
     };
     bound.Over = !fits(bestMax);
     bound.Reaches = bound.Over || !fits(int64_t(bestMax) - 1);
@@ -469,6 +504,23 @@ void CountPlaces() {
                 ++counts[static_cast<size_t>(column[i] - 1) * room + static_cast<size_t>(group)];
         }
     }
+    if (g.PairCounts == nullptr) return;
+    const size_t n = static_cast<size_t>(g.Signs);
+    const size_t placePairs = static_cast<size_t>(g.Length) * (g.Length - 1) / 2;
+    std::memset(g.PairCounts, 0, placePairs * n * n * room * sizeof(uint16_t));
+    size_t pair = 0;
+    for (int k = 0; k < g.Length; ++k) {
+        for (int l = k + 1; l < g.Length; ++l, ++pair) {
+            uint16_t* counts = g.PairCounts + pair * n * n * room;
+            const uint8_t* first = g.Positions[k];
+            const uint8_t* second = g.Positions[l];
+            for (int32_t group = 0; group < g.Count; ++group) {
+                for (int32_t i = g.Start[group]; i < g.Start[group + 1]; ++i)
+                    ++counts[((first[i] - 1) * n + (second[i] - 1)) * room +
+                             static_cast<size_t>(group)];
+            }
+        }
+    }
 }
 
 // Per M-class the sum of the groups' totals of P and, with sizes set, of their sizes; M of
@@ -528,8 +580,14 @@ bool PrepareCandidateGroups() {
         AlignUp(room * static_cast<size_t>(length) * static_cast<size_t>(signs) * sizeof(uint16_t));
     const size_t groupSizeBytes = AlignUp(room * sizeof(uint16_t));
     const size_t classSizeBytes = AlignUp(rows * (MaxCodeLength + 1) * sizeof(int32_t));
+    const size_t densityBytes = AlignUp(room * sizeof(float));
+    const size_t placePairs = static_cast<size_t>(length) * (length - 1) / 2;
+    size_t pairBytes = AlignUp(placePairs * signs * signs * room * sizeof(uint16_t));
+    if (pairBytes > kMaxPairBytes) pairBytes = 0;
+    const size_t groupPairBytes = pairBytes > 0 ? AlignUp(room * sizeof(uint32_t)) : 0;
     const size_t bytes = positionBytes + startBytes + orderBytes + countBytes + AlignUp(room) +
-                         AlignUp(rows) + placeBytes + groupSizeBytes + classSizeBytes;
+                         AlignUp(rows) + placeBytes + groupSizeBytes + classSizeBytes +
+                         densityBytes + pairBytes + groupPairBytes;
     if (!StoreMayUse(bytes)) {
         g.Refused = true;
         return false;
@@ -563,6 +621,14 @@ bool PrepareCandidateGroups() {
     g.GroupSize = reinterpret_cast<uint16_t*>(at);
     at += groupSizeBytes;
     g.ClassSizes = reinterpret_cast<int32_t*>(at);
+    at += classSizeBytes;
+    g.Density = reinterpret_cast<float*>(at);
+    at += densityBytes;
+    if (pairBytes > 0) {
+        g.PairCounts = reinterpret_cast<uint16_t*>(at);
+        at += pairBytes;
+        g.GroupPairs = reinterpret_cast<uint32_t*>(at);
+    }
 
     // A counting sort by rank: the candidates of each multiset, in chain order, one group.
     int32_t* slot = g.ClassSizes;  // per rank: how many, then where the next goes
@@ -653,17 +719,42 @@ ZK_VECTOR_CLONES bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestM
         ++TrialCodesAbandoned;
         return false;
     }
-    // Each class's groups in Order, those whose candidates hold more signs in place than the
-    // class's mean first: what they take of the total of P leaves the others less to spread.
+    // And so is the spread of P, from the pairs of places that hold the trial's signs.
+    if (g.PairCounts != nullptr) {
+        const size_t room = static_cast<size_t>(g.GroupRoom);
+        const size_t signs = static_cast<size_t>(g.Signs);
+        uint32_t* __restrict pairs = g.GroupPairs;
+        std::memset(pairs, 0, static_cast<size_t>(g.Count) * sizeof(uint32_t));
+        size_t pair = 0;
+        for (int k = 0; k < length; ++k) {
+            for (int l = k + 1; l < length; ++l, ++pair) {
+                const uint8_t a = pattern.Position[k];
+                const uint8_t b = pattern.Position[l];
+                if (a == 0xFF || b == 0xFF || a < 1 || b < 1 || a > g.Signs || b > g.Signs)
+                    continue;
+                const uint16_t* __restrict counts =
+                    g.PairCounts + ((pair * signs + (a - 1)) * signs + (b - 1)) * room;
+                for (int32_t i = 0; i < g.Count; ++i) pairs[i] += counts[i];
+            }
+        }
+        for (int32_t i = 0; i < g.Count; ++i) plan.PairTotal[g.GroupM[i]] += pairs[i];
+        plan.Pairs = true;
+        for (int m = 1; m <= length; ++m) plan.Bounds[m] = ClassBound(plan, m, bestMax);
+        if (Loses(plan, bestSquares, boundMax)) {
+            ++TrialCodesAbandoned;
+            return false;
+        }
+    }
+    // Each class's groups in Order, those whose candidates hold the most signs in place first:
+    // what they take of the class's total of P leaves the others less to spread, so that the
+    // bound rises quickly when the class must end up lopsided.
     int32_t groupsOf[MaxCodeLength + 1] = {};
     for (int32_t i = 0; i < g.Count; ++i) ++groupsOf[g.GroupM[i]];
-    int32_t front[MaxCodeLength + 1];
-    int32_t back[MaxCodeLength + 1];
+    int32_t next[MaxCodeLength + 1];
     plan.FirstGroup[0] = 0;
     for (int m = 0; m <= length; ++m) {
-        front[m] = plan.FirstGroup[m];
+        next[m] = plan.FirstGroup[m];
         plan.FirstGroup[m + 1] = plan.FirstGroup[m] + groupsOf[m];
-        back[m] = plan.FirstGroup[m + 1];
     }
     {
         const size_t room = static_cast<size_t>(g.GroupRoom);
@@ -676,15 +767,14 @@ ZK_VECTOR_CLONES bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestM
                 g.PlaceCounts + (static_cast<size_t>(k) * g.Signs + (sign - 1)) * room;
         }
         for (int32_t i = 0; i < g.Count; ++i) {
-            const int m = g.GroupM[i];
             int64_t p = 0;
             for (int j = 0; j < places; ++j) p += place[j][i];
-            const int64_t size = g.Start[i + 1] - g.Start[i];
-            if (p * plan.Size[m] >= plan.Total[m] * size)
-                g.Order[front[m]++] = i;
-            else
-                g.Order[--back[m]] = i;
+            g.Density[i] = float(p) / float(g.Start[i + 1] - g.Start[i]);
+            g.Order[next[g.GroupM[i]]++] = i;
         }
+        for (int m = 1; m <= length; ++m)
+            std::sort(g.Order + plan.FirstGroup[m], g.Order + plan.FirstGroup[m + 1],
+                      [&](int32_t a, int32_t b) { return g.Density[a] > g.Density[b]; });
     }
 
     // The largest classes first: there the trial code most likely loses.

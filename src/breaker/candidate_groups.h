@@ -49,7 +49,14 @@ struct CandidateGroupsRecord {
     int32_t GroupRoom = 0;
     uint16_t* GroupSize = nullptr;  // [g]: the candidates of group g (while they fit)
     int32_t LargestGroup = 0;
-    void* Block = nullptr;      // all of the above in one allocation
+    float* Density = nullptr;  // scratch per group: signs in place per candidate
+    // [((pair * N + sign - 1) * N + other sign - 1) * GroupRoom + g], pair numbering the places
+    // k < k': the candidates of group g with the one sign at place k+1 and the other at k'+1
+    // (at most 7! each). With them the spread of P in every M-class is known too. Kept only
+    // where they take little memory (null otherwise).
+    uint16_t* PairCounts = nullptr;
+    uint32_t* GroupPairs = nullptr;  // scratch per group: pairs of places in place, summed
+    void* Block = nullptr;           // all of the above in one allocation
     size_t BlockBytes = 0;
 };
 extern CandidateGroupsRecord CandidateGroups;
