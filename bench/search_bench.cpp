@@ -11,6 +11,7 @@
 // Arguments (optional): length signs repetitions(0/1) fixed(0/1) matches [timeLimitTens]
 // plays that one set instead, with the virtual clock following the real one.
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,12 +20,14 @@
 #include <vector>
 
 #include "breaker/answer_order.h"
+#include "breaker/candidate_groups.h"
 #include "breaker/candidate_store.h"
 #include "breaker/class_pass.h"
 #include "breaker/engine_state.h"
 #include "breaker/search_progress.h"
 #include "breaker/shuffle.h"
 #include "breaker/sign_tables.h"
+#include "breaker/trial_chain.h"
 #include "breaker/trial_choice.h"
 #include "calendar/clock_text.h"
 #include "match/board.h"
@@ -132,6 +135,11 @@ TrialRow& CurrentRow() {
 struct Totals {
     int64_t Trials = 0;
     int64_t Pairs = 0;
+    uint64_t Hash = 1469598103934665603ull;  // of every trial code and answer, in order
+    void Add(uint8_t byte) {
+        Hash ^= byte;
+        Hash *= 1099511628211ull;
+    }
 };
 
 // Plays one set of conditions and prints its line; false when a match did not end solved.
@@ -167,6 +175,9 @@ bool PlaySet(const Conditions& c, int timeLimitTens, Totals& totals) {
                 allSolved = false;
                 break;
             }
+            for (int k = 0; k < c.Length; ++k) totals.Add(static_cast<uint8_t>(row.Signs[k]));
+            totals.Add(row.P);
+            totals.Add(row.Z);
             if (row.P == c.Length) break;
             NextPlace();
         }
@@ -189,6 +200,36 @@ bool PlaySet(const Conditions& c, int timeLimitTens, Totals& totals) {
 }
 
 // The first real search of L = 6 over 10 signs with repetitions, cut after a few seconds.
+// The class count itself: the first trial codes of the chain counted against every candidate,
+// with no best to lose against, by groups (P alone) and one candidate at a time.
+void ClassCountSpeed() {
+    const CandidateStoreRecord& s = CandidateStore;
+    const int codes = std::min<int32_t>(200, s.TrialCount);
+    uint8_t signs[MaxCodeLength];
+    ClassCounts counts;
+    auto pass = [&](bool grouped) {
+        const auto start = Clock::now();
+        for (int i = 0; i < codes; ++i) {
+            RecordSigns(s.TrialChain[i], signs);
+            TrialPattern pattern;
+            MakeTrialPattern(signs, s.Length, pattern);
+            if (grouped)
+                ClassifyGrouped(pattern, INT32_MAX, INT64_MAX, counts);
+            else
+                ClassifyCandidates(pattern, -1, INT32_MAX, INT64_MAX, counts);
+        }
+        return double(codes) * s.CandidateCount / Seconds(start) / 1e6;
+    };
+    const bool groups = PrepareCandidateGroups();
+    if (groups) BeginGroupedSearch();
+    const double byGroups = groups ? pass(true) : 0;
+    const double oneByOne = pass(false);
+    std::printf(
+        "class count: %d trial codes against all %d candidates: %.0f M pairs/s by groups (P "
+        "alone), %.0f M pairs/s one candidate at a time\n",
+        codes, s.CandidateCount, byGroups, oneByOne);
+}
+
 void LargeScan() {
     const Conditions c{6, 10, true, true, false, 1};
     StartMatch(c, 0);
@@ -215,6 +256,7 @@ void LargeScan() {
     }
     const int32_t candidates = CandidateStore.CandidateCount;
     const int32_t trialCodes = CandidateStore.TrialCount;
+    ClassCountSpeed();
     TrialRow& row = CurrentRow();
     uint8_t key = 0;
     const int64_t before = PairsClassified;
@@ -272,7 +314,10 @@ int main(int argc, char** argv) {
     for (const Conditions& c : sets) solved = PlaySet(c, 0, totals) && solved;
     std::printf("default run: %.1f s%s\n", Seconds(start), solved ? "" : ", NOT ALL SOLVED");
     LargeScan();
-    std::printf("signature: %lld trials, %lld classified pairs\n",
-                static_cast<long long>(totals.Trials), static_cast<long long>(totals.Pairs));
+    // The pairs a search classifies are what the bounds save, so they are not part of the
+    // signature; the decisions are.
+    std::printf("classified pairs: %lld\n", static_cast<long long>(totals.Pairs));
+    std::printf("signature: %lld trials, decisions %016llx\n",
+                static_cast<long long>(totals.Trials), static_cast<unsigned long long>(totals.Hash));
     return 0;
 }

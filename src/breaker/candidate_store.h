@@ -16,6 +16,9 @@
 // arrays' block when that has room (with repetitions from L = 4 on); never more than
 // RecordSize x CodeTotal plus a small fixed overhead. Before anything is allocated the build
 // asks whether the machine can back all of it, and treats a no like a refused allocation.
+// From the first real search on, the search holds the candidates once more, grouped by their
+// signs (breaker/candidate_groups.h); they are then the part of the codes that the first
+// answers left, and the search goes on without the groups when the machine cannot back them.
 #pragma once
 
 #include <cstdint>
