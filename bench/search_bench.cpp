@@ -318,6 +318,7 @@ int main(int argc, char** argv) {
     // signature; the decisions are.
     std::printf("classified pairs: %lld\n", static_cast<long long>(totals.Pairs));
     std::printf("signature: %lld trials, decisions %016llx\n",
-                static_cast<long long>(totals.Trials), static_cast<unsigned long long>(totals.Hash));
+                static_cast<long long>(totals.Trials),
+                static_cast<unsigned long long>(totals.Hash));
     return 0;
 }
