@@ -580,14 +580,14 @@ bool PrepareCandidateGroups() {
         AlignUp(room * static_cast<size_t>(length) * static_cast<size_t>(signs) * sizeof(uint16_t));
     const size_t groupSizeBytes = AlignUp(room * sizeof(uint16_t));
     const size_t classSizeBytes = AlignUp(rows * (MaxCodeLength + 1) * sizeof(int32_t));
-    const size_t densityBytes = AlignUp(room * sizeof(float));
+    const size_t levelBytes = AlignUp(room);
     const size_t placePairs = static_cast<size_t>(length) * (length - 1) / 2;
     size_t pairBytes = AlignUp(placePairs * signs * signs * room * sizeof(uint16_t));
     if (pairBytes > kMaxPairBytes) pairBytes = 0;
     const size_t groupPairBytes = pairBytes > 0 ? AlignUp(room * sizeof(uint32_t)) : 0;
     const size_t bytes = positionBytes + startBytes + orderBytes + countBytes + AlignUp(room) +
-                         AlignUp(rows) + placeBytes + groupSizeBytes + classSizeBytes +
-                         densityBytes + pairBytes + groupPairBytes;
+                         AlignUp(rows) + placeBytes + groupSizeBytes + classSizeBytes + pairBytes +
+                         groupPairBytes;
     if (!StoreMayUse(bytes)) {
         g.Refused = true;
         return false;
@@ -622,8 +622,8 @@ bool PrepareCandidateGroups() {
     at += groupSizeBytes;
     g.ClassSizes = reinterpret_cast<int32_t*>(at);
     at += classSizeBytes;
-    g.Density = reinterpret_cast<float*>(at);
-    at += densityBytes;
+    g.Level = at;
+    at += levelBytes;
     if (pairBytes > 0) {
         g.PairCounts = reinterpret_cast<uint16_t*>(at);
         at += pairBytes;
@@ -745,17 +745,13 @@ ZK_VECTOR_CLONES bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestM
             return false;
         }
     }
-    // Each class's groups in Order, those whose candidates hold the most signs in place first:
-    // what they take of the class's total of P leaves the others less to spread, so that the
-    // bound rises quickly when the class must end up lopsided.
-    int32_t groupsOf[MaxCodeLength + 1] = {};
-    for (int32_t i = 0; i < g.Count; ++i) ++groupsOf[g.GroupM[i]];
-    int32_t next[MaxCodeLength + 1];
-    plan.FirstGroup[0] = 0;
-    for (int m = 0; m <= length; ++m) {
-        next[m] = plan.FirstGroup[m];
-        plan.FirstGroup[m + 1] = plan.FirstGroup[m] + groupsOf[m];
-    }
+    // Each class's groups in Order, those whose candidates hold the most signs in place first
+    // (sorted by 256ths of the class's largest P): what they take of the class's total of P
+    // leaves the others less to spread, so the bound rises quickly where the class must end up
+    // lopsided.
+    constexpr int kLevels = 256;
+    static int32_t start[MaxCodeLength + 1][kLevels];
+    std::memset(start, 0, sizeof start);
     {
         const size_t room = static_cast<size_t>(g.GroupRoom);
         const uint16_t* place[MaxCodeLength];
@@ -766,15 +762,29 @@ ZK_VECTOR_CLONES bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestM
             place[places++] =
                 g.PlaceCounts + (static_cast<size_t>(k) * g.Signs + (sign - 1)) * room;
         }
+        uint8_t* rank = g.Level;
         for (int32_t i = 0; i < g.Count; ++i) {
+            const int m = g.GroupM[i];
             int64_t p = 0;
             for (int j = 0; j < places; ++j) p += place[j][i];
-            g.Density[i] = float(p) / float(g.Start[i + 1] - g.Start[i]);
-            g.Order[next[g.GroupM[i]]++] = i;
+            const int64_t size = g.Start[i + 1] - g.Start[i];
+            const int level =
+                m == 0 ? 0
+                       : static_cast<int>(std::min<int64_t>(kLevels - 1, p * kLevels / (size * m)));
+            rank[i] = static_cast<uint8_t>(kLevels - 1 - level);
+            ++start[m][rank[i]];
         }
-        for (int m = 1; m <= length; ++m)
-            std::sort(g.Order + plan.FirstGroup[m], g.Order + plan.FirstGroup[m + 1],
-                      [&](int32_t a, int32_t b) { return g.Density[a] > g.Density[b]; });
+        int32_t next = 0;
+        for (int m = 0; m <= length; ++m) {
+            plan.FirstGroup[m] = next;
+            for (int l = 0; l < kLevels; ++l) {
+                const int32_t n = start[m][l];
+                start[m][l] = next;
+                next += n;
+            }
+        }
+        plan.FirstGroup[length + 1] = next;
+        for (int32_t i = 0; i < g.Count; ++i) g.Order[start[g.GroupM[i]][rank[i]]++] = i;
     }
 
     // The largest classes first: there the trial code most likely loses.

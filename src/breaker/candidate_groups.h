@@ -49,7 +49,7 @@ struct CandidateGroupsRecord {
     int32_t GroupRoom = 0;
     uint16_t* GroupSize = nullptr;  // [g]: the candidates of group g (while they fit)
     int32_t LargestGroup = 0;
-    float* Density = nullptr;  // scratch per group: signs in place per candidate
+    uint8_t* Level = nullptr;  // scratch per group: where it stands in its class's order
     // [((pair * N + sign - 1) * N + other sign - 1) * GroupRoom + g], pair numbering the places
     // k < k': the candidates of group g with the one sign at place k+1 and the other at k'+1
     // (at most 7! each). With them the spread of P in every M-class is known too. Kept only
