@@ -572,31 +572,54 @@ bool PrepareCandidateGroups() {
     // Candidates of one multiset never outnumber its arrangements, so that no place count
     // passes 8! = 40,320.
     const size_t room = (std::min<size_t>(rows, static_cast<size_t>(candidates)) + 63) / 32 * 32;
-    const size_t positionBytes = AlignUp(static_cast<size_t>(capacity) * length);
-    const size_t startBytes = AlignUp((room + 1) * sizeof(int32_t));
-    const size_t orderBytes = AlignUp(room * sizeof(int32_t));
-    const size_t countBytes = AlignUp(room * static_cast<size_t>(signs));
-    const size_t placeBytes =
-        AlignUp(room * static_cast<size_t>(length) * static_cast<size_t>(signs) * sizeof(uint16_t));
-    const size_t groupSizeBytes = AlignUp(room * sizeof(uint16_t));
-    const size_t classSizeBytes = AlignUp(rows * (MaxCodeLength + 1) * sizeof(int32_t));
-    const size_t levelBytes = AlignUp(room);
+    // The arrays one behind the other in one block: laid out once to count the bytes, then
+    // again on the block.
     const size_t placePairs = static_cast<size_t>(length) * (length - 1) / 2;
-    size_t pairBytes = AlignUp(placePairs * signs * signs * room * sizeof(uint16_t));
-    if (pairBytes > kMaxPairBytes) pairBytes = 0;
-    const size_t groupPairBytes = pairBytes > 0 ? AlignUp(room * sizeof(uint32_t)) : 0;
-    const size_t bytes = positionBytes + startBytes + orderBytes + countBytes + AlignUp(room) +
-                         AlignUp(rows) + placeBytes + groupSizeBytes + classSizeBytes + pairBytes +
-                         groupPairBytes;
+    const bool pairs = placePairs * signs * signs * room * sizeof(uint16_t) <= kMaxPairBytes;
+    auto layOut = [&](uint8_t* block) {
+        size_t at = 0;
+        auto take = [&](size_t bytes) {
+            uint8_t* place = block != nullptr ? block + at : nullptr;
+            at += AlignUp(bytes);
+            return place;
+        };
+        uint8_t* positions = take(static_cast<size_t>(capacity) * length);
+        for (int k = 0; k < length; ++k)
+            g.Positions[k] =
+                positions != nullptr ? positions + static_cast<size_t>(k) * capacity : nullptr;
+        g.Start = reinterpret_cast<int32_t*>(take((room + 1) * sizeof(int32_t)));
+        g.Order = reinterpret_cast<int32_t*>(take(room * sizeof(int32_t)));
+        g.SignCounts = take(room * static_cast<size_t>(signs));
+        g.GroupM = take(room);
+        g.Hopeless = take(rows);
+        g.PlaceCounts = reinterpret_cast<uint16_t*>(take(
+            room * static_cast<size_t>(length) * static_cast<size_t>(signs) * sizeof(uint16_t)));
+        g.GroupSize = reinterpret_cast<uint16_t*>(take(room * sizeof(uint16_t)));
+        g.ClassSizes =
+            reinterpret_cast<int32_t*>(take(rows * (MaxCodeLength + 1) * sizeof(int32_t)));
+        g.Level = take(room);
+        g.PairCounts = nullptr;
+        g.GroupPairs = nullptr;
+        if (pairs) {
+            g.PairCounts = reinterpret_cast<uint16_t*>(
+                take(placePairs * signs * signs * room * sizeof(uint16_t)));
+            g.GroupPairs = reinterpret_cast<uint32_t*>(take(room * sizeof(uint32_t)));
+        }
+        return at;
+    };
+    const size_t bytes = layOut(nullptr);
     if (!StoreMayUse(bytes)) {
+        g = CandidateGroupsRecord{};
         g.Refused = true;
         return false;
     }
     uint8_t* block = static_cast<uint8_t*>(StoreAllocate(bytes));
     if (block == nullptr) {
+        g = CandidateGroupsRecord{};
         g.Refused = true;
         return false;
     }
+    layOut(block);
     g.Block = block;
     g.BlockBytes = bytes;
     g.Length = length;
@@ -604,31 +627,6 @@ bool PrepareCandidateGroups() {
     g.Capacity = capacity;
     g.TableSize = static_cast<int32_t>(table);
     g.GroupRoom = static_cast<int32_t>(room);
-    for (int k = 0; k < length; ++k) g.Positions[k] = block + static_cast<size_t>(k) * capacity;
-    uint8_t* at = block + positionBytes;
-    g.Start = reinterpret_cast<int32_t*>(at);
-    at += startBytes;
-    g.Order = reinterpret_cast<int32_t*>(at);
-    at += orderBytes;
-    g.SignCounts = at;
-    at += countBytes;
-    g.GroupM = at;
-    at += AlignUp(room);
-    g.Hopeless = at;
-    at += AlignUp(rows);
-    g.PlaceCounts = reinterpret_cast<uint16_t*>(at);
-    at += placeBytes;
-    g.GroupSize = reinterpret_cast<uint16_t*>(at);
-    at += groupSizeBytes;
-    g.ClassSizes = reinterpret_cast<int32_t*>(at);
-    at += classSizeBytes;
-    g.Level = at;
-    at += levelBytes;
-    if (pairBytes > 0) {
-        g.PairCounts = reinterpret_cast<uint16_t*>(at);
-        at += pairBytes;
-        g.GroupPairs = reinterpret_cast<uint32_t*>(at);
-    }
 
     // A counting sort by rank: the candidates of each multiset, in chain order, one group.
     int32_t* slot = g.ClassSizes;  // per rank: how many, then where the next goes
