@@ -306,6 +306,15 @@ inline __attribute__((always_inline)) bool CountClass(const TrialPattern& patter
         const int32_t to = g.Start[group + 1];
         while (from < to) {
             const int32_t n = std::min<int32_t>(to - from, 256);
+            // The memory of the next stretch is asked for while this one is counted: within the
+            // group, or the start of the class's next group.
+            {
+                int32_t ahead = from + n;
+                if (ahead >= to && o + 1 < plan.FirstGroup[m + 1]) ahead = g.Start[g.Order[o + 1]];
+                for (int k = 0; k < Length; ++k)
+                    for (int b = 0; b < 256; b += 64)
+                        __builtin_prefetch(g.Positions[k] + ahead + b);
+            }
             for (int32_t i = 0; i < n; i += 32) {
                 Lanes p{};
 #pragma GCC unroll 9
@@ -389,84 +398,101 @@ inline __attribute__((always_inline)) void GroupMs(const TrialPattern& pattern) 
     }
 }
 
-// 32 groups side by side, 16 bits each.
-typedef uint16_t Words __attribute__((vector_size(64)));
-typedef int16_t SignedWords __attribute__((vector_size(64)));
-typedef int8_t SignedLanes __attribute__((vector_size(32)));
-typedef uint16_t WordsAnywhere __attribute__((vector_size(64), aligned(2), may_alias));
+// 16 groups side by side: a byte or 16 bits each.
+typedef uint8_t Bytes16 __attribute__((vector_size(16)));
+typedef uint8_t Bytes16Anywhere __attribute__((vector_size(16), aligned(1), may_alias));
+typedef uint16_t Halves __attribute__((vector_size(32)));
+typedef uint16_t HalvesAnywhere __attribute__((vector_size(32), aligned(2), may_alias));
 
-inline __attribute__((always_inline)) int64_t WordSum(const Words& words) {
+inline __attribute__((always_inline)) int64_t HalfSum(const Halves& halves) {
     int64_t sum = 0;
-    for (int i = 0; i < 32; ++i) sum += words[i];
+    for (int i = 0; i < 16; ++i) sum += halves[i];
     return sum;
 }
 
-// One pass over the groups: M of every group (into GroupM), and per M-class the sum of the
-// groups' totals of P and, with sizes set, of their sizes. 16-bit sums are emptied before they
-// can overflow.
-inline __attribute__((always_inline)) void ClassSums(const TrialPattern& pattern, bool sizes,
-                                                     int64_t* size, int64_t* total) {
+// One pass over the groups: M of every group (into GroupM), its total of P (into GroupTotal),
+// and per M-class the sum of the groups' totals of P and, with Sizes, of their sizes. 16-bit
+// sums are emptied before they can overflow.
+template <int Length, bool Sizes>
+inline __attribute__((always_inline)) void ClassSums(const TrialPattern& pattern, int64_t* size,
+                                                     int64_t* total) {
     CandidateGroupsRecord& g = CandidateGroups;
     const size_t room = static_cast<size_t>(g.GroupRoom);
-    const int length = pattern.Length;
-    const uint8_t* column[MaxCodeLength];
-    Lanes limit[MaxCodeLength];
-    for (int j = 0; j < pattern.Slots; ++j) {
+    const uint8_t* column[Length];
+    Bytes16 limit[Length];
+    const int slots = pattern.Slots;
+    for (int j = 0; j < slots; ++j) {
         column[j] = g.SignCounts + static_cast<size_t>(pattern.SlotSign[j] - 1) * room;
-        Fill(limit[j], pattern.SlotCount[j]);
+        for (int i = 0; i < 16; ++i) limit[j][i] = pattern.SlotCount[j];
     }
-    const uint16_t* place[MaxCodeLength];
+    const uint16_t* place[Length];
     int places = 0;
-    for (int k = 0; k < length; ++k) {
+    for (int k = 0; k < Length; ++k) {
         const uint8_t sign = pattern.Position[k];
         if (sign == 0xFF || sign < 1 || sign > g.Signs) continue;
         place[places++] = g.PlaceCounts + (static_cast<size_t>(k) * g.Signs + (sign - 1)) * room;
     }
-    Lanes value[MaxCodeLength + 1];
-    for (int v = 0; v <= length; ++v) Fill(value[v], static_cast<uint8_t>(v));
-    Words sizeSum[MaxCodeLength + 1];
-    Words totalSum[MaxCodeLength + 1];
-    for (int v = 0; v <= length; ++v) sizeSum[v] = totalSum[v] = Words{};
+    Halves sizeSum[Length + 1];
+    Halves totalSum[Length + 1];
+    for (int v = 0; v <= Length; ++v) sizeSum[v] = totalSum[v] = Halves{};
     // A group's total of P is at most L times its size.
     const int64_t most = int64_t(g.LargestGroup) * (places > 0 ? places : 1);
     const int64_t roundsPerEmpty = std::max<int64_t>(1, 65535 / std::max<int64_t>(1, most));
     int64_t rounds = 0;
     auto empty = [&] {
-        for (int v = 1; v <= length; ++v) {
-            total[v] += WordSum(totalSum[v]);
-            totalSum[v] = Words{};
-            if (sizes) {
-                size[v] += WordSum(sizeSum[v]);
-                sizeSum[v] = Words{};
+#pragma GCC unroll 9
+        for (int v = 1; v <= Length; ++v) {
+            total[v] += HalfSum(totalSum[v]);
+            totalSum[v] = Halves{};
+            if (Sizes) {
+                size[v] += HalfSum(sizeSum[v]);
+                sizeSum[v] = Halves{};
             }
         }
         rounds = 0;
     };
-    for (int32_t base = 0; base < g.Count; base += 32) {
-        Lanes m{};
-        for (int j = 0; j < pattern.Slots; ++j) {
-            const Lanes c = *reinterpret_cast<const LanesAnywhere*>(column[j] + base);
+    const int32_t count = g.Count;
+    uint8_t* __restrict groupM = g.GroupM;
+    uint16_t* __restrict groupTotal = g.GroupTotal;
+    for (int32_t base = 0; base < count; base += 16) {
+        Bytes16 m{};
+        for (int j = 0; j < slots; ++j) {
+            const Bytes16 c = *reinterpret_cast<const Bytes16Anywhere*>(column[j] + base);
             m += c < limit[j] ? c : limit[j];
         }
-        *reinterpret_cast<LanesAnywhere*>(g.GroupM + base) = m;
-        Words p{};
+        *reinterpret_cast<Bytes16Anywhere*>(groupM + base) = m;
+        Halves p{};
         for (int i = 0; i < places; ++i)
-            p += *reinterpret_cast<const WordsAnywhere*>(place[i] + base);
-        const Words groupSize = *reinterpret_cast<const WordsAnywhere*>(g.GroupSize + base);
-        for (int v = 1; v <= length; ++v) {
-            const Words mask = reinterpret_cast<Words>(
-                __builtin_convertvector(reinterpret_cast<SignedLanes>(m == value[v]), SignedWords));
+            p += *reinterpret_cast<const HalvesAnywhere*>(place[i] + base);
+        *reinterpret_cast<HalvesAnywhere*>(groupTotal + base) = p;
+        const Halves wide = __builtin_convertvector(m, Halves);
+        Halves groupSize{};
+        if (Sizes) groupSize = *reinterpret_cast<const HalvesAnywhere*>(g.GroupSize + base);
+#pragma GCC unroll 9
+        for (int v = 1; v <= Length; ++v) {
+            Halves value;
+            for (int i = 0; i < 16; ++i) value[i] = static_cast<uint16_t>(v);
+            const Halves mask = reinterpret_cast<Halves>(wide == value);
             totalSum[v] += p & mask;
-            if (sizes) sizeSum[v] += groupSize & mask;
+            if (Sizes) sizeSum[v] += groupSize & mask;
         }
         if (++rounds >= roundsPerEmpty) empty();
     }
     empty();
-    if (sizes) {
+    if (Sizes) {
         int64_t all = g.Candidates;
-        for (int v = 1; v <= length; ++v) all -= size[v];
+        for (int v = 1; v <= Length; ++v) all -= size[v];
         size[0] = all;
     }
+}
+
+template <int Length>
+inline __attribute__((always_inline)) void ClassSumsOf(const TrialPattern& pattern, bool sizes,
+                                                       int64_t* size, int64_t* total) {
+    if (sizes)
+        ClassSums<Length, true>(pattern, size, total);
+    else
+        ClassSums<Length, false>(pattern, size, total);
 }
 
 // The rank of the trial code's multiset, signs that cannot score counted as one symbol 0.
@@ -490,10 +516,12 @@ void CountPlaces() {
         g.PlaceCounts, 0,
         room * static_cast<size_t>(g.Length) * static_cast<size_t>(g.Signs) * sizeof(uint16_t));
     std::memset(g.GroupSize, 0, room * sizeof(uint16_t));
+    std::memset(g.GroupScale, 0, room * sizeof(float));
     g.LargestGroup = 0;
     for (int32_t group = 0; group < g.Count; ++group) {
         const int32_t size = g.Start[group + 1] - g.Start[group];
         g.GroupSize[group] = static_cast<uint16_t>(size);
+        g.GroupScale[group] = 256.0f / static_cast<float>(size);
         g.LargestGroup = std::max(g.LargestGroup, size);
     }
     for (int k = 0; k < g.Length; ++k) {
@@ -524,13 +552,30 @@ void CountPlaces() {
 }
 
 // Per M-class the sum of the groups' totals of P and, with sizes set, of their sizes; M of
-// every group goes into GroupM. Sums that 16 bits cannot carry are taken one group at a time.
+// every group goes into GroupM, its total of P into GroupTotal. Sums that 16 bits cannot carry are
+// taken one group at a time.
 inline __attribute__((always_inline)) void SumClasses(const TrialPattern& pattern, bool sizes,
                                                       int64_t* size, int64_t* total) {
     CandidateGroupsRecord& g = CandidateGroups;
     if (int64_t(g.LargestGroup) * pattern.Length <= 65535) {
-        ClassSums(pattern, sizes, size, total);
-        return;
+        switch (pattern.Length) {
+            case 2:
+                return ClassSumsOf<2>(pattern, sizes, size, total);
+            case 3:
+                return ClassSumsOf<3>(pattern, sizes, size, total);
+            case 4:
+                return ClassSumsOf<4>(pattern, sizes, size, total);
+            case 5:
+                return ClassSumsOf<5>(pattern, sizes, size, total);
+            case 6:
+                return ClassSumsOf<6>(pattern, sizes, size, total);
+            case 7:
+                return ClassSumsOf<7>(pattern, sizes, size, total);
+            case 8:
+                return ClassSumsOf<8>(pattern, sizes, size, total);
+            default:
+                return ClassSumsOf<9>(pattern, sizes, size, total);
+        }
     }
     GroupMs(pattern);
     const size_t room = static_cast<size_t>(g.GroupRoom);
@@ -542,8 +587,61 @@ inline __attribute__((always_inline)) void SumClasses(const TrialPattern& patter
             p += g.PlaceCounts[(static_cast<size_t>(k) * g.Signs + (sign - 1)) * room +
                                static_cast<size_t>(i)];
         }
+        // Beyond 16 bits only the group's place among its class's groups would change.
+        g.GroupTotal[i] = static_cast<uint16_t>(std::min<int64_t>(p, 65535));
         total[g.GroupM[i]] += p;
         if (sizes) size[g.GroupM[i]] += g.Start[i + 1] - g.Start[i];
+    }
+}
+
+// 8 groups side by side, 32 bits each, and what they are made from.
+typedef uint32_t Dwords __attribute__((vector_size(32)));
+typedef uint16_t Halves8 __attribute__((vector_size(16)));
+typedef uint16_t Halves8Anywhere __attribute__((vector_size(16), aligned(2), may_alias));
+typedef uint8_t Bytes8 __attribute__((vector_size(8)));
+typedef uint8_t Bytes8Anywhere __attribute__((vector_size(8), aligned(1), may_alias));
+
+// Per M-class the sum of P(P-1)/2 over its candidates: the pairs of places that hold the trial's
+// signs, counted per group and summed by the groups' M (in GroupM).
+inline __attribute__((always_inline)) void PairTotals(const TrialPattern& pattern,
+                                                      int64_t* pairTotal) {
+    const CandidateGroupsRecord& g = CandidateGroups;
+    const size_t room = static_cast<size_t>(g.GroupRoom);
+    const size_t signs = static_cast<size_t>(g.Signs);
+    const int length = pattern.Length;
+    const uint16_t* row[MaxCodeLength * (MaxCodeLength - 1) / 2];
+    int rows = 0;
+    size_t pair = 0;
+    for (int k = 0; k < length; ++k) {
+        for (int l = k + 1; l < length; ++l, ++pair) {
+            const uint8_t a = pattern.Position[k];
+            const uint8_t b = pattern.Position[l];
+            if (a == 0xFF || b == 0xFF || a < 1 || b < 1 || a > g.Signs || b > g.Signs) continue;
+            row[rows++] = g.PairCounts + ((pair * signs + (a - 1)) * signs + (b - 1)) * room;
+        }
+    }
+    // A class's sum stays below 2^32: at most 36 pairs of places for each of fewer than 2^27
+    // candidates.
+    Dwords sum[MaxCodeLength + 1];
+    for (int v = 0; v <= length; ++v) sum[v] = Dwords{};
+    const int32_t count = g.Count;
+    for (int32_t base = 0; base < count; base += 8) {
+        Dwords pairs{};
+        for (int r = 0; r < rows; ++r)
+            pairs += __builtin_convertvector(
+                *reinterpret_cast<const Halves8Anywhere*>(row[r] + base), Dwords);
+        const Dwords m = __builtin_convertvector(
+            *reinterpret_cast<const Bytes8Anywhere*>(g.GroupM + base), Dwords);
+        for (int v = 1; v <= length; ++v) {
+            Dwords value;
+            for (int i = 0; i < 8; ++i) value[i] = static_cast<uint32_t>(v);
+            sum[v] += pairs & reinterpret_cast<Dwords>(m == value);
+        }
+    }
+    for (int v = 1; v <= length; ++v) {
+        int64_t total = 0;
+        for (int i = 0; i < 8; ++i) total += sum[v][i];
+        pairTotal[v] += total;
     }
 }
 
@@ -598,12 +696,12 @@ bool PrepareCandidateGroups() {
         g.ClassSizes =
             reinterpret_cast<int32_t*>(take(rows * (MaxCodeLength + 1) * sizeof(int32_t)));
         g.Level = take(room);
+        g.GroupTotal = reinterpret_cast<uint16_t*>(take(room * sizeof(uint16_t)));
+        g.GroupScale = reinterpret_cast<float*>(take(room * sizeof(float)));
         g.PairCounts = nullptr;
-        g.GroupPairs = nullptr;
         if (pairs) {
             g.PairCounts = reinterpret_cast<uint16_t*>(
                 take(placePairs * signs * signs * room * sizeof(uint16_t)));
-            g.GroupPairs = reinterpret_cast<uint32_t*>(take(room * sizeof(uint32_t)));
         }
         return at;
     };
@@ -719,23 +817,7 @@ ZK_VECTOR_CLONES bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestM
     }
     // And so is the spread of P, from the pairs of places that hold the trial's signs.
     if (g.PairCounts != nullptr) {
-        const size_t room = static_cast<size_t>(g.GroupRoom);
-        const size_t signs = static_cast<size_t>(g.Signs);
-        uint32_t* __restrict pairs = g.GroupPairs;
-        std::memset(pairs, 0, static_cast<size_t>(g.Count) * sizeof(uint32_t));
-        size_t pair = 0;
-        for (int k = 0; k < length; ++k) {
-            for (int l = k + 1; l < length; ++l, ++pair) {
-                const uint8_t a = pattern.Position[k];
-                const uint8_t b = pattern.Position[l];
-                if (a == 0xFF || b == 0xFF || a < 1 || b < 1 || a > g.Signs || b > g.Signs)
-                    continue;
-                const uint16_t* __restrict counts =
-                    g.PairCounts + ((pair * signs + (a - 1)) * signs + (b - 1)) * room;
-                for (int32_t i = 0; i < g.Count; ++i) pairs[i] += counts[i];
-            }
-        }
-        for (int32_t i = 0; i < g.Count; ++i) plan.PairTotal[g.GroupM[i]] += pairs[i];
+        PairTotals(pattern, plan.PairTotal);
         plan.Pairs = true;
         for (int m = 1; m <= length; ++m) plan.Bounds[m] = ClassBound(plan, m, bestMax);
         if (Loses(plan, bestSquares, boundMax)) {
@@ -749,29 +831,22 @@ ZK_VECTOR_CLONES bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestM
     // lopsided.
     constexpr int kLevels = 256;
     static int32_t start[MaxCodeLength + 1][kLevels];
-    std::memset(start, 0, sizeof start);
+    std::memset(start, 0, sizeof start[0] * static_cast<size_t>(length + 1));
     {
-        const size_t room = static_cast<size_t>(g.GroupRoom);
-        const uint16_t* place[MaxCodeLength];
-        int places = 0;
-        for (int k = 0; k < length; ++k) {
-            const uint8_t sign = pattern.Position[k];
-            if (sign == 0xFF || sign < 1 || sign > g.Signs) continue;
-            place[places++] =
-                g.PlaceCounts + (static_cast<size_t>(k) * g.Signs + (sign - 1)) * room;
+        const int32_t count = g.Count;
+        const uint8_t* __restrict groupM = g.GroupM;
+        const uint16_t* __restrict total = g.GroupTotal;
+        const float* __restrict scale = g.GroupScale;
+        uint8_t* __restrict rank = g.Level;
+        // The mean P over M in 256ths (a group of class 0 has no sign in place); rounding only
+        // moves a group among its neighbours.
+        for (int32_t i = 0; i < count; ++i) {
+            const float m = static_cast<float>(groupM[i] > 0 ? groupM[i] : 1);
+            const float level = static_cast<float>(total[i]) * scale[i] / m;
+            rank[i] = static_cast<uint8_t>(kLevels - 1 -
+                                           (level < kLevels - 1 ? int(level) : kLevels - 1));
         }
-        uint8_t* rank = g.Level;
-        for (int32_t i = 0; i < g.Count; ++i) {
-            const int m = g.GroupM[i];
-            int64_t p = 0;
-            for (int j = 0; j < places; ++j) p += place[j][i];
-            const int64_t size = g.Start[i + 1] - g.Start[i];
-            const int level =
-                m == 0 ? 0
-                       : static_cast<int>(std::min<int64_t>(kLevels - 1, p * kLevels / (size * m)));
-            rank[i] = static_cast<uint8_t>(kLevels - 1 - level);
-            ++start[m][rank[i]];
-        }
+        for (int32_t i = 0; i < count; ++i) ++start[groupM[i]][rank[i]];
         int32_t next = 0;
         for (int m = 0; m <= length; ++m) {
             plan.FirstGroup[m] = next;
@@ -782,7 +857,8 @@ ZK_VECTOR_CLONES bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestM
             }
         }
         plan.FirstGroup[length + 1] = next;
-        for (int32_t i = 0; i < g.Count; ++i) g.Order[start[g.GroupM[i]][rank[i]]++] = i;
+        int32_t* __restrict order = g.Order;
+        for (int32_t i = 0; i < count; ++i) order[start[groupM[i]][rank[i]]++] = i;
     }
 
     // The largest classes first: there the trial code most likely loses.

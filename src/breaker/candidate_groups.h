@@ -55,8 +55,11 @@ struct CandidateGroupsRecord {
     // (at most 7! each). With them the spread of P in every M-class is known too. Kept only
     // where they take little memory (null otherwise).
     uint16_t* PairCounts = nullptr;
-    uint32_t* GroupPairs = nullptr;  // scratch per group: pairs of places in place, summed
-    void* Block = nullptr;           // all of the above in one allocation
+    // Scratch per group: its total of P against the trial code at hand (at most 65,535).
+    uint16_t* GroupTotal = nullptr;
+    // Per group: 256 over its size, for placing it among its class's groups by its mean P.
+    float* GroupScale = nullptr;
+    void* Block = nullptr;  // all of the above in one allocation
     size_t BlockBytes = 0;
 };
 extern CandidateGroupsRecord CandidateGroups;
