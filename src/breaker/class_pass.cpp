@@ -8,16 +8,10 @@
 
 #include "breaker/candidate_store.h"
 #include "breaker/sign_tables.h"
+#include "breaker/vector_clones.h"
 
 int64_t PairsClassified = 0;
 int64_t TrialCodesAbandoned = 0;
-
-// The class pass gets a second, AVX2 build chosen at run time where the compiler can do so.
-#if defined(__GNUC__) && !defined(__clang__)
-#define ZK_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define ZK_VECTOR_CLONES
-#endif
 
 namespace {
 
