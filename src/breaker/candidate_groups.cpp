@@ -805,17 +805,9 @@ ZK_VECTOR_CLONES bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestM
     }
 
     std::memset(out.Table, 0, sizeof out.Table);
-    out.MaxClass = 0;
-    out.Squares = 0;
-    for (int m = 0; m <= length; ++m) {
-        for (int p = 0; p <= m; ++p) {
-            const int32_t c = static_cast<int32_t>(plan.Counts[m][p]);
-            out.Table[m][p] = c;
-            out.MaxClass = std::max(out.MaxClass, c);
-            out.Squares += int64_t(c) * c;
-        }
-    }
-    out.IsCandidate = out.Table[length][length] == 1;
+    for (int m = 0; m <= length; ++m)
+        for (int p = 0; p <= m; ++p) out.Table[m][p] = static_cast<int32_t>(plan.Counts[m][p]);
+    FinishClassCounts(length, out);
     return true;
 }
 
