@@ -19,14 +19,12 @@
 #include <string>
 #include <vector>
 
-#include "breaker/answer_order.h"
 #include "breaker/candidate_groups.h"
 #include "breaker/candidate_store.h"
 #include "breaker/class_pass.h"
 #include "breaker/engine_state.h"
 #include "breaker/search_progress.h"
 #include "breaker/shuffle.h"
-#include "breaker/sign_tables.h"
 #include "breaker/trial_chain.h"
 #include "breaker/trial_choice.h"
 #include "calendar/clock_text.h"
@@ -37,14 +35,11 @@
 #include "shell/console/console_virtual.h"
 #include "shell/language.h"
 #include "shell/settings.h"
+#include "support/bench_match.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point since) {
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
 
 // The peak resident memory of the process so far, in MiB.
 double PeakMiB() {
@@ -82,56 +77,6 @@ struct Conditions {
     int Matches;
 };
 
-void SetConditions(const Conditions& c, int timeLimitTens) {
-    SettingsRecord& s = Settings;
-    s.FirstSign = 'a';
-    BuildSignTables('a');
-    s.LastSign = IndexSign[c.Signs];
-    s.CodeLength = static_cast<uint8_t>(c.Length);
-    s.RepetitionsAllowed = c.Repetitions;
-    s.VacantAllowed = c.Vacant;
-    s.ComputerEncodes = 1;
-    s.ComputerGuesses = 1;
-    s.AnswerFixed = c.Fixed;
-    s.SoundOn = 0;
-    s.TimeLimitTens = static_cast<uint8_t>(timeLimitTens);
-    BuildSignTablesFromSettings();
-}
-
-// The match start as the match flow makes it, up to the build.
-void StartMatch(const Conditions& c, int timeLimitTens) {
-    SetConditions(c, timeLimitTens);
-    const int n = SignCount;
-    SetTimeLimits(timeLimitTens);
-    SetupAnswerOrder(c.Length);
-    MatchBoard = MatchBoardRecord{};
-    DrawMatchBoard(0);
-    StartMatchClock(true);
-    ClockState.ClockActive = true;
-    SignsKnown = !c.Repetitions && c.Length == n ? 1 : 0;
-    ResetEngineState(n, c.Vacant && n == 2 && c.Length >= 4);
-    SecretCode = c.Fixed ? MakeRandomSecret(c.Length, n, c.Repetitions) : BlankCode();
-}
-
-void NextPlace() {
-    MatchBoardRecord& b = MatchBoard;
-    const int n = ++b.TrialCount;
-    if (n <= RingTrials) {
-        b.Column = n <= RowsPerColumn ? 1 : 2;
-        b.Row = n <= RowsPerColumn ? n : n - RowsPerColumn;
-    } else {
-        b.Slot = b.Slot % RingTrials + 1;
-        b.Column = 2;
-        b.Row = RowsPerColumn;
-    }
-    GotoXY(CodeStartX(b.Column), TrialY(b.Row));
-}
-
-TrialRow& CurrentRow() {
-    const MatchBoardRecord& b = MatchBoard;
-    return MatchBoard.Rows[b.TrialCount <= RingTrials ? b.TrialCount : b.Slot];
-}
-
 struct Totals {
     int64_t Trials = 0;
     int64_t Pairs = 0;
@@ -151,7 +96,7 @@ bool PlaySet(const Conditions& c, int timeLimitTens, Totals& totals) {
     bool allSolved = true;
     for (int match = 0; match < c.Matches; ++match) {
         const auto start = Clock::now();
-        StartMatch(c, timeLimitTens);
+        StartMatch({c.Length, c.Signs, c.Repetitions, c.Fixed, c.Vacant}, timeLimitTens);
         NextPlace();
         const auto buildStart = Clock::now();
         const bool built = BuildCandidateStore(c.Repetitions);
@@ -232,7 +177,7 @@ void ClassCountSpeed() {
 
 void LargeScan() {
     const Conditions c{6, 10, true, true, false, 1};
-    StartMatch(c, 0);
+    StartMatch({c.Length, c.Signs, c.Repetitions, c.Fixed, c.Vacant}, 0);
     NextPlace();
     const auto buildStart = Clock::now();
     if (!BuildCandidateStore(true)) {

@@ -6,7 +6,6 @@
 // does. Prints the CPU seconds and records per second of each build and the peak memory
 // against the budget the capacity check reserves for the store (record size x code total).
 #include <sys/resource.h>
-#include <time.h>
 
 #include <chrono>
 #include <cstdio>
@@ -20,18 +19,9 @@
 #include "shell/console/console.h"
 #include "shell/console/console_virtual.h"
 #include "shell/settings.h"
+#include "support/bench_match.h"
 
 namespace {
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-double CpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
 
 long PeakKiB() {
     rusage usage{};

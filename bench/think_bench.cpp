@@ -16,20 +16,16 @@
 // Arguments (optional): the name of one set (for instance 7x9 or match5x31) plays that set
 // alone, with the same decisions as in the whole run; --full plays the sampled searches to
 // their end (the signature then differs from the sampled one); --list names the sets.
-#include <time.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "breaker/answer_order.h"
 #include "breaker/candidate_store.h"
 #include "breaker/class_pass.h"
 #include "breaker/engine_state.h"
 #include "breaker/search_progress.h"
 #include "breaker/shuffle.h"
-#include "breaker/sign_tables.h"
 #include "breaker/trial_choice.h"
 #include "calendar/clock_text.h"
 #include "match/board.h"
@@ -39,17 +35,12 @@
 #include "shell/console/console_virtual.h"
 #include "shell/language.h"
 #include "shell/settings.h"
+#include "support/bench_match.h"
 
 namespace {
 
 constexpr uint64_t kSeed = 20261208;
 constexpr int kLevel = 8;
-
-double CpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
 
 struct ThinkSet {
     const char* Name;
@@ -107,56 +98,6 @@ struct Signature {
     }
 };
 
-void SetConditions(const ThinkSet& c, int timeLimitTens) {
-    SettingsRecord& s = Settings;
-    s.FirstSign = 'a';
-    BuildSignTables('a');
-    s.LastSign = IndexSign[c.Signs];
-    s.CodeLength = static_cast<uint8_t>(c.Length);
-    s.RepetitionsAllowed = 1;
-    s.VacantAllowed = 0;
-    s.ComputerEncodes = 1;
-    s.ComputerGuesses = 1;
-    s.AnswerFixed = c.Fixed;
-    s.SoundOn = 0;
-    s.TimeLimitTens = static_cast<uint8_t>(timeLimitTens);
-    s.MemoryLevel = kLevel;
-    BuildSignTablesFromSettings();
-}
-
-// The match start as the match flow makes it, up to the build.
-void StartMatch(const ThinkSet& c, int timeLimitTens) {
-    SetConditions(c, timeLimitTens);
-    SetTimeLimits(timeLimitTens);
-    SetupAnswerOrder(c.Length);
-    MatchBoard = MatchBoardRecord{};
-    DrawMatchBoard(0);
-    StartMatchClock(true);
-    ClockState.ClockActive = true;
-    SignsKnown = 0;
-    ResetEngineState(c.Signs, false);
-    SecretCode = c.Fixed ? MakeRandomSecret(c.Length, c.Signs, true) : BlankCode();
-}
-
-void NextPlace() {
-    MatchBoardRecord& b = MatchBoard;
-    const int n = ++b.TrialCount;
-    if (n <= RingTrials) {
-        b.Column = n <= RowsPerColumn ? 1 : 2;
-        b.Row = n <= RowsPerColumn ? n : n - RowsPerColumn;
-    } else {
-        b.Slot = b.Slot % RingTrials + 1;
-        b.Column = 2;
-        b.Row = RowsPerColumn;
-    }
-    GotoXY(CodeStartX(b.Column), TrialY(b.Row));
-}
-
-TrialRow& CurrentRow() {
-    const MatchBoardRecord& b = MatchBoard;
-    return MatchBoard.Rows[b.TrialCount <= RingTrials ? b.TrialCount : b.Slot];
-}
-
 std::string CodeText(const TrialRow& row, int length) {
     return std::string(row.Signs.data(), size_t(length));
 }
@@ -165,7 +106,8 @@ std::string CodeText(const TrialRow& row, int length) {
 bool PlaySet(const ThinkSet& c, bool full, Signature& total) {
     SeedRandom(kSeed);
     const int32_t sample = full ? 0 : c.SampleCodes;
-    StartMatch(c, sample > 0 ? 1 : 0);
+    Settings.MemoryLevel = kLevel;
+    StartMatch({c.Length, c.Signs, true, c.Fixed, false}, sample > 0 ? 1 : 0);
     CapacityCheck(c.Signs, c.Length, true, true, false, false);
     std::printf("%s: L %d N %d rep %s, level %d%s%s\n", c.Name, c.Length, c.Signs,
                 c.Fixed ? "fixed" : "not-fixed", kLevel,

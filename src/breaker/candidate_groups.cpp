@@ -6,16 +6,10 @@
 
 #include "breaker/candidate_store.h"
 #include "breaker/sign_tables.h"
+#include "breaker/vector_clones.h"
 #include "shell/console/console.h"
 
 CandidateGroupsRecord CandidateGroups;
-
-// The count gets a second, AVX2 build chosen at run time where the compiler can do so.
-#if defined(__GNUC__) && !defined(__clang__)
-#define ZK_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define ZK_VECTOR_CLONES
-#endif
 
 namespace {
 
@@ -887,17 +881,9 @@ ZK_VECTOR_CLONES bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestM
     }
 
     std::memset(out.Table, 0, sizeof out.Table);
-    out.MaxClass = 0;
-    out.Squares = 0;
-    for (int m = 0; m <= length; ++m) {
-        for (int p = 0; p <= m; ++p) {
-            const int32_t c = static_cast<int32_t>(plan.Counts[m][p]);
-            out.Table[m][p] = c;
-            out.MaxClass = std::max(out.MaxClass, c);
-            out.Squares += int64_t(c) * c;
-        }
-    }
-    out.IsCandidate = out.Table[length][length] == 1;
+    for (int m = 0; m <= length; ++m)
+        for (int p = 0; p <= m; ++p) out.Table[m][p] = static_cast<int32_t>(plan.Counts[m][p]);
+    FinishClassCounts(length, out);
     return true;
 }
 

@@ -8,16 +8,10 @@
 
 #include "breaker/candidate_store.h"
 #include "breaker/sign_tables.h"
+#include "breaker/vector_clones.h"
 
 int64_t PairsClassified = 0;
 int64_t TrialCodesAbandoned = 0;
-
-// The class pass gets a second, AVX2 build chosen at run time where the compiler can do so.
-#if defined(__GNUC__) && !defined(__clang__)
-#define ZK_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define ZK_VECTOR_CLONES
-#endif
 
 namespace {
 
@@ -170,6 +164,19 @@ int FirstCandidateM(const TrialPattern& pattern) {
     return m;
 }
 
+void FinishClassCounts(int length, ClassCounts& out) {
+    out.MaxClass = 0;
+    out.Squares = 0;
+    for (int m = 0; m <= length; ++m) {
+        for (int p = 0; p <= m; ++p) {
+            const int32_t c = out.Table[m][p];
+            out.MaxClass = std::max(out.MaxClass, c);
+            out.Squares += int64_t(c) * c;
+        }
+    }
+    out.IsCandidate = out.Table[length][length] == 1;
+}
+
 ZK_VECTOR_CLONES bool ClassifyCandidates(const TrialPattern& pattern, int knownM, int32_t bestMax,
                                          int64_t bestSquares, ClassCounts& out) {
     const CandidateStoreRecord& s = CandidateStore;
@@ -228,17 +235,12 @@ ZK_VECTOR_CLONES bool ClassifyCandidates(const TrialPattern& pattern, int knownM
     }
 
     std::memset(out.Table, 0, sizeof out.Table);
-    out.MaxClass = 0;
-    out.Squares = 0;
     for (int e = 0; e < list.Count; ++e) {
         const uint8_t b = list.Byte[e];
-        const int32_t c = static_cast<int32_t>(histogram[0][b] + histogram[1][b] + histogram[2][b] +
-                                               histogram[3][b]);
-        out.Table[list.M[e]][list.P[e]] = c;
-        out.MaxClass = std::max(out.MaxClass, c);
-        out.Squares += int64_t(c) * c;
+        out.Table[list.M[e]][list.P[e]] = static_cast<int32_t>(histogram[0][b] + histogram[1][b] +
+                                                               histogram[2][b] + histogram[3][b]);
     }
-    out.IsCandidate = out.Table[pattern.Length][pattern.Length] == 1;
+    FinishClassCounts(pattern.Length, out);
     return true;
 }
 

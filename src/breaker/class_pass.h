@@ -29,6 +29,11 @@ struct ClassCounts {
     bool IsCandidate;  // class (L, L) holds one candidate: the trial itself may be the secret
 };
 
+// Completes a record whose Table holds the candidates per class of a trial code of the given
+// length, zero in every class that cannot occur: the largest class, the sum of squares and
+// whether the trial itself may be the secret.
+void FinishClassCounts(int length, ClassCounts& out);
+
 // M of the first candidate; used while the signs are known, when every candidate has the same.
 int FirstCandidateM(const TrialPattern& pattern);
 

@@ -7,17 +7,11 @@
 #include <string>
 
 #include "breaker/search_progress.h"
+#include "breaker/vector_clones.h"
 #include "calendar/clock_text.h"
 #include "shell/console/console.h"
 
 EncoderStoreRecord EncoderStore;
-
-// The class pass gets a second, AVX2 build chosen at run time where the compiler can do so.
-#if defined(__GNUC__) && !defined(__clang__)
-#define ZK_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define ZK_VECTOR_CLONES
-#endif
 
 namespace {
 
