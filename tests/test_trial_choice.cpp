@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <random>
 #include <set>
 #include <string>
 #include <utility>
@@ -15,6 +16,7 @@
 #include "breaker/search_progress.h"
 #include "breaker/shuffle.h"
 #include "breaker/sign_tables.h"
+#include "breaker/trial_chain.h"
 #include "breaker/trial_choice.h"
 #include "calendar/clock_text.h"
 #include "match/board.h"
@@ -685,6 +687,59 @@ TEST_F(TrialChoiceTest, TheSymmetryFilterExaminesOneCodePerRenamingOfUntriedSign
     EXPECT_EQ(SearchProgress.ItemsTotal, 15);
     EXPECT_EQ(SearchProgress.ItemsDone, 15);
     EXPECT_EQ(std::set<char>(shown.begin(), shown.end()).size(), 4u) << shown;
+}
+
+TEST_F(TrialChoiceTest, TheMarksOverTheWholeStoreAgreeWithTheRuleCodeByCode) {
+    // Three places over all 36 signs and the vacant one, every record on the chain in a
+    // shuffled order: the marks are made many records at a time where the processor can, and
+    // must give every record the verdict of the rule for its one code, for any sign.
+    FillCandidateStore(3, RingSize, true, {}, {});
+    CandidateStoreRecord& s = CandidateStore;
+    std::mt19937 random(20261209);
+    std::vector<uint32_t> chain(static_cast<size_t>(s.Records));
+    for (size_t i = 0; i < chain.size(); ++i) chain[i] = static_cast<uint32_t>(i);
+    std::shuffle(chain.begin(), chain.end(), random);
+    auto signsOf = [&](uint32_t record, uint8_t* signs) {
+        for (int k = 0; k < s.Length; ++k) signs[k] = s.Positions[k][record];
+    };
+    for (int round = 0; round < 6; ++round) {
+        std::copy(chain.begin(), chain.end(), s.TrialChain);
+        s.TrialCount = s.Records;
+        // Some signs tried, some excluded, the others usable in a drawn order.
+        SymmetryRule rule;
+        std::vector<uint8_t> untried;
+        for (int sign = 0; sign <= RingSize; ++sign) {
+            const unsigned kind = random() % 3;
+            if (kind == 1) rule.Rank[sign] = SymmetryRule::Excluded;
+            if (kind == 2) untried.push_back(static_cast<uint8_t>(sign));
+        }
+        std::shuffle(untried.begin(), untried.end(), random);
+        for (size_t j = 0; j < untried.size(); ++j)
+            rule.Rank[untried[j]] = static_cast<uint8_t>(2 + j);
+        const int32_t count = MarkEligible(rule);
+        int32_t expected = 0;
+        uint8_t signs[MaxCodeLength];
+        for (int32_t record = 0; record < s.Records; ++record) {
+            signsOf(static_cast<uint32_t>(record), signs);
+            const bool eligible = EligibleCode(signs, s.Length, rule);
+            expected += eligible;
+            ASSERT_EQ(s.Eligible[record], eligible ? 1 : 0) << round << " " << record;
+        }
+        EXPECT_EQ(count, expected);
+
+        uint8_t flags[RingSize + 1] = {};
+        for (int sign = 0; sign <= RingSize; ++sign) flags[sign] = random() % 4 == 0;
+        std::vector<uint32_t> kept;
+        for (uint32_t record : chain) {
+            signsOf(record, signs);
+            bool holds = false;
+            for (int k = 0; k < s.Length; ++k) holds = holds || flags[signs[k]];
+            if (!holds) kept.push_back(record);
+        }
+        RemoveTrialsHolding(flags);
+        ASSERT_EQ(s.TrialCount, static_cast<int32_t>(kept.size()));
+        EXPECT_TRUE(std::equal(kept.begin(), kept.end(), s.TrialChain)) << round;
+    }
 }
 
 // ---- Ties, and what cannot happen ------------------------------------------------------------

@@ -1,6 +1,8 @@
 // The trial chain of the candidate store.
 #include "breaker/trial_chain.h"
 
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -42,6 +44,96 @@ int64_t RecordFromMaps(const uint8_t* signs) {
 bool ChainIsShort() {
     const CandidateStoreRecord& s = CandidateStore;
     return s.TrialCount < s.Records / 16;
+}
+
+// What a byte at a position stands for, in three rows of 16 for the byte shuffle: bytes above
+// 47 are read as 47, which like every byte above RingSize stands for sign 0.
+struct ByteTable {
+    alignas(16) uint8_t Entry[48] = {};
+};
+
+ByteTable RankTable(const SymmetryRule& rule) {
+    ByteTable table;
+    for (int v = 0; v < 48; ++v) table.Entry[v] = rule.Rank[v <= RingSize ? v : 0];
+    return table;
+}
+
+ByteTable FlagTable(const uint8_t* flags) {
+    ByteTable table;
+    for (int v = 0; v <= RingSize; ++v) table.Entry[v] = flags[v];
+    return table;
+}
+
+// 32 records at once: the table entry for each byte.
+__attribute__((target("avx2"))) inline __m256i LookUp(__m256i bytes, const __m256i* rows) {
+    bytes = _mm256_min_epu8(bytes, _mm256_set1_epi8(47));
+    const __m256i low = _mm256_and_si256(bytes, _mm256_set1_epi8(15));
+    const __m256i first = _mm256_shuffle_epi8(rows[0], low);
+    const __m256i second = _mm256_shuffle_epi8(rows[1], low);
+    const __m256i third = _mm256_shuffle_epi8(rows[2], low);
+    const __m256i above15 = _mm256_cmpgt_epi8(bytes, _mm256_set1_epi8(15));
+    const __m256i above31 = _mm256_cmpgt_epi8(bytes, _mm256_set1_epi8(31));
+    return _mm256_blendv_epi8(_mm256_blendv_epi8(first, second, above15), third, above31);
+}
+
+__attribute__((target("avx2"))) inline void LoadRows(const ByteTable& table, __m256i* rows) {
+    for (int r = 0; r < 3; ++r)
+        rows[r] = _mm256_broadcastsi128_si256(
+            _mm_load_si128(reinterpret_cast<const __m128i*>(table.Entry + 16 * r)));
+}
+
+// The symmetry filter's verdict for the records in their order, 32 at a time, as
+// EligibleCode gives it one by one; the records behind the last whole 32 are left to the
+// caller, whose number is returned.
+__attribute__((target("avx2"))) int32_t MarkEligibleWide(const SymmetryRule& rule) {
+    CandidateStoreRecord& s = CandidateStore;
+    __m256i rows[3];
+    const ByteTable table = RankTable(rule);
+    LoadRows(table, rows);
+    const __m256i one = _mm256_set1_epi8(1);
+    const __m256i two = _mm256_set1_epi8(2);
+    int32_t record = 0;
+    for (; record + 32 <= s.Records; record += 32) {
+        __m256i met = _mm256_setzero_si256();
+        __m256i bad = _mm256_setzero_si256();
+        for (int k = 0; k < s.Length; ++k) {
+            const __m256i rank = LookUp(
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s.Positions[k] + record)),
+                rows);
+            const __m256i untried = _mm256_cmpgt_epi8(rank, one);
+            const __m256i j = _mm256_sub_epi8(rank, two);
+            bad = _mm256_or_si256(bad, _mm256_cmpeq_epi8(rank, one));
+            bad = _mm256_or_si256(bad, _mm256_and_si256(untried, _mm256_cmpgt_epi8(j, met)));
+            met = _mm256_sub_epi8(met, _mm256_and_si256(untried, _mm256_cmpeq_epi8(j, met)));
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(s.Eligible + record),
+                            _mm256_andnot_si256(bad, one));
+    }
+    return record;
+}
+
+// For the records in their order, 32 at a time: 1 where the code holds a flagged sign. The
+// records behind the last whole 32 are left to the caller, whose number is returned.
+__attribute__((target("avx2"))) int32_t MarkHoldingWide(const uint8_t* flags) {
+    CandidateStoreRecord& s = CandidateStore;
+    __m256i rows[3];
+    const ByteTable table = FlagTable(flags);
+    LoadRows(table, rows);
+    int32_t record = 0;
+    for (; record + 32 <= s.Records; record += 32) {
+        __m256i any = _mm256_setzero_si256();
+        for (int k = 0; k < s.Length; ++k)
+            any = _mm256_or_si256(any, LookUp(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(
+                                                  s.Positions[k] + record)),
+                                              rows));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(s.Eligible + record), any);
+    }
+    return record;
+}
+
+bool Wide() {
+    static const bool available = __builtin_cpu_supports("avx2");
+    return available;
 }
 
 }  // namespace
@@ -105,7 +197,7 @@ int32_t MarkEligible(const SymmetryRule& rule) {
     }
     // In record order the positions are read front to back; the chain then only looks up one
     // byte per code.
-    for (int32_t record = 0; record < s.Records; ++record) {
+    for (int32_t record = Wide() ? MarkEligibleWide(rule) : 0; record < s.Records; ++record) {
         RecordSigns(static_cast<uint32_t>(record), signs);
         s.Eligible[record] = EligibleCode(signs, s.Length, rule) ? 1 : 0;
     }
@@ -180,7 +272,7 @@ void RemoveTrialsHolding(const uint8_t* signFlags) {
     if (s.Eligible != nullptr && !ChainIsShort()) {
         // The marks of the symmetry filter serve as scratch: they are made anew by every search
         // that uses them. Record order reads the positions front to back.
-        for (int32_t record = 0; record < s.Records; ++record)
+        for (int32_t record = Wide() ? MarkHoldingWide(flags) : 0; record < s.Records; ++record)
             s.Eligible[record] = holds(static_cast<uint32_t>(record));
         constexpr int32_t kAhead = 64;
         for (int32_t i = 0; i < s.TrialCount; ++i) {
