@@ -726,6 +726,22 @@ TEST_F(TrialChoiceTest, TheMarksOverTheWholeStoreAgreeWithTheRuleCodeByCode) {
             ASSERT_EQ(s.Eligible[record], eligible ? 1 : 0) << round << " " << record;
         }
         EXPECT_EQ(count, expected);
+        // The walk of the search meets exactly the eligible places, also after codes moved
+        // to the front (at the start of the chain, inside and at the edges of 64 places).
+        for (int32_t index : {1, 63, 64, 65, 127, 1000, s.TrialCount - 1}) {
+            MoveToFront(index);
+            std::rotate(chain.begin(), chain.begin() + index, chain.begin() + index + 1);
+        }
+        std::vector<int32_t> met, truth;
+        for (int32_t i = NextEligible(0, rule); i < s.TrialCount; i = NextEligible(i + 1, rule))
+            met.push_back(i);
+        for (int32_t i = 0; i < s.TrialCount; ++i) {
+            ASSERT_EQ(s.TrialChain[i], chain[static_cast<size_t>(i)]);
+            signsOf(chain[static_cast<size_t>(i)], signs);
+            if (EligibleCode(signs, s.Length, rule)) truth.push_back(i);
+            ASSERT_EQ(EligibleAt(i, rule), EligibleCode(signs, s.Length, rule)) << i;
+        }
+        EXPECT_EQ(met, truth) << round;
 
         uint8_t flags[RingSize + 1] = {};
         for (int sign = 0; sign <= RingSize; ++sign) flags[sign] = random() % 4 == 0;

@@ -56,6 +56,7 @@ void FreeCandidateArrays() {
     if (s.Eligible != nullptr) StoreFree(s.Eligible, RecordBytes(s.Allocated, 1));
     if (s.TrialChain != nullptr)
         StoreFree(s.TrialChain, RecordBytes(s.Allocated, sizeof(uint32_t)));
+    if (s.ChainMarks != nullptr) StoreFree(s.ChainMarks, s.ChainMarksBytes);
     FreeDraws();
     // The candidate arrays are one block, from the first position's array on.
     if (s.CandidatePositions[0] != nullptr)
@@ -258,6 +259,7 @@ bool ChainTrials(int32_t total) {
     std::memset(s.Eligible, 0, RecordBytes(total, 1));
     FreeDraws();
     s.TrialCount = total;
+    s.ChainMarksValid = false;
     return true;
 }
 

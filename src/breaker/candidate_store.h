@@ -21,6 +21,7 @@
 // answers left, and the search goes on without the groups when the machine cannot back them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "match/code.h"
@@ -48,6 +49,12 @@ struct CandidateStoreRecord {
     bool Ready = false;                 // all chains set
     int32_t Allocated = 0;              // records the per-record arrays have room for
     bool CandidateRepetitions = false;  // the repetition rule the candidate chain was built with
+    // The symmetry filter's verdicts in chain order, a bit per place: made with the marks and
+    // good while ChainMarksValid (changes to the chain other than a move to the front end it).
+    // Null while not made or when the memory was refused.
+    uint64_t* ChainMarks = nullptr;
+    size_t ChainMarksBytes = 0;
+    bool ChainMarksValid = false;
 };
 extern CandidateStoreRecord CandidateStore;
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "breaker/candidate_store.h"
+#include "shell/console/console.h"
 
 namespace {
 
@@ -131,6 +132,18 @@ __attribute__((target("avx2"))) int32_t MarkHoldingWide(const uint8_t* flags) {
     return record;
 }
 
+// The bits for the chain's places, made when first needed; null when refused.
+uint64_t* ChainMarksRoom() {
+    CandidateStoreRecord& s = CandidateStore;
+    s.ChainMarksValid = false;
+    if (s.ChainMarks != nullptr) return s.ChainMarks;
+    const size_t bytes = (static_cast<size_t>(s.Records) + 63) / 64 * sizeof(uint64_t);
+    if (bytes == 0 || !StoreMayUse(bytes)) return nullptr;
+    s.ChainMarks = static_cast<uint64_t*>(StoreAllocate(bytes));
+    if (s.ChainMarks != nullptr) s.ChainMarksBytes = bytes;
+    return s.ChainMarks;
+}
+
 bool Wide() {
     static const bool available = __builtin_cpu_supports("avx2");
     return available;
@@ -186,13 +199,25 @@ int32_t MarkEligible(const SymmetryRule& rule) {
     CandidateStoreRecord& s = CandidateStore;
     uint8_t signs[MaxCodeLength];
     int32_t count = 0;
+    uint64_t* bits = ChainMarksRoom();
+    uint64_t word = 0;
+    // The verdict of place i goes into the chain's bits too.
+    auto place = [&](int32_t i, uint64_t eligible) {
+        count += static_cast<int32_t>(eligible);
+        word |= eligible << (i & 63);
+        if ((i & 63) == 63 || i + 1 == s.TrialCount) {
+            if (bits != nullptr) bits[i >> 6] = word;
+            word = 0;
+        }
+    };
     if (s.Eligible == nullptr || ChainIsShort()) {
         for (int32_t i = 0; i < s.TrialCount; ++i) {
             RecordSigns(s.TrialChain[i], signs);
             const bool eligible = EligibleCode(signs, s.Length, rule);
             if (s.Eligible != nullptr) s.Eligible[s.TrialChain[i]] = eligible ? 1 : 0;
-            count += eligible;
+            place(i, eligible ? 1 : 0);
         }
+        s.ChainMarksValid = bits != nullptr;
         return count;
     }
     // In record order the positions are read front to back; the chain then only looks up one
@@ -206,13 +231,15 @@ int32_t MarkEligible(const SymmetryRule& rule) {
     const uint32_t* chain = s.TrialChain;
     for (int32_t i = 0; i < s.TrialCount; ++i) {
         if (i + kAhead < s.TrialCount) __builtin_prefetch(s.Eligible + chain[i + kAhead]);
-        count += s.Eligible[chain[i]];
+        place(i, s.Eligible[chain[i]]);
     }
+    s.ChainMarksValid = bits != nullptr;
     return count;
 }
 
 bool EligibleAt(int32_t index, const SymmetryRule& rule) {
     const CandidateStoreRecord& s = CandidateStore;
+    if (s.ChainMarksValid) return (s.ChainMarks[index >> 6] >> (index & 63)) & 1;
     const uint32_t record = s.TrialChain[index];
     if (s.Eligible != nullptr) return s.Eligible[record] != 0;
     uint8_t signs[MaxCodeLength];
@@ -223,6 +250,18 @@ bool EligibleAt(int32_t index, const SymmetryRule& rule) {
 int32_t NextEligible(int32_t from, const SymmetryRule& rule) {
     const CandidateStoreRecord& s = CandidateStore;
     const int32_t count = s.TrialCount;
+    if (from >= count) return count;
+    if (s.ChainMarksValid) {
+        const uint64_t* bits = s.ChainMarks;
+        const int32_t words = (count + 63) / 64;
+        int32_t w = from >> 6;
+        uint64_t word = bits[w] & (~uint64_t(0) << (from & 63));
+        while (word == 0) {
+            if (++w >= words) return count;
+            word = bits[w];
+        }
+        return std::min<int32_t>(count, w * 64 + __builtin_ctzll(word));
+    }
     if (s.Eligible == nullptr) {
         while (from < count && !EligibleAt(from, rule)) ++from;
         return from;
@@ -238,20 +277,34 @@ int32_t NextEligible(int32_t from, const SymmetryRule& rule) {
 }
 
 void MoveToFront(int32_t index) {
-    uint32_t* chain = CandidateStore.TrialChain;
-    if (index <= 0 || index >= CandidateStore.TrialCount) return;
+    CandidateStoreRecord& s = CandidateStore;
+    uint32_t* chain = s.TrialChain;
+    if (index <= 0 || index >= s.TrialCount) return;
     std::rotate(chain, chain + index, chain + index + 1);
+    if (!s.ChainMarksValid) return;
+    // The bits of the places before it move up one, its own goes to the front.
+    uint64_t* bits = s.ChainMarks;
+    const int32_t w = index >> 6;
+    const int b = index & 63;
+    const uint64_t moved = (bits[w] >> b) & 1;
+    const uint64_t below = b == 0 ? 0 : ~uint64_t(0) >> (64 - b);
+    const uint64_t above = b == 63 ? 0 : ~uint64_t(0) << (b + 1);
+    bits[w] = (bits[w] & above) | ((bits[w] & below) << 1) | (w > 0 ? bits[w - 1] >> 63 : moved);
+    for (int32_t j = w - 1; j >= 0; --j)
+        bits[j] = (bits[j] << 1) | (j > 0 ? bits[j - 1] >> 63 : moved);
 }
 
 void RotateTrialChain(int32_t examined) {
     CandidateStoreRecord& s = CandidateStore;
     if (examined <= 0 || examined >= s.TrialCount) return;
+    s.ChainMarksValid = false;
     std::rotate(s.TrialChain, s.TrialChain + examined, s.TrialChain + s.TrialCount);
 }
 
 void UnlinkTrial(int32_t index) {
     CandidateStoreRecord& s = CandidateStore;
     if (index < 0 || index >= s.TrialCount) return;
+    s.ChainMarksValid = false;
     std::memmove(s.TrialChain + index, s.TrialChain + index + 1,
                  sizeof(uint32_t) * static_cast<size_t>(s.TrialCount - index - 1));
     --s.TrialCount;
@@ -259,6 +312,7 @@ void UnlinkTrial(int32_t index) {
 
 void RemoveTrialsHolding(const uint8_t* signFlags) {
     CandidateStoreRecord& s = CandidateStore;
+    s.ChainMarksValid = false;
     uint8_t flags[256] = {};
     for (int sign = 0; sign <= RingSize; ++sign) flags[sign] = signFlags[sign] ? 1 : 0;
     uint8_t signs[MaxCodeLength];
@@ -294,6 +348,7 @@ void RemoveTrialsHolding(const uint8_t* signFlags) {
 
 void TrialChainFromCandidates() {
     CandidateStoreRecord& s = CandidateStore;
+    s.ChainMarksValid = false;
     int32_t count = 0;
     uint8_t signs[MaxCodeLength];
     for (int32_t i = 0; i < s.CandidateCount && i < 2; ++i) {
