@@ -84,9 +84,9 @@ __attribute__((target("avx2"))) inline void LoadRows(const ByteTable& table, __m
 }
 
 // The symmetry filter's verdict for the records in their order, 32 at a time, as
-// EligibleCode gives it one by one; the records behind the last whole 32 are left to the
-// caller, whose number is returned.
-__attribute__((target("avx2"))) int32_t MarkEligibleWide(const SymmetryRule& rule) {
+// EligibleCode gives it one by one, as bytes and as bits (a 32-bit word per 32 records); the
+// records behind the last whole 32 are left to the caller, whose number is returned.
+__attribute__((target("avx2"))) int32_t MarkEligibleWide(const SymmetryRule& rule, uint64_t* bits) {
     CandidateStoreRecord& s = CandidateStore;
     __m256i rows[3];
     const ByteTable table = RankTable(rule);
@@ -107,8 +107,11 @@ __attribute__((target("avx2"))) int32_t MarkEligibleWide(const SymmetryRule& rul
             bad = _mm256_or_si256(bad, _mm256_and_si256(untried, _mm256_cmpgt_epi8(j, met)));
             met = _mm256_sub_epi8(met, _mm256_and_si256(untried, _mm256_cmpeq_epi8(j, met)));
         }
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(s.Eligible + record),
-                            _mm256_andnot_si256(bad, one));
+        const __m256i marks = _mm256_andnot_si256(bad, one);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(s.Eligible + record), marks);
+        const uint32_t word =
+            static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(marks, one)));
+        std::memcpy(reinterpret_cast<uint8_t*>(bits) + record / 8, &word, sizeof word);
     }
     return record;
 }
@@ -132,12 +135,13 @@ __attribute__((target("avx2"))) int32_t MarkHoldingWide(const uint8_t* flags) {
     return record;
 }
 
-// The bits for the chain's places, made when first needed; null when refused.
+// The bits for the chain's places, and behind them as many for the records in their order,
+// made when first needed; null when refused.
 uint64_t* ChainMarksRoom() {
     CandidateStoreRecord& s = CandidateStore;
     s.ChainMarksValid = false;
     if (s.ChainMarks != nullptr) return s.ChainMarks;
-    const size_t bytes = (static_cast<size_t>(s.Records) + 63) / 64 * sizeof(uint64_t);
+    const size_t bytes = 2 * ((static_cast<size_t>(s.Records) + 63) / 64) * sizeof(uint64_t);
     if (bytes == 0 || !StoreMayUse(bytes)) return nullptr;
     s.ChainMarks = static_cast<uint64_t*>(StoreAllocate(bytes));
     if (s.ChainMarks != nullptr) s.ChainMarksBytes = bytes;
@@ -221,19 +225,37 @@ int32_t MarkEligible(const SymmetryRule& rule) {
         return count;
     }
     // In record order the positions are read front to back; the chain then only looks up one
-    // byte per code.
-    for (int32_t record = Wide() ? MarkEligibleWide(rule) : 0; record < s.Records; ++record) {
-        RecordSigns(static_cast<uint32_t>(record), signs);
-        s.Eligible[record] = EligibleCode(signs, s.Length, rule) ? 1 : 0;
-    }
-    // The marks are read in chain order, which is random in the records: asked for ahead.
+    // mark per code, in chain order, which is random in the records: asked for ahead. Where
+    // there is room the marks are bits too, eight times closer together than the bytes.
     constexpr int32_t kAhead = 64;
     const uint32_t* chain = s.TrialChain;
-    for (int32_t i = 0; i < s.TrialCount; ++i) {
-        if (i + kAhead < s.TrialCount) __builtin_prefetch(s.Eligible + chain[i + kAhead]);
-        place(i, s.Eligible[chain[i]]);
+    if (bits == nullptr) {
+        for (int32_t record = 0; record < s.Records; ++record) {
+            RecordSigns(static_cast<uint32_t>(record), signs);
+            s.Eligible[record] = EligibleCode(signs, s.Length, rule) ? 1 : 0;
+        }
+        for (int32_t i = 0; i < s.TrialCount; ++i) {
+            if (i + kAhead < s.TrialCount) __builtin_prefetch(s.Eligible + chain[i + kAhead]);
+            place(i, s.Eligible[chain[i]]);
+        }
+        return count;
     }
-    s.ChainMarksValid = bits != nullptr;
+    uint64_t* recordBits = bits + (static_cast<size_t>(s.Records) + 63) / 64;
+    int32_t record = Wide() ? MarkEligibleWide(rule, recordBits) : 0;
+    // The one-by-one marks may start in the middle of a word: what stands above it goes.
+    if ((record & 63) != 0) recordBits[record >> 6] &= ~uint64_t(0) >> (64 - (record & 63));
+    for (; record < s.Records; ++record) {
+        RecordSigns(static_cast<uint32_t>(record), signs);
+        const uint64_t eligible = EligibleCode(signs, s.Length, rule) ? 1 : 0;
+        s.Eligible[record] = static_cast<uint8_t>(eligible);
+        if ((record & 63) == 0) recordBits[record >> 6] = 0;
+        recordBits[record >> 6] |= eligible << (record & 63);
+    }
+    for (int32_t i = 0; i < s.TrialCount; ++i) {
+        if (i + kAhead < s.TrialCount) __builtin_prefetch(recordBits + (chain[i + kAhead] >> 6));
+        place(i, (recordBits[chain[i] >> 6] >> (chain[i] & 63)) & 1);
+    }
+    s.ChainMarksValid = true;
     return count;
 }
 
