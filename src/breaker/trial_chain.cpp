@@ -83,6 +83,12 @@ __attribute__((target("avx2"))) inline void LoadRows(const ByteTable& table, __m
             _mm_load_si128(reinterpret_cast<const __m128i*>(table.Entry + 16 * r)));
 }
 
+// The bits of 32 records from a vector of 0xFF (set) and 0 bytes; record is a multiple of 32.
+__attribute__((target("avx2"))) inline void StoreBits(uint64_t* bits, int32_t record, __m256i set) {
+    const uint32_t word = static_cast<uint32_t>(_mm256_movemask_epi8(set));
+    std::memcpy(reinterpret_cast<uint8_t*>(bits) + record / 8, &word, sizeof word);
+}
+
 // The symmetry filter's verdict for the records in their order, 32 at a time, as
 // EligibleCode gives it one by one, as bytes and as bits (a 32-bit word per 32 records); the
 // records behind the last whole 32 are left to the caller, whose number is returned.
@@ -109,16 +115,15 @@ __attribute__((target("avx2"))) int32_t MarkEligibleWide(const SymmetryRule& rul
         }
         const __m256i marks = _mm256_andnot_si256(bad, one);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(s.Eligible + record), marks);
-        const uint32_t word =
-            static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(marks, one)));
-        std::memcpy(reinterpret_cast<uint8_t*>(bits) + record / 8, &word, sizeof word);
+        if (bits != nullptr) StoreBits(bits, record, _mm256_cmpeq_epi8(marks, one));
     }
     return record;
 }
 
-// For the records in their order, 32 at a time: 1 where the code holds a flagged sign. The
-// records behind the last whole 32 are left to the caller, whose number is returned.
-__attribute__((target("avx2"))) int32_t MarkHoldingWide(const uint8_t* flags) {
+// For the records in their order, 32 at a time: 1 where the code holds a flagged sign, as
+// bytes and, with bits given, as bits. The records behind the last whole 32 are left to the
+// caller, whose number is returned.
+__attribute__((target("avx2"))) int32_t MarkHoldingWide(const uint8_t* flags, uint64_t* bits) {
     CandidateStoreRecord& s = CandidateStore;
     __m256i rows[3];
     const ByteTable table = FlagTable(flags);
@@ -131,6 +136,7 @@ __attribute__((target("avx2"))) int32_t MarkHoldingWide(const uint8_t* flags) {
                                                   s.Positions[k] + record)),
                                               rows));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(s.Eligible + record), any);
+        if (bits != nullptr) StoreBits(bits, record, _mm256_cmpeq_epi8(any, _mm256_set1_epi8(1)));
     }
     return record;
 }
@@ -146,6 +152,27 @@ uint64_t* ChainMarksRoom() {
     s.ChainMarks = static_cast<uint64_t*>(StoreAllocate(bytes));
     if (s.ChainMarks != nullptr) s.ChainMarksBytes = bytes;
     return s.ChainMarks;
+}
+
+// Marks the records from `from` on one by one, as bytes and (with bits given) as bits; a word
+// the vector pass began keeps only the bits below `from`.
+template <typename Verdict>
+void MarkOneByOne(int32_t from, uint64_t* bits, Verdict verdict) {
+    CandidateStoreRecord& s = CandidateStore;
+    if (bits != nullptr && (from & 63) != 0) bits[from >> 6] &= ~uint64_t(0) >> (64 - (from & 63));
+    for (int32_t record = from; record < s.Records; ++record) {
+        const uint64_t mark = verdict(static_cast<uint32_t>(record)) ? 1 : 0;
+        s.Eligible[record] = static_cast<uint8_t>(mark);
+        if (bits == nullptr) continue;
+        if ((record & 63) == 0) bits[record >> 6] = 0;
+        bits[record >> 6] |= mark << (record & 63);
+    }
+}
+
+// The record bits behind the chain's bits, or null.
+uint64_t* RecordBitsIn(uint64_t* room) {
+    if (room == nullptr) return nullptr;
+    return room + (static_cast<size_t>(CandidateStore.Records) + 63) / 64;
 }
 
 bool Wide() {
@@ -227,35 +254,25 @@ int32_t MarkEligible(const SymmetryRule& rule) {
     // In record order the positions are read front to back; the chain then only looks up one
     // mark per code, in chain order, which is random in the records: asked for ahead. Where
     // there is room the marks are bits too, eight times closer together than the bytes.
+    uint64_t* recordBits = RecordBitsIn(bits);
+    MarkOneByOne(Wide() ? MarkEligibleWide(rule, recordBits) : 0, recordBits, [&](uint32_t r) {
+        RecordSigns(r, signs);
+        return EligibleCode(signs, s.Length, rule);
+    });
     constexpr int32_t kAhead = 64;
     const uint32_t* chain = s.TrialChain;
-    if (bits == nullptr) {
-        for (int32_t record = 0; record < s.Records; ++record) {
-            RecordSigns(static_cast<uint32_t>(record), signs);
-            s.Eligible[record] = EligibleCode(signs, s.Length, rule) ? 1 : 0;
-        }
-        for (int32_t i = 0; i < s.TrialCount; ++i) {
-            if (i + kAhead < s.TrialCount) __builtin_prefetch(s.Eligible + chain[i + kAhead]);
-            place(i, s.Eligible[chain[i]]);
-        }
-        return count;
-    }
-    uint64_t* recordBits = bits + (static_cast<size_t>(s.Records) + 63) / 64;
-    int32_t record = Wide() ? MarkEligibleWide(rule, recordBits) : 0;
-    // The one-by-one marks may start in the middle of a word: what stands above it goes.
-    if ((record & 63) != 0) recordBits[record >> 6] &= ~uint64_t(0) >> (64 - (record & 63));
-    for (; record < s.Records; ++record) {
-        RecordSigns(static_cast<uint32_t>(record), signs);
-        const uint64_t eligible = EligibleCode(signs, s.Length, rule) ? 1 : 0;
-        s.Eligible[record] = static_cast<uint8_t>(eligible);
-        if ((record & 63) == 0) recordBits[record >> 6] = 0;
-        recordBits[record >> 6] |= eligible << (record & 63);
-    }
     for (int32_t i = 0; i < s.TrialCount; ++i) {
-        if (i + kAhead < s.TrialCount) __builtin_prefetch(recordBits + (chain[i + kAhead] >> 6));
-        place(i, (recordBits[chain[i] >> 6] >> (chain[i] & 63)) & 1);
+        const uint32_t record = chain[i];
+        if (recordBits != nullptr) {
+            if (i + kAhead < s.TrialCount)
+                __builtin_prefetch(recordBits + (chain[i + kAhead] >> 6));
+            place(i, (recordBits[record >> 6] >> (record & 63)) & 1);
+        } else {
+            if (i + kAhead < s.TrialCount) __builtin_prefetch(s.Eligible + chain[i + kAhead]);
+            place(i, s.Eligible[record]);
+        }
     }
-    s.ChainMarksValid = true;
+    s.ChainMarksValid = bits != nullptr;
     return count;
 }
 
@@ -346,17 +363,25 @@ void RemoveTrialsHolding(const uint8_t* signFlags) {
     };
     int32_t kept = 0;
     if (s.Eligible != nullptr && !ChainIsShort()) {
-        // The marks of the symmetry filter serve as scratch: they are made anew by every search
-        // that uses them. Record order reads the positions front to back.
-        for (int32_t record = Wide() ? MarkHoldingWide(flags) : 0; record < s.Records; ++record)
-            s.Eligible[record] = holds(static_cast<uint32_t>(record));
+        // The marks of the symmetry filter serve as scratch (bytes and bits): they are made anew
+        // by every search that uses them. Record order reads the positions front to back.
+        uint64_t* recordBits = RecordBitsIn(ChainMarksRoom());
+        MarkOneByOne(Wide() ? MarkHoldingWide(flags, recordBits) : 0, recordBits, holds);
         constexpr int32_t kAhead = 64;
+        uint32_t* chain = s.TrialChain;
         for (int32_t i = 0; i < s.TrialCount; ++i) {
-            if (i + kAhead < s.TrialCount)
-                __builtin_prefetch(s.Eligible + s.TrialChain[i + kAhead]);
-            const uint32_t record = s.TrialChain[i];
-            s.TrialChain[kept] = record;
-            kept += s.Eligible[record] == 0;
+            const uint32_t record = chain[i];
+            bool held = false;
+            if (recordBits != nullptr) {
+                if (i + kAhead < s.TrialCount)
+                    __builtin_prefetch(recordBits + (chain[i + kAhead] >> 6));
+                held = (recordBits[record >> 6] >> (record & 63)) & 1;
+            } else {
+                if (i + kAhead < s.TrialCount) __builtin_prefetch(s.Eligible + chain[i + kAhead]);
+                held = s.Eligible[record] != 0;
+            }
+            chain[kept] = record;
+            kept += !held;
         }
     } else {
         for (int32_t i = 0; i < s.TrialCount; ++i) {

@@ -282,8 +282,12 @@ void ChooseTrial(Code& codeOut, uint8_t& pOut, uint8_t& zOut, uint8_t& keyOut) {
         }
     } else {
         uint8_t signs[MaxCodeLength];
-        for (int32_t i = symmetry ? NextEligible(0, rule) : 0; i < s.TrialCount;
-             i = symmetry ? NextEligible(i + 1, rule) : i + 1) {
+        // The code after the one at hand is asked for from memory while this one is examined
+        // (without the filter, the code eight places on).
+        int32_t next = symmetry ? NextEligible(0, rule) : 0;
+        for (int32_t i = next; i < s.TrialCount; i = next) {
+            next = symmetry ? NextEligible(i + 1, rule) : i + 1;
+            if (symmetry && next < s.TrialCount) PrefetchRecord(s.TrialChain[next]);
             if (!symmetry && i + 8 < s.TrialCount) PrefetchRecord(s.TrialChain[i + 8]);
             RecordSigns(s.TrialChain[i], signs);
             Evaluate(signs, i, best);
