@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "breaker/answer_order.h"
+#include "breaker/candidate_groups.h"
 #include "breaker/candidate_store.h"
+#include "breaker/class_pass.h"
 #include "breaker/engine_state.h"
 #include "breaker/opening_book.h"
 #include "breaker/search_progress.h"
@@ -758,6 +760,44 @@ TEST_F(TrialChoiceTest, TheMarksOverTheWholeStoreAgreeWithTheRuleCodeByCode) {
             ASSERT_EQ(s.TrialCount, static_cast<int32_t>(kept.size()));
             EXPECT_TRUE(std::equal(kept.begin(), kept.end(), s.TrialChain)) << round;
         }
+    }
+}
+
+TEST_F(TrialChoiceTest, TheCountOverTheGroupsGivesEveryClassTheCountOneByOne) {
+    // The count over the candidates' groups reads two places to a byte with up to 14 signs and
+    // a byte a place with more; unbounded, it must give every class what the count of the
+    // chain gives, for odd and even lengths, and for trial codes with a place that cannot
+    // score.
+    struct Shape {
+        char Last;
+        int Length;
+    };
+    std::mt19937 random(7);
+    for (const Shape shape : {Shape{'h', 5}, Shape{'p', 4}, Shape{'g', 6}}) {
+        Conditions('a', shape.Last, shape.Length, true, true, true);
+        ASSERT_TRUE(Build());
+        ASSERT_TRUE(PrepareCandidateGroups());
+        EXPECT_EQ(CandidateGroups.PackedColumns > 0, SignCount <= 14);
+        BeginGroupedSearch();
+        for (int round = 0; round < 40; ++round) {
+            uint8_t signs[MaxCodeLength];
+            for (int k = 0; k < shape.Length; ++k)
+                signs[k] = static_cast<uint8_t>(1 + random() % static_cast<unsigned>(SignCount));
+            TrialPattern pattern;
+            MakeTrialPattern(signs, shape.Length, pattern);
+            if (round % 4 == 3) pattern.Position[random() % shape.Length] = 0xFF;
+            ClassCounts grouped{};
+            ClassCounts chained{};
+            ASSERT_TRUE(ClassifyGrouped(pattern, INT32_MAX, INT64_MAX, grouped));
+            ASSERT_TRUE(ClassifyCandidates(pattern, -1, INT32_MAX, INT64_MAX, chained));
+            for (int m = 0; m <= shape.Length; ++m)
+                for (int p = 0; p <= m; ++p)
+                    ASSERT_EQ(grouped.Table[m][p], chained.Table[m][p])
+                        << shape.Last << " round " << round << " class " << m << "/" << p;
+            EXPECT_EQ(grouped.MaxClass, chained.MaxClass);
+            EXPECT_EQ(grouped.Squares, chained.Squares);
+        }
+        ReleaseCandidateStore(true);
     }
 }
 

@@ -255,13 +255,31 @@ bool Loses(const ClassPlan& plan, int64_t bestSquares, int64_t& boundMax) {
 // Counts P for the candidates of one M-class, group after group, and gives up as soon as the
 // bounds show the trial code strictly worse than the best. False then.
 // Top is m, the largest P the class can hold; P = 0 is what the other counts leave.
-template <int Length, int Top>
+// With Packed the candidates are read two places to a byte.
+template <int Length, int Top, bool Packed>
 inline __attribute__((always_inline)) bool CountClass(const TrialPattern& pattern, int m,
                                                       ClassPlan& plan, int32_t bestMax,
                                                       int64_t bestSquares, int64_t& pairs) {
     const CandidateGroupsRecord& g = CandidateGroups;
-    Lanes position[Length];
-    for (int k = 0; k < Length; ++k) Fill(position[k], pattern.Position[k]);
+    constexpr int Columns = Packed ? (Length + 1) / 2 : Length;
+    Lanes position[Columns];
+    if constexpr (Packed) {
+        // A sign the halves cannot hold (or that cannot score) becomes 15, which no candidate
+        // holds.
+        auto half = [&](int k) -> uint8_t {
+            if (k >= Length) return 0;
+            const uint8_t sign = pattern.Position[k];
+            return sign <= 14 ? sign : 15;
+        };
+        for (int c = 0; c < Columns; ++c)
+            Fill(position[c], static_cast<uint8_t>(half(2 * c) | half(2 * c + 1) << 4));
+    } else {
+        for (int k = 0; k < Length; ++k) Fill(position[k], pattern.Position[k]);
+    }
+    Lanes lowHalf;
+    Fill(lowHalf, 0x0F);
+    Lanes highHalf;
+    Fill(highHalf, 0xF0);
     Lanes iota;
     for (int i = 0; i < 32; ++i) iota[i] = static_cast<uint8_t>(i);
     Lanes value[Top + 1];
@@ -305,17 +323,29 @@ inline __attribute__((always_inline)) bool CountClass(const TrialPattern& patter
             {
                 int32_t ahead = from + n;
                 if (ahead >= to && o + 1 < plan.FirstGroup[m + 1]) ahead = g.Start[g.Order[o + 1]];
-                for (int k = 0; k < Length; ++k)
+                for (int c = 0; c < Columns; ++c)
                     for (int b = 0; b < 256; b += 64)
-                        __builtin_prefetch(g.Positions[k] + ahead + b);
+                        __builtin_prefetch((Packed ? g.Packed[c] : g.Positions[c]) + ahead + b);
             }
             for (int32_t i = 0; i < n; i += 32) {
                 Lanes p{};
+                if constexpr (Packed) {
+#pragma GCC unroll 5
+                    for (int c = 0; c < Columns; ++c) {
+                        const Lanes x =
+                            *reinterpret_cast<const LanesAnywhere*>(g.Packed[c] + from + i) ^
+                            position[c];
+                        p -= reinterpret_cast<Lanes>((x & lowHalf) == Lanes{});
+                        if (2 * c + 1 < Length)
+                            p -= reinterpret_cast<Lanes>((x & highHalf) == Lanes{});
+                    }
+                } else {
 #pragma GCC unroll 9
-                for (int k = 0; k < Length; ++k) {
-                    const Lanes column =
-                        *reinterpret_cast<const LanesAnywhere*>(g.Positions[k] + from + i);
-                    p -= reinterpret_cast<Lanes>(column == position[k]);
+                    for (int k = 0; k < Length; ++k) {
+                        const Lanes column =
+                            *reinterpret_cast<const LanesAnywhere*>(g.Positions[k] + from + i);
+                        p -= reinterpret_cast<Lanes>(column == position[k]);
+                    }
                 }
                 if (n - i < 32) {
                     Lanes left;
@@ -344,38 +374,55 @@ inline __attribute__((always_inline)) bool CountClass(const TrialPattern& patter
     return !Loses(plan, bestSquares, boundMax);
 }
 
-template <int Length, int Top = Length>
+template <int Length, bool Packed, int Top = Length>
 inline __attribute__((always_inline)) bool CountClassTop(const TrialPattern& pattern, int m,
                                                          ClassPlan& plan, int32_t bestMax,
                                                          int64_t bestSquares, int64_t& pairs) {
     if constexpr (Top > 1) {
         if (m < Top)
-            return CountClassTop<Length, Top - 1>(pattern, m, plan, bestMax, bestSquares, pairs);
+            return CountClassTop<Length, Packed, Top - 1>(pattern, m, plan, bestMax, bestSquares,
+                                                          pairs);
     }
-    return CountClass<Length, Top>(pattern, m, plan, bestMax, bestSquares, pairs);
+    return CountClass<Length, Top, Packed>(pattern, m, plan, bestMax, bestSquares, pairs);
 }
 
-inline __attribute__((always_inline)) bool CountClassOf(int length, const TrialPattern& pattern,
-                                                        int m, ClassPlan& plan, int32_t bestMax,
-                                                        int64_t bestSquares, int64_t& pairs) {
-    switch (length) {
-        case 2:
-            return CountClassTop<2>(pattern, m, plan, bestMax, bestSquares, pairs);
-        case 3:
-            return CountClassTop<3>(pattern, m, plan, bestMax, bestSquares, pairs);
-        case 4:
-            return CountClassTop<4>(pattern, m, plan, bestMax, bestSquares, pairs);
-        case 5:
-            return CountClassTop<5>(pattern, m, plan, bestMax, bestSquares, pairs);
-        case 6:
-            return CountClassTop<6>(pattern, m, plan, bestMax, bestSquares, pairs);
-        case 7:
-            return CountClassTop<7>(pattern, m, plan, bestMax, bestSquares, pairs);
-        case 8:
-            return CountClassTop<8>(pattern, m, plan, bestMax, bestSquares, pairs);
-        default:
-            return CountClassTop<9>(pattern, m, plan, bestMax, bestSquares, pairs);
+// Each length's count, packed or not, is a procedure of its own, built for AVX2 and without:
+// one procedure holding the counts of every length would take the compiler very long to build.
+#define ZK_COUNT_CLASS_OF(Length, Packed, Name)                                                 \
+    ZK_VECTOR_CLONES __attribute__((noinline)) bool Name(const TrialPattern& pattern, int m,    \
+                                                         ClassPlan& plan, int32_t bestMax,      \
+                                                         int64_t bestSquares, int64_t& pairs) { \
+        return CountClassTop<Length, Packed>(pattern, m, plan, bestMax, bestSquares, pairs);    \
     }
+ZK_COUNT_CLASS_OF(2, false, CountClass2)
+ZK_COUNT_CLASS_OF(3, false, CountClass3)
+ZK_COUNT_CLASS_OF(4, false, CountClass4)
+ZK_COUNT_CLASS_OF(5, false, CountClass5)
+ZK_COUNT_CLASS_OF(6, false, CountClass6)
+ZK_COUNT_CLASS_OF(7, false, CountClass7)
+ZK_COUNT_CLASS_OF(8, false, CountClass8)
+ZK_COUNT_CLASS_OF(9, false, CountClass9)
+ZK_COUNT_CLASS_OF(2, true, CountPackedClass2)
+ZK_COUNT_CLASS_OF(3, true, CountPackedClass3)
+ZK_COUNT_CLASS_OF(4, true, CountPackedClass4)
+ZK_COUNT_CLASS_OF(5, true, CountPackedClass5)
+ZK_COUNT_CLASS_OF(6, true, CountPackedClass6)
+ZK_COUNT_CLASS_OF(7, true, CountPackedClass7)
+ZK_COUNT_CLASS_OF(8, true, CountPackedClass8)
+ZK_COUNT_CLASS_OF(9, true, CountPackedClass9)
+#undef ZK_COUNT_CLASS_OF
+
+bool CountClassOf(int length, const TrialPattern& pattern, int m, ClassPlan& plan, int32_t bestMax,
+                  int64_t bestSquares, int64_t& pairs) {
+    typedef bool (*Count)(const TrialPattern&, int, ClassPlan&, int32_t, int64_t, int64_t&);
+    static const Count plain[] = {CountClass2, CountClass3, CountClass4, CountClass5,
+                                  CountClass6, CountClass7, CountClass8, CountClass9};
+    static const Count packed[] = {CountPackedClass2, CountPackedClass3, CountPackedClass4,
+                                   CountPackedClass5, CountPackedClass6, CountPackedClass7,
+                                   CountPackedClass8, CountPackedClass9};
+    const int at = std::min(std::max(length, 2), 9) - 2;
+    const Count count = CandidateGroups.PackedColumns > 0 ? packed[at] : plain[at];
+    return count(pattern, m, plan, bestMax, bestSquares, pairs);
 }
 
 // M of every group against the trial code.
@@ -499,6 +546,19 @@ uint32_t TrialRank(const TrialPattern& pattern) {
 
 size_t AlignUp(size_t bytes) {
     return (bytes + 63) / 64 * 64;
+}
+
+// The packed copy of the candidates, where there is one; zero behind the last.
+void PackPositions() {
+    CandidateGroupsRecord& g = CandidateGroups;
+    for (int c = 0; c < g.PackedColumns; ++c) {
+        uint8_t* packed = g.Packed[c];
+        const uint8_t* low = g.Positions[2 * c];
+        const uint8_t* high = 2 * c + 1 < g.Length ? g.Positions[2 * c + 1] : nullptr;
+        for (int32_t i = 0; i < g.Candidates; ++i)
+            packed[i] = static_cast<uint8_t>(low[i] | (high != nullptr ? high[i] << 4 : 0));
+        std::memset(packed + g.Candidates, 0, static_cast<size_t>(g.Capacity - g.Candidates));
+    }
 }
 
 // The place counts and sizes of every group, from the candidates themselves; everything
@@ -679,6 +739,12 @@ bool PrepareCandidateGroups() {
         for (int k = 0; k < length; ++k)
             g.Positions[k] =
                 positions != nullptr ? positions + static_cast<size_t>(k) * capacity : nullptr;
+        g.PackedColumns = signs <= 14 ? (length + 1) / 2 : 0;
+        uint8_t* packed = take(static_cast<size_t>(capacity) * g.PackedColumns);
+        for (int c = 0; c < (MaxCodeLength + 1) / 2; ++c)
+            g.Packed[c] = packed != nullptr && c < g.PackedColumns
+                              ? packed + static_cast<size_t>(c) * capacity
+                              : nullptr;
         g.Start = reinterpret_cast<int32_t*>(take((room + 1) * sizeof(int32_t)));
         g.Order = reinterpret_cast<int32_t*>(take(room * sizeof(int32_t)));
         g.SignCounts = take(room * static_cast<size_t>(signs));
@@ -751,6 +817,7 @@ bool PrepareCandidateGroups() {
         }
     }
     g.Candidates = candidates;
+    PackPositions();
     CountPlaces();
     g.Ready = true;
     return true;
@@ -918,6 +985,7 @@ void KeepGroupedCandidates(const TrialPattern& pattern, int m, int p) {
     g.Start[groups] = kept;
     g.Count = groups;
     g.Candidates = kept;
+    PackPositions();
     for (int sign = 0; sign < g.Signs; ++sign)
         std::memset(g.SignCounts + sign * room + static_cast<size_t>(groups), 0,
                     static_cast<size_t>(before - groups));

@@ -28,7 +28,12 @@ struct CandidateGroupsRecord {
     int32_t Candidates = 0;
     int32_t Capacity = 0;  // room per position array, with a vector's slack behind the last
     uint8_t* Positions[MaxCodeLength] = {};  // [k][n]: the candidates, group by group
-    int32_t Count = 0;                       // groups
+    // With at most 14 signs the same candidates two places to a byte, place 2c in the low half
+    // of Packed[c] and place 2c+1 in the high half: the count reads half the bytes. Null (and
+    // PackedColumns 0) with more signs.
+    uint8_t* Packed[(MaxCodeLength + 1) / 2] = {};
+    int PackedColumns = 0;
+    int32_t Count = 0;  // groups
     // Multisets of L signs over the signs of the range and one more symbol for a sign that
     // cannot score: every group and every trial code has its rank below this.
     int32_t TableSize = 0;
