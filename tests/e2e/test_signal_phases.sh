@@ -13,9 +13,10 @@ source "$(dirname "$0")/e2e_common.sh" "$1"
 # A human guesses the computer's fixed code, five long over a..h, time limit 30 s, level 6.
 HUMAN_GUESSES=1f1e030506056168000100010001
 # A human riddle that is not fixed, the computer guesses, no time limit, level 8: five long
-# over a..4 (31 signs) for a long store build, over a..t (20 signs) for a long search.
+# over a..4 (31 signs) for a long store build; eight long over a..h for a long search (after
+# the answer 1/2 it takes a minute and more; the code on show starts in column 46).
 BUILD_LONG=1f1e000508056134000100000100
-SEARCH_LONG=1f1e000508056174000100000100
+SEARCH_LONG=1f1e000808056168000100000100
 
 start_shell
 
@@ -60,19 +61,19 @@ signal_run() {
             tm send-keys -t "$E2E_PANE" 1
             # The store stands when the cursor waits in the P column of the first trial.
             wait_cursor 56 9 60
-            tm send-keys -t "$E2E_PANE" 0
-            wait_cursor 58 9
             tm send-keys -t "$E2E_PANE" 1
+            wait_cursor 58 9
+            tm send-keys -t "$E2E_PANE" 2
             # Row 10 traces the codes the search examines.
-            wait_for "|  2|  " 20
-            wait_cursor 48 10 20
+            wait_for "|  2|" 20
+            wait_cursor 46 10 20
             ;;
     esac
     # The program saved the conditions before this moment; the signal must write them again.
     rm -f "$E2E_WORK/BEDINGUN.DAT"
     case $phase in
         build) [[ $(pane_cursor) == "48 9" ]] || fail "the store build ended before the signal" ;;
-        search) [[ $(pane_cursor) == "48 10" ]] || fail "the search ended before the signal" ;;
+        search) [[ $(pane_cursor) == "46 10" ]] || fail "the search ended before the signal" ;;
     esac
     started=$(now_ms)
     kill "-$signal" "$pid"
