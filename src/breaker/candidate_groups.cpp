@@ -386,8 +386,8 @@ inline __attribute__((always_inline)) bool CountClassTop(const TrialPattern& pat
     return CountClass<Length, Top, Packed>(pattern, m, plan, bestMax, bestSquares, pairs);
 }
 
-// Each length's count, packed or not, is a procedure of its own, built for AVX2 and without:
-// one procedure holding the counts of every length would take the compiler very long to build.
+// Each length's count, packed or not, is a procedure of its own, built for AVX2 and without and
+// called once per counted class: apart, they measure faster than inlined into the search.
 #define ZK_COUNT_CLASS_OF(Length, Packed, Name)                                                 \
     ZK_VECTOR_CLONES __attribute__((noinline)) bool Name(const TrialPattern& pattern, int m,    \
                                                          ClassPlan& plan, int32_t bestMax,      \
