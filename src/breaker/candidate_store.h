@@ -51,7 +51,8 @@ struct CandidateStoreRecord {
     bool CandidateRepetitions = false;  // the repetition rule the candidate chain was built with
     // The symmetry filter's verdicts in chain order, a bit per place: made with the marks and
     // good while ChainMarksValid (changes to the chain other than a move to the front end it).
-    // Null while not made or when the memory was refused.
+    // Behind them, as many bits for the marks in record order. Null while not made or when the
+    // memory was refused; ChainMarksBytes covers both.
     uint64_t* ChainMarks = nullptr;
     size_t ChainMarksBytes = 0;
     bool ChainMarksValid = false;
