@@ -27,6 +27,7 @@
 #include "breaker/search_progress.h"
 #include "breaker/shuffle.h"
 #include "breaker/trial_choice.h"
+#include "breaker/twin_trials.h"
 #include "calendar/clock_text.h"
 #include "match/board.h"
 #include "match/code.h"
@@ -134,6 +135,7 @@ bool PlaySet(const ThinkSet& c, bool full, Signature& total) {
         const bool known = candidates == 1 || CandidateStore.TrialCount == 1;
         const int64_t pairsBefore = PairsClassified;
         const int64_t abandonedBefore = TrialCodesAbandoned;
+        const int64_t twinnedBefore = TrialCodesTwinned;
         uint8_t key = 0;
         SampleCodes = real ? sample : 0;
         ItemsSeen = 0;
@@ -158,10 +160,11 @@ bool PlaySet(const ThinkSet& c, bool full, Signature& total) {
             const bool cut = p.ItemsDone < p.ItemsTotal;
             std::printf(
                 "  trial %2d %s %d/%d | %9d candidates | %8d eligible | %8d examined%s | "
-                "%8lld abandoned | %14lld pairs | %8.2f s CPU | %6.0f M pairs/s\n",
+                "%8lld abandoned | %8lld twinned | %14lld pairs | %8.2f s CPU | %6.0f M pairs/s\n",
                 trial, CodeText(row, c.Length).c_str(), row.P, row.Z, candidates, p.ItemsTotal,
                 p.ItemsDone, cut ? (sample > 0 ? " sampled" : " cut    ") : "        ",
                 static_cast<long long>(TrialCodesAbandoned - abandonedBefore),
+                static_cast<long long>(TrialCodesTwinned - twinnedBefore),
                 static_cast<long long>(pairs), seconds, seconds > 0 ? pairs / seconds / 1e6 : 0.0);
         }
         if (row.P == c.Length) {

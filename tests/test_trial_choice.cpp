@@ -20,6 +20,7 @@
 #include "breaker/sign_tables.h"
 #include "breaker/trial_chain.h"
 #include "breaker/trial_choice.h"
+#include "breaker/twin_trials.h"
 #include "calendar/clock_text.h"
 #include "match/board.h"
 #include "match/code.h"
@@ -346,9 +347,12 @@ TEST_F(TrialChoiceTest, EveryChoiceOfWholeMatchesIsTheReferencesChoice) {
                           {'a', 'f', 4, false},     {'a', 'b', 5, true},  {'a', 'e', 4, true},
                           {'a', 'd', 4, false},     {'a', 'h', 3, true},  {'a', 'b', 4, true, true},
                           {'a', 'b', 6, true, true}};
+    // Every other match looks for twin trial codes in every search, however small.
+    const int32_t twinMinimum = TwinMinCandidates;
     int choices = 0;
     for (const Game& game : games) {
         for (uint64_t seed = 1; seed <= 6; ++seed) {
+            TwinMinCandidates = seed % 2 == 0 ? 0 : twinMinimum;
             Conditions(game.First, game.Last, game.Length, game.Repetitions, true, true,
                        game.Vacant);
             SeedRandom(seed);
@@ -379,7 +383,68 @@ TEST_F(TrialChoiceTest, EveryChoiceOfWholeMatchesIsTheReferencesChoice) {
             EXPECT_EQ(CandidateStore.Records, 0);  // released
         }
     }
+    TwinMinCandidates = twinMinimum;
     EXPECT_GT(choices, 150);
+}
+
+TEST_F(TrialChoiceTest, TwinTrialCodesSplitTheCandidatesAlike) {
+    // After the first answer (positions and signs of the trial may trade places) and after the
+    // second (only positions the two trials treat alike may), every two codes of the trial
+    // chain that get the same name as twins must split the candidates into the same classes.
+    // Openings: aabcd, aabbcc, aabc without repetitions, and abcd (all signs trade).
+    struct Shape {
+        char Last;
+        int Length;
+        bool Repetitions;
+        const char* Secret;
+    };
+    const int32_t twinMinimum = TwinMinCandidates;
+    TwinMinCandidates = 0;
+    for (const Shape shape : {Shape{'f', 5, true, "cafeb"}, Shape{'e', 6, true, "bbeaec"},
+                              Shape{'h', 4, false, "hbeg"}, Shape{'j', 4, true, "jjac"}}) {
+        Conditions('a', shape.Last, shape.Length, shape.Repetitions, true, true);
+        SeedRandom(3);
+        SecretCode = MakeCode(shape.Secret);
+        ASSERT_TRUE(Build());
+        for (int answers = 0; answers < 2;) {
+            ASSERT_EQ(Trial(), 0);
+            const TrialRow played = Row();
+            NextPlace();
+            if (played.P == shape.Length || CandidateStore.CandidateCount <= 2) break;
+            if (played.P + played.Z == 0) continue;
+            ++answers;
+            const CandidateStoreRecord& s = CandidateStore;
+            BeginTwinSearch(s.TrialCount);
+            // The second trial may leave no two positions alike.
+            if (answers == 2 && !TwinsSought()) continue;
+            ASSERT_TRUE(TwinsSought()) << shape.Secret;
+            std::map<uint64_t, std::pair<std::string, ClassCounts>> named;
+            for (int32_t i = 0; i < s.TrialCount; ++i) {
+                uint8_t signs[MaxCodeLength];
+                RecordSigns(s.TrialChain[i], signs);
+                TrialPattern pattern;
+                MakeTrialPattern(signs, shape.Length, pattern);
+                ClassCounts counts{};
+                ASSERT_TRUE(ClassifyCandidates(pattern, -1, INT32_MAX, INT64_MAX, counts));
+                std::string code;
+                for (int k = 0; k < shape.Length; ++k) code += IndexSign[signs[k]];
+                const auto [at, added] =
+                    named.emplace(TwinKey(signs), std::make_pair(code, counts));
+                if (added) continue;
+                for (int m = 0; m <= shape.Length; ++m)
+                    for (int p = 0; p <= m; ++p)
+                        ASSERT_EQ(counts.Table[m][p], at->second.second.Table[m][p])
+                            << code << " and " << at->second.first << " class " << m << "/" << p;
+                ASSERT_EQ(counts.IsCandidate, at->second.second.IsCandidate) << code;
+            }
+            // Twins there are: fewer names than codes, far fewer after the first answer.
+            EXPECT_LT(named.size() * (answers == 1 ? 2 : 1), static_cast<size_t>(s.TrialCount))
+                << shape.Secret << " after " << answers << " answers";
+            EndTwinSearch();
+        }
+        ReleaseCandidateStore(true);
+    }
+    TwinMinCandidates = twinMinimum;
 }
 
 // ---- Answers --------------------------------------------------------------------------------

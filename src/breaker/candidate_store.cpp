@@ -10,6 +10,7 @@
 #include "breaker/search_progress.h"
 #include "breaker/shuffle.h"
 #include "breaker/sign_tables.h"
+#include "breaker/twin_trials.h"
 #include "calendar/clock_text.h"
 #include "match/board.h"
 #include "match/encoder_store.h"
@@ -63,6 +64,7 @@ void FreeCandidateArrays() {
         StoreFree(s.CandidatePositions[0], RecordBytes(s.CandidateCapacity, size_t(s.Length)));
     s = CandidateStoreRecord{};
     ReleaseCandidateGroups();
+    EndTwinSearch();
 }
 
 // The keyboard during the build: Esc and Ctrl-C break it off; an extended key is read
@@ -381,6 +383,8 @@ bool BuildCandidateStore() {
 }
 
 bool BuildCandidateStore(bool candidateRepetitions) {
+    // A new store is a new match: no trial of it has been answered yet.
+    ForgetAnsweredTrials();
     // The rule of the build is passed on, never written into the settings: a signal that ends
     // the program saves them from inside the build.
     const bool built = Build(Settings.RepetitionsAllowed != 0, candidateRepetitions);

@@ -2,6 +2,7 @@
 
 #include "breaker/search_progress.h"
 #include "breaker/sign_tables.h"
+#include "breaker/twin_trials.h"
 
 uint8_t OpeningPhase = 1;
 uint8_t FillerSign = 0;
@@ -18,6 +19,7 @@ void ResetEngineState(int n, bool vacantInPlay) {
     DeadBlankKept = vacantInPlay ? 1 : 0;
     VacantInTrials = vacantInPlay ? 1 : 0;
     KillCount = 0;
+    ForgetAnsweredTrials();
     for (uint8_t& tried : SignTried) tried = 0;
     SearchProgress.LimitNoticePending = 1;
     SearchProgress.BreakCount = 0;

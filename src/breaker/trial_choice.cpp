@@ -15,6 +15,7 @@
 #include "breaker/search_progress.h"
 #include "breaker/sign_tables.h"
 #include "breaker/trial_chain.h"
+#include "breaker/twin_trials.h"
 #include "calendar/clock_text.h"
 #include "match/board.h"
 #include "match/human_answer.h"
@@ -80,7 +81,9 @@ struct BestTrial {
 
 // Classifies the candidates against one trial code and lets it take the best's place when it
 // splits them better; equal codes are drawn for so that the k-th of k wins with chance 1/k.
-void Evaluate(const uint8_t* signs, int32_t index, BestTrial& best) {
+// True when the code lost: given up or counted strictly worse than the best; otherwise its
+// counts are in `counts`.
+bool Evaluate(const uint8_t* signs, int32_t index, BestTrial& best, ClassCounts& counts) {
     const int length = Length();
     TrialPattern pattern;
     MakeTrialPattern(signs, length, pattern);
@@ -88,11 +91,10 @@ void Evaluate(const uint8_t* signs, int32_t index, BestTrial& best) {
     const int32_t bestMax = best.Found ? best.Counts.MaxClass : INT32_MAX;
     const int64_t bestSquares = best.Found ? best.Counts.Squares : INT64_MAX;
     const bool bestIsCandidate = best.Found && best.Counts.IsCandidate;
-    ClassCounts counts;
     const bool complete = CandidateGroups.Ready
                               ? ClassifyGrouped(pattern, bestMax, bestSquares, counts)
                               : ClassifyCandidates(pattern, knownM, bestMax, bestSquares, counts);
-    if (!complete) return;
+    if (!complete) return true;
     bool wins = false;
     bool tie = false;
     if (counts.MaxClass != bestMax) {
@@ -106,7 +108,7 @@ void Evaluate(const uint8_t* signs, int32_t index, BestTrial& best) {
         wins = Random(best.TieCount) == 0;
         ++best.TieCount;
     }
-    if (!wins) return;
+    if (!wins) return !tie;
     best.Found = true;
     best.Counts = counts;
     std::memcpy(best.Signs, signs, static_cast<size_t>(length));
@@ -114,6 +116,35 @@ void Evaluate(const uint8_t* signs, int32_t index, BestTrial& best) {
     if (!tie) best.TieCount = 2;
     SearchProgress.BestCode = CodeOf(signs, length);
     ClockState.RedrawCodeRequested = true;
+    return false;
+}
+
+// Counts that lose against the best so far: a larger largest class, more squares, or equal in
+// both while only the best may itself be the secret.
+bool WorseThanBest(const TwinVerdict& twin, const BestTrial& best) {
+    if (!best.Found) return false;
+    const ClassCounts& b = best.Counts;
+    if (twin.MaxClass != b.MaxClass) return twin.MaxClass > b.MaxClass;
+    if (twin.Squares != b.Squares) return twin.Squares > b.Squares;
+    return !twin.IsCandidate && b.IsCandidate;
+}
+
+// Evaluates a trial code, or takes the verdict of a twin examined before when that verdict is
+// a loss.
+void Examine(const uint8_t* signs, int32_t index, BestTrial& best) {
+    ClassCounts counts;
+    if (!TwinsSought()) {
+        (void)Evaluate(signs, index, best, counts);
+        return;
+    }
+    const uint64_t key = TwinKey(signs);
+    const TwinVerdict twin = LookUpTwin(key);
+    if (twin.Known && (twin.Lost || WorseThanBest(twin, best))) {
+        ++TrialCodesTwinned;
+        return;
+    }
+    const bool lost = Evaluate(signs, index, best, counts);
+    if (!twin.Known) RememberTwin(key, lost, counts);
 }
 
 // The symmetry filter: the untried signs in a random order; of them only the last L may
@@ -270,12 +301,15 @@ void ChooseTrial(Code& codeOut, uint8_t& pOut, uint8_t& zOut, uint8_t& keyOut) {
     // trial codes early.
     if (realSearch) (void)PrepareCandidateGroups();
     BeginGroupedSearch();
+    // A large search examines one of every set of twin trial codes.
+    if (realSearch) BeginTwinSearch(itemsTotal);
 
     BestTrial best;
     bool stopped = false;
     int32_t examined = 0;
     if (!realSearch) {
-        Evaluate(FixedTrialRecord.Signs, -1, best);
+        ClassCounts counts;
+        (void)Evaluate(FixedTrialRecord.Signs, -1, best, counts);
         if (SearchItemDone(false) == ItemVerdict::BreakOff) {
             BreakOff(keyOut);
             return;
@@ -290,7 +324,7 @@ void ChooseTrial(Code& codeOut, uint8_t& pOut, uint8_t& zOut, uint8_t& keyOut) {
             if (symmetry && next < s.TrialCount) PrefetchRecord(s.TrialChain[next]);
             if (!symmetry && i + 8 < s.TrialCount) PrefetchRecord(s.TrialChain[i + 8]);
             RecordSigns(s.TrialChain[i], signs);
-            Evaluate(signs, i, best);
+            Examine(signs, i, best);
             examined = i + 1;
             const ItemVerdict verdict = SearchItemDone(true);
             if (verdict == ItemVerdict::BreakOff) {
@@ -310,6 +344,7 @@ void ChooseTrial(Code& codeOut, uint8_t& pOut, uint8_t& zOut, uint8_t& keyOut) {
     }
     if (stopped) RotateAfterStop(examined, best.Index);
     EndScan();
+    EndTwinSearch();
 
     const Code trial = CodeOf(best.Signs, length);
     codeOut = trial;
@@ -359,7 +394,10 @@ void ChooseTrial(Code& codeOut, uint8_t& pOut, uint8_t& zOut, uint8_t& keyOut) {
     pOut = static_cast<uint8_t>(p);
     zOut = static_cast<uint8_t>(z);
 
-    if (p > 0 || z > 0) OpeningPhase = 0;
+    if (p > 0 || z > 0) {
+        OpeningPhase = 0;
+        NoteAnsweredTrial(best.Signs, length);
+    }
     if (p == length) {
         SecretCode = trial;
         ReleaseCandidateStore(true);

@@ -1,0 +1,51 @@
+// Twin trial codes: codes that the answers so far cannot tell apart.
+//
+// The candidates are every code that agrees with the answers given. Two positions at which
+// every trial answered with a common sign holds the same sign can be swapped in all codes at
+// once, and two live signs that no such trial holds can be renamed into each other: the
+// candidates stay the same set, so a trial code and its image split them into classes of the
+// same sizes. After a single such trial, two of its signs that it holds equally often can
+// trade places too, together with their positions. Dead signs and the vacant sign never score,
+// so which of them a trial code holds does not matter either.
+//
+// The search uses this to examine one code of each set of twins only: a twin of a code that
+// was given up, or that lost, loses too (the best so far only gets better), and a twin of a
+// code that was counted in full is compared with the best by those counts. When such counts
+// equal the best's, the twin is examined in full after all, so that it draws for the tie and
+// brings its own class counts. No choice and no random draw changes.
+#pragma once
+#include <cstdint>
+
+#include "breaker/class_pass.h"
+
+// What the search knows of a trial code's twins.
+struct TwinVerdict {
+    bool Known = false;    // a twin was examined before in this search
+    bool Lost = false;     // it was given up or lost: strictly worse than the best at its time
+    int32_t MaxClass = 0;  // otherwise its counts
+    int64_t Squares = 0;
+    bool IsCandidate = false;
+};
+
+// Notes a trial whose answer had at least one common sign (every such answer of the match).
+void NoteAnsweredTrial(const uint8_t* signs, int length);
+// A new match: no trial answered yet.
+void ForgetAnsweredTrials();
+
+// A new search over at most `codes` trial codes. Twins are looked for only when the search is
+// large enough to gain and the answers leave some positions or signs interchangeable.
+void BeginTwinSearch(int32_t codes);
+bool TwinsSought();
+// The name shared by all twins of a code (only while TwinsSought()).
+uint64_t TwinKey(const uint8_t* signs);
+TwinVerdict LookUpTwin(uint64_t key);
+// Remembers a code's verdict for its twins (its counts when it was counted in full and did not
+// lose). When the memory for more is refused, the search goes on remembering no more.
+void RememberTwin(uint64_t key, bool lost, const ClassCounts& counts);
+// The search ends: its memory is given back.
+void EndTwinSearch();
+
+// Searches may look for twins only with at least this many candidates (tests lower it).
+extern int32_t TwinMinCandidates;
+// Trial codes whose verdict came from a twin, since the program started.
+extern int64_t TrialCodesTwinned;
