@@ -261,6 +261,15 @@ void BeginTwinSearch(int32_t codes) {
     // alone are left to the symmetry filter.
     const bool swaps = t.Blocks < t.Length;
     if (!swaps && !t.Trading) return;
+    // The ways of swapping and trading: a code has at most this many twins. When the codes
+    // would still leave more names than the slots can hold, most twins would find no verdict
+    // and the names would only cost time.
+    double ways = 1;
+    for (int b = 0; b < t.Blocks; ++b)
+        for (int i = 2; i <= t.RowStart[b + 1] - t.RowStart[b]; ++i) ways *= i;
+    for (int j = 0; j < t.KindCount; ++j)
+        for (int i = 2; i <= t.KindSize[j]; ++i) ways *= i;
+    if (codes / ways > static_cast<double>(kMaxSlots / 2)) return;
     t.On = true;
     t.Full = false;
 }
