@@ -372,6 +372,11 @@ bool Build(bool matchRepetitions, bool repetitions) {
     ChainCandidates(length, vacant, repetitions);
     if (TickAndBreakOff()) return BreakOff();
     p.TimeLimitActive = p.TimeLimit > 0 ? 1 : 0;
+    s.DigitBase = static_cast<uint32_t>(n + 1 - s.LowDigit);
+    s.DigitMagic = UINT64_MAX / s.DigitBase + 1;
+    for (int k = 0; k < length; ++k) s.DigitPlace[k] = static_cast<uint8_t>(PosMap[k + 1] - 1);
+    for (uint32_t d = 0; d < s.DigitBase; ++d) s.DigitSign[d] = SignMap[s.LowDigit + d];
+    s.Numbered = s.DigitBase >= 2;
     s.Ready = true;
     return true;
 }

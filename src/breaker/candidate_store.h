@@ -46,7 +46,16 @@ struct CandidateStoreRecord {
     uint8_t* CandidatePositions[MaxCodeLength] = {};
     int32_t CandidateCount = 0;
     int32_t CandidateCapacity = 0;
-    bool Ready = false;                 // all chains set
+    bool Ready = false;  // all chains set
+    // The records are the odometer's codes in order (the store was built, not filled by other
+    // means): digit k, the fastest first, of a record's number in base DigitBase (the number
+    // plus one with the vacant sign in play, whose all-vacant code has no record) puts the sign
+    // DigitSign[digit] at position DigitPlace[k].
+    bool Numbered = false;
+    uint32_t DigitBase = 0;
+    uint64_t DigitMagic = 0;  // 2^64 over DigitBase, rounded up: a division by a product
+    uint8_t DigitPlace[MaxCodeLength] = {};
+    uint8_t DigitSign[RingSize + 1] = {};
     int32_t Allocated = 0;              // records the per-record arrays have room for
     bool CandidateRepetitions = false;  // the repetition rule the candidate chain was built with
     // The symmetry filter's verdicts in chain order, a bit per place: made with the marks and

@@ -184,12 +184,26 @@ bool Wide() {
 
 void PrefetchRecord(uint32_t record) {
     const CandidateStoreRecord& s = CandidateStore;
+    if (s.Numbered) return;
     for (int k = 0; k < s.Length; ++k) __builtin_prefetch(s.Positions[k] + record);
 }
 
 void RecordSigns(uint32_t record, uint8_t* signs) {
     const CandidateStoreRecord& s = CandidateStore;
-    for (int k = 0; k < s.Length; ++k) signs[k] = s.Positions[k][record];
+    if (!s.Numbered) {
+        for (int k = 0; k < s.Length; ++k) signs[k] = s.Positions[k][record];
+        return;
+    }
+    // The signs from the record's number: no reads at random places of the store. Numbers
+    // stay below 2^32, where the product with the rounded-up reciprocal divides exactly.
+    __extension__ typedef unsigned __int128 Wide;
+    const uint32_t base = s.DigitBase;
+    uint32_t value = record + (s.VacantInPlay ? 1 : 0);
+    for (int k = 0; k < s.Length; ++k) {
+        const uint32_t rest = static_cast<uint32_t>((Wide(s.DigitMagic) * value) >> 64);
+        signs[s.DigitPlace[k]] = s.DigitSign[value - rest * base];
+        value = rest;
+    }
 }
 
 int64_t FindRecord(const uint8_t* signs) {
