@@ -2,20 +2,15 @@
 // virtual console with a fixed seed and no time limit: the first real search (the first after
 // the opening book) of several long codes with repetitions, and whole matches. Per search it
 // prints the candidates, the eligible trial codes (those the search has to examine), the trial
-// codes examined, those given up by a bound before all candidates were classified, the (trial
-// code, candidate) pairs classified, the CPU seconds of the search and the pairs per second.
-//
-// Searches that would take many minutes today are sampled: the virtual clock is moved by a fixed
-// step per trial code examined, so a time limit of 10 seconds stops the search after a fixed
-// number of trial codes, however fast the machine or the code. Their lines say "sampled"; the
-// best trial among the examined ones is played, as under a real time limit.
+// codes examined, those given up by a bound before all candidates were classified, those that
+// took the verdict of a twin examined before, the (trial code, candidate) pairs classified, the
+// CPU seconds of the search and the pairs per second.
 //
 // The run ends with a signature: the trials played and a hash of every trial code and answer.
 // A change meant only for speed leaves it as it is.
 //
 // Arguments (optional): the name of one set (for instance 7x9 or match5x31) plays that set
-// alone, with the same decisions as in the whole run; --full plays the sampled searches to
-// their end (the signature then differs from the sampled one); --list names the sets.
+// alone, with the same decisions as in the whole run; --list names the sets.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -47,42 +42,21 @@ struct ThinkSet {
     const char* Name;
     int Length;
     int Signs;
-    bool Fixed;           // a fixed secret; otherwise the computer answers as the encoder of a
-                          // code that is not fixed, keeping the largest class open
-    bool WholeMatch;      // otherwise only up to the first real search
-    int32_t SampleCodes;  // trial codes a sampled search examines; 0 = the whole search
+    bool Fixed;       // a fixed secret; otherwise the computer answers as the encoder of a
+                      // code that is not fixed, keeping the largest class open
+    bool WholeMatch;  // otherwise only up to the first real search
 };
 
 // Every set with repetitions. The not-fixed first searches are the hardest the opening can
-// leave: the encoder always keeps the most codes open.
+// leave: the encoder always keeps the most codes open. The whole match at 8 over 8 is the
+// longest here (about a minute).
 const ThinkSet kSets[] = {
-    {"5x31", 5, 31, false, false, 0},     {"7x9", 7, 9, false, false, 0},
-    {"7x10", 7, 10, false, false, 30000}, {"6x17", 6, 17, false, false, 12000},
-    {"8x8", 8, 8, false, false, 15000},   {"9x7", 9, 7, false, false, 8000},
-    {"match5x31", 5, 31, true, true, 0},  {"match6x10", 6, 10, false, true, 0},
+    {"5x31", 5, 31, false, false},    {"7x9", 7, 9, false, false},
+    {"7x10", 7, 10, false, false},    {"6x17", 6, 17, false, false},
+    {"8x8", 8, 8, false, false},      {"9x7", 9, 7, false, false},
+    {"match5x31", 5, 31, true, true}, {"match6x10", 6, 10, false, true},
+    {"match8x8", 8, 8, false, true},
 };
-
-// The sampling clock: while a search runs, the clock stands at the search's start plus
-// (trial codes examined) x 1000 / SampleCodes hundredths, so the 10-second limit acts once
-// SampleCodes codes are done.
-int32_t SampleCodes = 0;
-int32_t ItemsSeen = 0;
-int64_t SampleTicks = 0;  // hundredths moved in the current search
-void PollObserver() {
-    if (SampleCodes <= 0) return;
-    const int32_t done = SearchProgress.ItemsDone;
-    if (done < ItemsSeen) {
-        // A new search started.
-        ItemsSeen = 0;
-        SampleTicks = 0;
-    }
-    ItemsSeen = done;
-    const int64_t target = int64_t(done) * 1000 / SampleCodes;
-    if (target > SampleTicks) {
-        VirtualAdvanceClock(target - SampleTicks);
-        SampleTicks = target;
-    }
-}
 
 struct Signature {
     int64_t Trials = 0;
@@ -104,15 +78,13 @@ std::string CodeText(const TrialRow& row, int length) {
 }
 
 // Plays one set; false when it could not be played to its end.
-bool PlaySet(const ThinkSet& c, bool full, Signature& total) {
+bool PlaySet(const ThinkSet& c, Signature& total) {
     SeedRandom(kSeed);
-    const int32_t sample = full ? 0 : c.SampleCodes;
     Settings.MemoryLevel = kLevel;
-    StartMatch({c.Length, c.Signs, true, c.Fixed, false}, sample > 0 ? 1 : 0);
+    StartMatch({c.Length, c.Signs, true, c.Fixed, false}, 0);
     CapacityCheck(c.Signs, c.Length, true, true, false, false);
-    std::printf("%s: L %d N %d rep %s, level %d%s%s\n", c.Name, c.Length, c.Signs,
+    std::printf("%s: L %d N %d rep %s, level %d%s\n", c.Name, c.Length, c.Signs,
                 c.Fixed ? "fixed" : "not-fixed", kLevel,
-                sample > 0 ? (", sampled: " + std::to_string(sample) + " trial codes").c_str() : "",
                 CanGuess ? "" : " (NOT ADMITTED at this level)");
     NextPlace();
     const double buildStart = CpuSeconds();
@@ -137,13 +109,9 @@ bool PlaySet(const ThinkSet& c, bool full, Signature& total) {
         const int64_t abandonedBefore = TrialCodesAbandoned;
         const int64_t twinnedBefore = TrialCodesTwinned;
         uint8_t key = 0;
-        SampleCodes = real ? sample : 0;
-        ItemsSeen = 0;
-        SampleTicks = 0;
         const double start = CpuSeconds();
         ChooseTrial(row.Signs, row.P, row.Z, key);
         const double seconds = CpuSeconds() - start;
-        SampleCodes = 0;
         if (key == KeyEsc || key == KeyCtrlC) {
             std::printf("  trial %d: broken off\n", trial);
             break;
@@ -162,7 +130,7 @@ bool PlaySet(const ThinkSet& c, bool full, Signature& total) {
                 "  trial %2d %s %d/%d | %9d candidates | %8d eligible | %8d examined%s | "
                 "%8lld abandoned | %8lld twinned | %14lld pairs | %8.2f s CPU | %6.0f M pairs/s\n",
                 trial, CodeText(row, c.Length).c_str(), row.P, row.Z, candidates, p.ItemsTotal,
-                p.ItemsDone, cut ? (sample > 0 ? " sampled" : " cut    ") : "        ",
+                p.ItemsDone, cut ? " cut" : "    ",
                 static_cast<long long>(TrialCodesAbandoned - abandonedBefore),
                 static_cast<long long>(TrialCodesTwinned - twinnedBefore),
                 static_cast<long long>(pairs), seconds, seconds > 0 ? pairs / seconds / 1e6 : 0.0);
@@ -188,30 +156,21 @@ bool PlaySet(const ThinkSet& c, bool full, Signature& total) {
 
 int main(int argc, char** argv) {
     const char* only = nullptr;
-    bool full = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--full") == 0) {
-            full = true;
-        } else if (std::strcmp(argv[i], "--list") == 0) {
+        if (std::strcmp(argv[i], "--list") == 0) {
             for (const ThinkSet& c : kSets)
-                std::printf(
-                    "%-10s L %d N %2d rep %-9s %s%s\n", c.Name, c.Length, c.Signs,
-                    c.Fixed ? "fixed" : "not-fixed",
-                    c.WholeMatch ? "whole match" : "first real search",
-                    c.SampleCodes > 0
-                        ? (", sampled: " + std::to_string(c.SampleCodes) + " trial codes").c_str()
-                        : "");
+                std::printf("%-10s L %d N %2d rep %-9s %s\n", c.Name, c.Length, c.Signs,
+                            c.Fixed ? "fixed" : "not-fixed",
+                            c.WholeMatch ? "whole match" : "first real search");
             return 0;
-        } else {
-            only = argv[i];
         }
+        only = argv[i];
     }
     StartVirtualConsole();
     VirtualUseMachineHeap(true);  // the stores' memory as the program takes it
     // A key far in the future: the input stays open and no key is waiting.
     VirtualQueueKeyAfter('x', int64_t(1) << 50);
     VirtualSetPauseStep(0);
-    VirtualSetPollObserver(PollObserver);
     SetDefaultSettings();
     Language = LanguageKind::English;
     ClockState.German = false;
@@ -225,17 +184,15 @@ int main(int argc, char** argv) {
     for (const ThinkSet& c : kSets) {
         if (only != nullptr && std::strcmp(only, c.Name) != 0) continue;
         played = true;
-        allDone = PlaySet(c, full, total) && allDone;
+        allDone = PlaySet(c, total) && allDone;
         std::fflush(stdout);
     }
     if (!played) {
         std::printf("no set named %s (--list names them)\n", only);
         return 2;
     }
-    std::printf("run: %.1f s CPU%s%s\n", CpuSeconds() - start, full ? ", searches in full" : "",
-                allDone ? "" : ", NOT ALL DONE");
-    std::printf("signature: %lld trials, decisions %016llx%s\n",
-                static_cast<long long>(total.Trials), static_cast<unsigned long long>(total.Hash),
-                full ? " (full)" : "");
+    std::printf("run: %.1f s CPU%s\n", CpuSeconds() - start, allDone ? "" : ", NOT ALL DONE");
+    std::printf("signature: %lld trials, decisions %016llx\n", static_cast<long long>(total.Trials),
+                static_cast<unsigned long long>(total.Hash));
     return allDone ? 0 : 1;
 }
