@@ -10,10 +10,11 @@
 source "$(dirname "$0")/e2e_common.sh" "$1"
 
 # Bytes 0..13 of the settings (see test_signal_phases.sh): a human guesses the computer's fixed
-# code, five long over a..h; and the computer's first search over eight long codes of a..h
-# (after the answer 1/2 it takes a minute and more; the code on show starts in column 46).
+# code, five long over a..h; and the computer's first search over nine long codes of a..g
+# (after the answer 1/2 it takes about four seconds, among the longest first searches the
+# engine has left; the code on show starts in column 46).
 HUMAN_GUESSES=1f1e030506056168000100010001
-SEARCH_LONG=1f1e000808056168000100000100
+SEARCH_LONG=1f1e000908056167000100000100
 
 # prepare <settings hex>: the settings file and its copy to compare with at the end.
 prepare() {

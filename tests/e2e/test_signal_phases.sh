@@ -2,7 +2,7 @@
 # SIGTERM, SIGHUP and SIGINT sent from outside at four moments of a run: at the main menu, in
 # a match while the human types a trial, while the computer builds its store of every code
 # (five long over 31 signs, the largest store of the top memory level) and in the computer's
-# first real search (five long over 20 signs, after the answer 0/1 to its first trial, which
+# first real search (nine long over 7 signs, after the answer 1/2 to its first trial, which
 # leaves a large share of the codes; no time limit). Each time the program must end at once
 # with exit code 0, the terminal modes as they were before it started, the normal screen back,
 # and BEDINGUN.DAT written anew with exactly the conditions it had.
@@ -13,10 +13,10 @@ source "$(dirname "$0")/e2e_common.sh" "$1"
 # A human guesses the computer's fixed code, five long over a..h, time limit 30 s, level 6.
 HUMAN_GUESSES=1f1e030506056168000100010001
 # A human riddle that is not fixed, the computer guesses, no time limit, level 8: five long
-# over a..4 (31 signs) for a long store build; eight long over a..h for a long search (after
-# the answer 1/2 it takes a minute and more; the code on show starts in column 46).
+# over a..4 (31 signs) for a long store build; nine long over a..g for a long search (after
+# the answer 1/2 it takes about four seconds; the code on show starts in column 46).
 BUILD_LONG=1f1e000508056134000100000100
-SEARCH_LONG=1f1e000808056168000100000100
+SEARCH_LONG=1f1e000908056167000100000100
 
 start_shell
 
