@@ -175,6 +175,23 @@ uint64_t* RecordBitsIn(uint64_t* room) {
     return room + (static_cast<size_t>(CandidateStore.Records) + 63) / 64;
 }
 
+// The mark of the record at place i of the chain, from the record bits when there are any,
+// else from the bytes; the mark kAhead places on is asked for from memory meanwhile (the chain
+// is random in the records).
+inline uint64_t ChainRecordMark(const uint64_t* recordBits, int32_t i) {
+    constexpr int32_t kAhead = 64;
+    const CandidateStoreRecord& s = CandidateStore;
+    const uint32_t* chain = s.TrialChain;
+    const bool ahead = i + kAhead < s.TrialCount;
+    const uint32_t record = chain[i];
+    if (recordBits != nullptr) {
+        if (ahead) __builtin_prefetch(recordBits + (chain[i + kAhead] >> 6));
+        return (recordBits[record >> 6] >> (record & 63)) & 1;
+    }
+    if (ahead) __builtin_prefetch(s.Eligible + chain[i + kAhead]);
+    return s.Eligible[record] != 0 ? 1 : 0;
+}
+
 bool Wide() {
     static const bool available = __builtin_cpu_supports("avx2");
     return available;
@@ -273,19 +290,7 @@ int32_t MarkEligible(const SymmetryRule& rule) {
         RecordSigns(r, signs);
         return EligibleCode(signs, s.Length, rule);
     });
-    constexpr int32_t kAhead = 64;
-    const uint32_t* chain = s.TrialChain;
-    for (int32_t i = 0; i < s.TrialCount; ++i) {
-        const uint32_t record = chain[i];
-        if (recordBits != nullptr) {
-            if (i + kAhead < s.TrialCount)
-                __builtin_prefetch(recordBits + (chain[i + kAhead] >> 6));
-            place(i, (recordBits[record >> 6] >> (record & 63)) & 1);
-        } else {
-            if (i + kAhead < s.TrialCount) __builtin_prefetch(s.Eligible + chain[i + kAhead]);
-            place(i, s.Eligible[record]);
-        }
-    }
+    for (int32_t i = 0; i < s.TrialCount; ++i) place(i, ChainRecordMark(recordBits, i));
     s.ChainMarksValid = bits != nullptr;
     return count;
 }
@@ -381,21 +386,13 @@ void RemoveTrialsHolding(const uint8_t* signFlags) {
         // by every search that uses them. Record order reads the positions front to back.
         uint64_t* recordBits = RecordBitsIn(ChainMarksRoom());
         MarkOneByOne(Wide() ? MarkHoldingWide(flags, recordBits) : 0, recordBits, holds);
-        constexpr int32_t kAhead = 64;
+        // Behind the places read, the codes kept close up (kept never passes i).
         uint32_t* chain = s.TrialChain;
         for (int32_t i = 0; i < s.TrialCount; ++i) {
             const uint32_t record = chain[i];
-            bool held = false;
-            if (recordBits != nullptr) {
-                if (i + kAhead < s.TrialCount)
-                    __builtin_prefetch(recordBits + (chain[i + kAhead] >> 6));
-                held = (recordBits[record >> 6] >> (record & 63)) & 1;
-            } else {
-                if (i + kAhead < s.TrialCount) __builtin_prefetch(s.Eligible + chain[i + kAhead]);
-                held = s.Eligible[record] != 0;
-            }
+            const uint64_t held = ChainRecordMark(recordBits, i);
             chain[kept] = record;
-            kept += !held;
+            kept += held == 0;
         }
     } else {
         for (int32_t i = 0; i < s.TrialCount; ++i) {

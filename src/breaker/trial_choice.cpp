@@ -79,6 +79,19 @@ struct BestTrial {
     uint32_t TieCount = 2;  // reservoir counter for equal trial codes
 };
 
+// How a trial code's scores stand against the best so far: below 0 better (a smaller largest
+// class; equal, fewer squares; equal in both, the code may itself be the secret and the best
+// may not), 0 equal in all three, above 0 worse.
+int Against(int32_t maxClass, int64_t squares, bool isCandidate, const BestTrial& best) {
+    const int32_t bestMax = best.Found ? best.Counts.MaxClass : INT32_MAX;
+    const int64_t bestSquares = best.Found ? best.Counts.Squares : INT64_MAX;
+    const bool bestIsCandidate = best.Found && best.Counts.IsCandidate;
+    if (maxClass != bestMax) return maxClass < bestMax ? -1 : 1;
+    if (squares != bestSquares) return squares < bestSquares ? -1 : 1;
+    if (isCandidate != bestIsCandidate) return isCandidate ? -1 : 1;
+    return 0;
+}
+
 // Classifies the candidates against one trial code and lets it take the best's place when it
 // splits them better; equal codes are drawn for so that the k-th of k wins with chance 1/k.
 // True when the code lost: given up or counted strictly worse than the best; otherwise its
@@ -90,25 +103,18 @@ bool Evaluate(const uint8_t* signs, int32_t index, BestTrial& best, ClassCounts&
     const int knownM = SignsKnown && !CandidateGroups.Ready ? FirstCandidateM(pattern) : -1;
     const int32_t bestMax = best.Found ? best.Counts.MaxClass : INT32_MAX;
     const int64_t bestSquares = best.Found ? best.Counts.Squares : INT64_MAX;
-    const bool bestIsCandidate = best.Found && best.Counts.IsCandidate;
     const bool complete = CandidateGroups.Ready
                               ? ClassifyGrouped(pattern, bestMax, bestSquares, counts)
                               : ClassifyCandidates(pattern, knownM, bestMax, bestSquares, counts);
     if (!complete) return true;
-    bool wins = false;
-    bool tie = false;
-    if (counts.MaxClass != bestMax) {
-        wins = counts.MaxClass < bestMax;
-    } else if (counts.Squares != bestSquares) {
-        wins = counts.Squares < bestSquares;
-    } else if (counts.IsCandidate != bestIsCandidate) {
-        wins = counts.IsCandidate;
-    } else {
-        tie = true;
-        wins = Random(best.TieCount) == 0;
+    const int standing = Against(counts.MaxClass, counts.Squares, counts.IsCandidate, best);
+    if (standing > 0) return true;
+    const bool tie = standing == 0;
+    if (tie) {
+        const bool wins = Random(best.TieCount) == 0;
         ++best.TieCount;
+        if (!wins) return false;
     }
-    if (!wins) return !tie;
     best.Found = true;
     best.Counts = counts;
     std::memcpy(best.Signs, signs, static_cast<size_t>(length));
@@ -117,16 +123,6 @@ bool Evaluate(const uint8_t* signs, int32_t index, BestTrial& best, ClassCounts&
     SearchProgress.BestCode = CodeOf(signs, length);
     ClockState.RedrawCodeRequested = true;
     return false;
-}
-
-// Counts that lose against the best so far: a larger largest class, more squares, or equal in
-// both while only the best may itself be the secret.
-bool WorseThanBest(const TwinVerdict& twin, const BestTrial& best) {
-    if (!best.Found) return false;
-    const ClassCounts& b = best.Counts;
-    if (twin.MaxClass != b.MaxClass) return twin.MaxClass > b.MaxClass;
-    if (twin.Squares != b.Squares) return twin.Squares > b.Squares;
-    return !twin.IsCandidate && b.IsCandidate;
 }
 
 // Evaluates a trial code, or takes the verdict of a twin examined before when that verdict is
@@ -139,7 +135,8 @@ void Examine(const uint8_t* signs, int32_t index, BestTrial& best) {
     }
     const uint64_t key = TwinKey(signs);
     const TwinVerdict twin = LookUpTwin(key);
-    if (twin.Known && (twin.Lost || WorseThanBest(twin, best))) {
+    if (twin.Known &&
+        (twin.Lost || Against(twin.MaxClass, twin.Squares, twin.IsCandidate, best) > 0)) {
         ++TrialCodesTwinned;
         return;
     }
