@@ -80,11 +80,7 @@ struct Conditions {
 struct Totals {
     int64_t Trials = 0;
     int64_t Pairs = 0;
-    uint64_t Hash = 1469598103934665603ull;  // of every trial code and answer, in order
-    void Add(uint8_t byte) {
-        Hash ^= byte;
-        Hash *= 1099511628211ull;
-    }
+    TrialHash Decisions;
 };
 
 // Plays one set of conditions and prints its line; false when a match did not end solved.
@@ -120,9 +116,7 @@ bool PlaySet(const Conditions& c, int timeLimitTens, Totals& totals) {
                 allSolved = false;
                 break;
             }
-            for (int k = 0; k < c.Length; ++k) totals.Add(static_cast<uint8_t>(row.Signs[k]));
-            totals.Add(row.P);
-            totals.Add(row.Z);
+            totals.Decisions.Add(row, c.Length);
             if (row.P == c.Length) break;
             NextPlace();
         }
@@ -268,6 +262,6 @@ int main(int argc, char** argv) {
     std::printf("classified pairs: %lld\n", static_cast<long long>(totals.Pairs));
     std::printf("signature: %lld trials, decisions %016llx\n",
                 static_cast<long long>(totals.Trials),
-                static_cast<unsigned long long>(totals.Hash));
+                static_cast<unsigned long long>(totals.Decisions.Value));
     return 0;
 }

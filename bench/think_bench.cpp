@@ -60,16 +60,10 @@ const ThinkSet kSets[] = {
 
 struct Signature {
     int64_t Trials = 0;
-    uint64_t Hash = 1469598103934665603ull;
-    void Add(uint8_t byte) {
-        Hash ^= byte;
-        Hash *= 1099511628211ull;
-    }
+    TrialHash Hash;
     void AddTrial(const TrialRow& row, int length) {
         ++Trials;
-        for (int k = 0; k < length; ++k) Add(static_cast<uint8_t>(row.Signs[k]));
-        Add(row.P);
-        Add(row.Z);
+        Hash.Add(row, length);
     }
 };
 
@@ -148,7 +142,7 @@ bool PlaySet(const ThinkSet& c, Signature& total) {
     ReleaseCandidateStore(true);
     std::printf("  %s: %lld trials, %.2f s CPU in real searches, decisions %016llx\n",
                 ended ? "done" : "NOT DONE", static_cast<long long>(own.Trials), thinking,
-                static_cast<unsigned long long>(own.Hash));
+                static_cast<unsigned long long>(own.Hash.Value));
     return ended;
 }
 
@@ -193,6 +187,6 @@ int main(int argc, char** argv) {
     }
     std::printf("run: %.1f s CPU%s\n", CpuSeconds() - start, allDone ? "" : ", NOT ALL DONE");
     std::printf("signature: %lld trials, decisions %016llx\n", static_cast<long long>(total.Trials),
-                static_cast<unsigned long long>(total.Hash));
+                static_cast<unsigned long long>(total.Hash.Value));
     return allDone ? 0 : 1;
 }

@@ -75,3 +75,13 @@ double CpuSeconds() {
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
+
+void TrialHash::Add(const TrialRow& row, int length) {
+    auto add = [&](uint8_t byte) {
+        Value ^= byte;
+        Value *= 1099511628211ull;
+    };
+    for (int k = 0; k < length; ++k) add(static_cast<uint8_t>(row.Signs[k]));
+    add(row.P);
+    add(row.Z);
+}

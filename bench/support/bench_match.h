@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 
 #include "match/board.h"
 
@@ -30,3 +31,10 @@ double CpuSeconds();
 
 // The wall seconds since a point of the steady clock.
 double Seconds(std::chrono::steady_clock::time_point since);
+
+// A hash of every trial code and answer played, in order: what a change meant only for speed
+// leaves as it is.
+struct TrialHash {
+    uint64_t Value = 1469598103934665603ull;
+    void Add(const TrialRow& row, int length);
+};
