@@ -11,10 +11,8 @@
 #include "match/code.h"
 #include "match/match_flow.h"
 #include "setup/capacity.h"
-#include "shell/language.h"
-#include "shell/program.h"
 #include "shell/settings.h"
-#include "support/virtual_session.h"
+#include "support/match_fixture.h"
 
 namespace {
 
@@ -25,13 +23,12 @@ struct EncoderDriver {
     bool TriesAnImpossibleP = false;
     int EscInTrial = 0;  // presses Esc after a while in the search for this trial
     int ImpossibleTyped = 0;
-    int AnsweredP = 0, AnsweredZ = 0;
+    AnswerTyper Answers;
     int Calls = 0;
     bool Ended = false;
 
     void operator()() {
-        const int x = WhereX(), y = WhereY();
-        if (x == 70 && y == 25 && !Ended) {
+        if (AtNewGamePrompt() && !Ended) {
             Ended = true;
             VirtualQueueKey('n');
             return;
@@ -41,59 +38,24 @@ struct EncoderDriver {
             VirtualQueueKey(KeyEsc);
             return;
         }
+        const int y = WhereY();
         if (Secret.empty() || y != TrialY(MatchBoard.Row) || n == 0) return;
-        const int column = MatchBoard.Column;
-        const int length = static_cast<int>(Secret.size());
-        const std::string trial = RowText(y, CodeStartX(column), length);
-        const Score s = ScoreTrial(MakeCode(trial.c_str()), MakeCode(Secret.c_str()), length);
-        if (x == PColumn(column) && AnsweredP != n) {
-            if (TriesAnImpossibleP && ImpossibleTyped == 0) {
-                ++ImpossibleTyped;
-                VirtualQueueKey('9');
-                return;
-            }
-            AnsweredP = n;
-            VirtualQueueKey(static_cast<uint8_t>('0' + s.P));
-        } else if (x == ZColumn(column) && AnsweredZ != n) {
-            AnsweredZ = n;
-            VirtualQueueKey(static_cast<uint8_t>('0' + s.Z));
+        const std::string trial =
+            RowText(y, CodeStartX(MatchBoard.Column), static_cast<int>(Secret.size()));
+        if (TriesAnImpossibleP && ImpossibleTyped == 0 && Answers.AwaitsP(n)) {
+            ++ImpossibleTyped;
+            VirtualQueueKey('9');
+            return;
         }
+        Answers(n, ScoreOf(trial, Secret));
     }
 };
 
-class ComputerMatchTest : public VirtualSession {
+class ComputerMatchTest : public DrivenMatch<EncoderDriver> {
 protected:
-    void SetUp() override {
-        VirtualSession::SetUp();
-        ProcessorLineGerman = "| Vorhandene CPU >= 80386 + 80387.    ";
-        ProcessorLineEnglish = "| Available CPU >= 80386 + 80387.     ";
-        Language = LanguageKind::English;
-        ClockState.German = false;
-        MemoryBudget = BudgetForLevel(4);
-    }
-    void TearDown() override {
-        VirtualSetKeyFeeder(nullptr);
-        ReleaseCandidateStore(true);
-        VirtualSession::TearDown();
-    }
     void Conditions(char first, char last, int length, bool repetitions, bool computerEncodes,
                     bool fixed, bool vacant = false) {
-        Settings.FirstSign = first;
-        Settings.LastSign = last;
-        Settings.CodeLength = static_cast<uint8_t>(length);
-        Settings.RepetitionsAllowed = repetitions;
-        Settings.VacantAllowed = vacant;
-        Settings.ComputerEncodes = computerEncodes;
-        Settings.ComputerGuesses = 1;
-        Settings.AnswerFixed = fixed;
-        Settings.TimeLimitTens = 0;
-        BuildSignTablesFromSettings();
-    }
-    MatchOutcome Play() {
-        VirtualSetKeyFeeder([this] { Driver(); });
-        MatchOutcome outcome = PlayMatch();
-        VirtualSetKeyFeeder(nullptr);
-        return outcome;
+        ApplyConditions({first, last, length, repetitions, vacant, computerEncodes, true, fixed});
     }
     int Length() const { return Settings.CodeLength; }
     std::string Code(int n) const {
@@ -119,7 +81,7 @@ protected:
         const int n = MatchBoard.TrialCount;
         EXPECT_LE(n, bound);
         EXPECT_EQ(MatchBoard.Rows[n].P, Length());
-        const std::string secret(SecretCode.begin(), SecretCode.begin() + Length());
+        const std::string secret = SecretText();
         EXPECT_EQ(Code(n), secret);
         EXPECT_TRUE(ScreenHas(1, 25, "Answer:  " + secret));
         EXPECT_TRUE(ScreenHas(45, 25, std::to_string(n)));
@@ -128,7 +90,6 @@ protected:
         EXPECT_EQ(VirtualHeapInUse(), 0u);
         ExpectAnswersFit(secret);
     }
-    EncoderDriver Driver;
 };
 
 TEST_F(ComputerMatchTest, AgainstItsOwnFixedSecret) {
@@ -162,7 +123,7 @@ TEST_F(ComputerMatchTest, AgainstAHumanEncoderWhoTypesTheAnswers) {
     EXPECT_EQ(Play(), MatchOutcome::BackToStart);
     EXPECT_EQ(Driver.ImpossibleTyped, 1);
     ExpectSolvedWithin(TrialBound(4, 6, true, false));
-    EXPECT_EQ(std::string(SecretCode.begin(), SecretCode.begin() + 4), "cafe");
+    EXPECT_EQ(SecretText(), "cafe");
 }
 
 TEST_F(ComputerMatchTest, AgainstAHumanEncoderWithoutAFixedCode) {
@@ -183,7 +144,7 @@ TEST_F(ComputerMatchTest, EscDuringTheComputersSearchBreaksTheMatchOff) {
     EXPECT_EQ(VirtualHeapInUse(), 0u);
     EXPECT_EQ(CandidateStore.Records, 0);
     // The fixed secret is shown, no trial count.
-    const std::string secret(SecretCode.begin(), SecretCode.begin() + 5);
+    const std::string secret = SecretText();
     EXPECT_TRUE(ScreenHas(
         1, 25,
         "Answer:  " + secret + "                 Trials made:                New game? Yes."));
@@ -192,11 +153,11 @@ TEST_F(ComputerMatchTest, EscDuringTheComputersSearchBreaksTheMatchOff) {
 TEST_F(ComputerMatchTest, EscOrNoMemoryDuringTheBuildEndsTheMatchBeforeTheFirstTrial) {
     Conditions('a', 'h', 5, true, true, true);
     Driver.EscInTrial = -1;  // never in a trial
-    VirtualSetKeyFeeder([this] {
+    const auto escInTheBuild = [this] {
         if (MatchBoard.TrialCount == 0 && ++Driver.Calls == 100) VirtualQueueKey(KeyEsc);
         Driver();
-    });
-    EXPECT_EQ(PlayMatch(), MatchOutcome::BackToStart);
+    };
+    EXPECT_EQ(PlayMatchFedBy(escInTheBuild), MatchOutcome::BackToStart);
     EXPECT_TRUE(MatchState.BrokenOff);
     EXPECT_EQ(MatchBoard.TrialCount, 0);
     EXPECT_EQ(VirtualHeapInUse(), 0u);
@@ -217,7 +178,7 @@ TEST_F(ComputerMatchTest, SixOverSixWithoutAFixedCodeIsPlayedWithoutRepetitions)
     SeedRandom(5);
     EXPECT_EQ(Play(), MatchOutcome::BackToStart);
     EXPECT_TRUE(MatchState.Solved);
-    const std::string secret(SecretCode.begin(), SecretCode.begin() + 6);
+    const std::string secret = SecretText();
     EXPECT_EQ(std::set<char>(secret.begin(), secret.end()).size(), 6u) << secret;
     ExpectAnswersFit(secret);
     // The setting itself is unchanged, on the board and in the record.

@@ -18,131 +18,23 @@
 #include <vector>
 
 #include "breaker/candidate_store.h"
-#include "calendar/clock_text.h"
 #include "match/board.h"
 #include "match/code.h"
 #include "match/encoder_store.h"
 #include "match/match_flow.h"
-#include "setup/capacity.h"
-#include "shell/language.h"
 #include "shell/program.h"
 #include "shell/settings.h"
-#include "support/virtual_session.h"
+#include "support/match_fixture.h"
 
 namespace {
 
-// Plays a match from the board: as the human codebreaker it types the first code that agrees
-// with every answer so far (when it knows the codes), and it says no to "New game?".
-struct Player {
-    std::string Signs;
-    int Length = 0;
-    std::vector<std::string> Candidates;
-    std::vector<std::string> Typed;
-    int TypedFor = 0, LastColumn = 0, LastRow = 0;
-    int GiveUpAfter = 60;  // trials; then Esc
-    bool Ended = false;
-
-    void Prepare(const std::string& signs, int length, bool repetitions) {
-        Signs = signs;
-        Length = length;
-        Candidates.clear();
-        std::vector<size_t> d(static_cast<size_t>(length), 0);
-        for (;;) {
-            std::string code;
-            for (size_t k : d) code += Signs[k];
-            bool distinct = true;
-            for (size_t i = 0; i < code.size(); ++i)
-                for (size_t j = i + 1; j < code.size(); ++j)
-                    distinct = distinct && code[i] != code[j];
-            if (repetitions || distinct) Candidates.push_back(code);
-            size_t k = 0;
-            while (k < d.size() && ++d[k] == Signs.size()) d[k++] = 0;
-            if (k == d.size()) break;
-        }
-    }
-    void Learn() {
-        if (Typed.empty()) return;
-        int column = LastColumn, row = LastRow;
-        if (MatchBoard.TrialCount > RingTrials) column = 2, row = RowsPerColumn - 1;
-        const int p = CellChar(PColumn(column), TrialY(row)) - '0';
-        const int z = CellChar(ZColumn(column), TrialY(row)) - '0';
-        std::vector<std::string> kept;
-        for (const std::string& c : Candidates) {
-            const Score s = ScoreTrial(MakeCode(Typed.back().c_str()), MakeCode(c.c_str()), Length);
-            if (s.P == p && s.Z == z) kept.push_back(c);
-        }
-        Candidates = kept;
-    }
-    void operator()() {
-        const int x = WhereX(), y = WhereY();
-        if (x == 70 && y == 25 && !Ended) {
-            Ended = true;
-            VirtualQueueKey('n');
-            return;
-        }
-        const int n = MatchBoard.TrialCount;
-        const int column = MatchBoard.Column, row = MatchBoard.Row;
-        if (n == 0 || Settings.ComputerGuesses != 0) return;
-        if (TypedFor == n || x != CodeStartX(column) || y != TrialY(row) || CellChar(x, y) != '.')
-            return;
-        Learn();
-        TypedFor = n;
-        if (static_cast<int>(Typed.size()) >= GiveUpAfter) {
-            VirtualQueueKey(KeyEsc);
-            return;
-        }
-        const std::string trial =
-            Candidates.empty() ? std::string(static_cast<size_t>(Length), Signs[0]) : Candidates[0];
-        VirtualQueueKeys(trial);
-        Typed.push_back(trial);
-        LastColumn = column;
-        LastRow = row;
-    }
-};
-
-struct MatchConditions {
-    char First, Last;
-    int Length;
-    bool Repetitions, Vacant, ComputerEncodes, ComputerGuesses, Fixed;
-};
-
-class FaultInjectionTest : public VirtualSession {
+class FaultInjectionTest : public DrivenMatch<HumanBreaker> {
 protected:
-    void SetUp() override {
-        VirtualSession::SetUp();
-        ProcessorLineGerman = "| Vorhandene CPU >= 80386 + 80387.    ";
-        ProcessorLineEnglish = "| Available CPU >= 80386 + 80387.     ";
-        Language = LanguageKind::English;
-        ClockState.German = false;
-        MemoryBudget = BudgetForLevel(4);
-    }
-    void TearDown() override {
-        VirtualSetKeyFeeder(nullptr);
-        VirtualFailAllocation(0);
-        ReleaseCandidateStore(true);
-        VirtualSession::TearDown();
-    }
+    // The conditions, with the human codebreaker ready for them when it is one.
     void Apply(const MatchConditions& c) {
-        Settings.FirstSign = c.First;
-        Settings.LastSign = c.Last;
-        Settings.CodeLength = static_cast<uint8_t>(c.Length);
-        Settings.RepetitionsAllowed = c.Repetitions;
-        Settings.VacantAllowed = c.Vacant;
-        UserVacantAllowed = c.Vacant;
-        Settings.ComputerEncodes = c.ComputerEncodes;
-        Settings.ComputerGuesses = c.ComputerGuesses;
-        Settings.AnswerFixed = c.Fixed;
-        Settings.TimeLimitTens = 0;
-        BuildSignTablesFromSettings();
-        Driver = Player{};
-        Driver.Prepare(std::string(IndexSign + 1, IndexSign + 1 + SignCount), c.Length,
-                       c.Repetitions);
-    }
-    MatchOutcome Play() {
-        VirtualSetKeyFeeder([this] { Driver(); });
-        const MatchOutcome outcome = PlayMatch();
-        VirtualSetKeyFeeder(nullptr);
-        return outcome;
+        ApplyConditions(c);
+        Driver = HumanBreaker{};
+        Driver.Prepare(RangeSigns(), c.Length, c.Repetitions);
     }
     // The allocations a whole match makes under the conditions: it is played to its end.
     int64_t AllocationsOfAWholeMatch(const MatchConditions& c) {
@@ -204,7 +96,6 @@ protected:
         EXPECT_FALSE(MatchState.BrokenOff);
         EXPECT_EQ(VirtualHeapInUse(), 0u);
     }
-    Player Driver;
 };
 
 // The codebreaker's store takes all its blocks before it enumerates a code: every one of them

@@ -5,33 +5,13 @@
 #include <string>
 
 #include "breaker/candidate_store.h"
-#include "calendar/clock_text.h"
-#include "match/board.h"
 #include "match/match_flow.h"
-#include "setup/capacity.h"
-#include "shell/language.h"
-#include "shell/program.h"
 #include "shell/settings.h"
-#include "support/virtual_session.h"
+#include "support/match_fixture.h"
 
 namespace {
 
-class QuitSaveTest : public VirtualSession {
-protected:
-    void SetUp() override {
-        VirtualSession::SetUp();
-        ProcessorLineGerman = "| Vorhandene CPU >= 80386 + 80387.    ";
-        ProcessorLineEnglish = "| Available CPU >= 80386 + 80387.     ";
-        Language = LanguageKind::English;
-        ClockState.German = false;
-        MemoryBudget = BudgetForLevel(4);
-    }
-    void TearDown() override {
-        VirtualSetKeyFeeder(nullptr);
-        ReleaseCandidateStore(true);
-        VirtualSession::TearDown();
-    }
-};
+class QuitSaveTest : public MatchSession {};
 
 // The match conditions of the record as a save would write them.
 std::string Conditions() {
@@ -51,28 +31,18 @@ std::string Conditions() {
 TEST_F(QuitSaveTest, EveryPollOfAMatchPlayedWithoutRepetitionsFindsTheSettingUnchanged) {
     // The computer against itself, six long over six signs with repetitions and a code that is
     // not fixed: the computer's store of codes is built without repetitions.
-    Settings.FirstSign = 'a';
-    Settings.LastSign = 'f';
-    Settings.CodeLength = 6;
-    Settings.RepetitionsAllowed = 1;
-    Settings.VacantAllowed = 0;
-    UserVacantAllowed = 0;
-    Settings.ComputerEncodes = 1;
-    Settings.ComputerGuesses = 1;
-    Settings.AnswerFixed = 0;
-    Settings.TimeLimitTens = 0;
-    BuildSignTablesFromSettings();
+    ApplyConditions({'a', 'f', 6, true, false, true, true, false});
     const std::string before = Conditions();
 
     int polls = 0, pollsInBuild = 0, changed = 0;
-    VirtualSetKeyFeeder([&] {
+    const auto watch = [&] {
         ++polls;
         if (!CandidateStore.Ready) ++pollsInBuild;
         if (Conditions() != before) ++changed;
-        if (WhereX() == 70 && WhereY() == 25) VirtualQueueKey('n');
-    });
+        if (AtNewGamePrompt()) VirtualQueueKey('n');
+    };
     SeedRandom(5);
-    EXPECT_EQ(PlayMatch(), MatchOutcome::BackToStart);
+    EXPECT_EQ(PlayMatchFedBy(watch), MatchOutcome::BackToStart);
     EXPECT_TRUE(MatchState.Solved);
     EXPECT_GT(pollsInBuild, 100);  // the build was watched, not only the search
     EXPECT_EQ(changed, 0) << changed << " of " << polls

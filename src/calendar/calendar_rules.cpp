@@ -1,3 +1,5 @@
+// The calendar arithmetic: the leap rules, the month lengths of a common year, and the weekday
+// from the years and leap days before the date, counted the Julian or the Gregorian way.
 #include "calendar/calendar_rules.h"
 
 namespace {

@@ -1,3 +1,6 @@
+// The live clock of the match screen: every tick reads the time and keeps the codebreaker's
+// stopwatch and the search marks; at most once a second it redraws only the digits that
+// changed, and the search line estimates the time still needed from the pace of later items.
 #include "calendar/clock_text.h"
 
 #include <algorithm>

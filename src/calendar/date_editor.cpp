@@ -1,3 +1,7 @@
+// The field block of the two date screens and its digit editor: the cursor moves between the
+// positions by table, a digit is bounded by what its field can take, and the date is then put
+// right (month and day ranges, the ten days dropped in October 1582) and, on the system clock
+// screen, written to the machine's clock.
 #include "calendar/date_editor.h"
 
 #include <string>

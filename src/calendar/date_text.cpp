@@ -1,3 +1,6 @@
+// The date and time texts: German dates with the full weekday, English dates whose weekday is
+// shortened when the month name, the day and the year leave it too little room, and the
+// English time of day on the twelve-hour clock.
 #include "calendar/date_text.h"
 
 namespace {

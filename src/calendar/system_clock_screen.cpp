@@ -1,3 +1,5 @@
+// The system clock screen: its texts in both languages and the date editor run live, the fields
+// following the machine's clock while the screen waits for a key.
 #include "calendar/system_clock_screen.h"
 
 #include "calendar/calendar_rules.h"

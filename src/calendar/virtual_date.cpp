@@ -1,3 +1,5 @@
+// The virtual game date's state and the step to the next day: a month ends by its length under
+// the calendar's leap rule, and 4 October 1582 is followed by the 15th.
 #include "calendar/virtual_date.h"
 
 #include "calendar/calendar_rules.h"

@@ -1,3 +1,5 @@
+// The virtual date screen: its texts in both languages, today's date as the starting and the
+// remembered date, and the date standing on leaving, which is virtual only when it is not today.
 #include "calendar/virtual_date_screen.h"
 
 #include "calendar/calendar_rules.h"

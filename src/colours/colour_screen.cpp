@@ -1,3 +1,6 @@
+// The colour screen: the colour table on the left, the instruction panel on the right, and the
+// rules by which a key changes the pair of attributes (a colour display refuses a background
+// equal to a text colour; a monochrome one repairs what would become invisible).
 #include "colours/colour_screen.h"
 
 #include <string>

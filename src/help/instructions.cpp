@@ -1,3 +1,5 @@
+// The operating instructions in German and English: eighteen rows of marked text above the
+// main menu.
 #include "help/instructions.h"
 
 #include "help/marked_text.h"

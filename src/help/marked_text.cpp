@@ -1,3 +1,5 @@
+// Marked text: each brace switches between the highlight and the normal attribute and is not
+// written itself; the text always ends in the normal attribute.
 #include "help/marked_text.h"
 
 #include "shell/console/console.h"

@@ -1,3 +1,5 @@
+// The pager: every page drawn on a cleared screen, and the pages turned by key; PgDn and PgUp
+// count in every extended code they come with (plain, with Ctrl or Alt, and 184 and 176).
 #include "help/pager.h"
 
 #include "help/marked_text.h"

@@ -1,3 +1,5 @@
+// The texts of the rules, short (one page) and detailed (four pages), in German and English,
+// made into pages for the pager, and the information line of the language screen.
 #include "help/rules_pages.h"
 
 #include "shell/console/console.h"

@@ -1,3 +1,6 @@
+// The match board: the whole screen drawn for the conditions in force (signs and difficulty,
+// the vacant sign, who sets and who solves the riddle, the time rows), the places of the trial
+// rows, the scrolled table of the last 30 trials and the answer line at the end of a match.
 #include "match/board.h"
 
 #include "breaker/opening_book.h"

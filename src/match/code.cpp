@@ -1,3 +1,6 @@
+// The sign ring and its tables, codes made from text or at random (with or without
+// repetitions), and the scoring rule: P counts equal signs in equal places, Z the further signs
+// in common; the vacant sign counts in neither.
 #include "match/code.h"
 
 #include <algorithm>

@@ -1,3 +1,6 @@
+// Reading the human encoder's answer: a P digit that some remaining answer class allows, then a Z
+// digit that goes with that P. A P or a Z that is the only one possible is written without a
+// key, and a P of L - 1 or more takes Z = 0 at once.
 #include "match/human_answer.h"
 
 #include <string>

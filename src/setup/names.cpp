@@ -1,3 +1,6 @@
+// The name clean-up in two passes: every character is first made a lower-case letter, a space,
+// a hyphen or a dot; the capitals, initials and separators are then put right from left to
+// right, and the name is cut off at a doubled separator.
 #include "setup/names.h"
 
 namespace {

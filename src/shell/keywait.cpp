@@ -1,3 +1,5 @@
+// The key-wait loop: until a key comes the clock ticks and the machine rests between polls; the
+// second code of an extended key is read straight after it where the caller wants it.
 #include "shell/keywait.h"
 
 #include "calendar/clock_text.h"

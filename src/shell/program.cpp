@@ -1,3 +1,6 @@
+// The program's course: the start-up (the machine's date put in range, the processor label, the
+// settings loaded), the language screen, the main menu and its entries, the rounds of conditions
+// dialog and match, and the exit banner. The language in use and the start attribute live here.
 #include "shell/program.h"
 
 #include "breaker/shuffle.h"

@@ -1,3 +1,5 @@
+// The candidate store filled by hand: every record in odometer order in blocks from
+// StoreAllocate, the position and sign maps set to identity, and the chains read back as text.
 #include "support/candidate_fill.h"
 
 #include <cstring>

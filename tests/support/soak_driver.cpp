@@ -1,3 +1,6 @@
+// The soak driver: a seeded random source of its own, the screen read to name the place the
+// program is at and to weight the keys for it, the checks after every key and every save, the
+// watchdog thread and the report.
 #include "support/soak_driver.h"
 
 #include <atomic>
@@ -599,7 +602,7 @@ std::string RecentKeys() {
 std::string ScreenText() {
     std::string dump;
     for (int row = 1; row <= ScreenHeight; ++row) {
-        char label[8];
+        char label[16];
         std::snprintf(label, sizeof label, "%2d|", row);
         dump += label + RowText(row) + "|\n";
     }

@@ -1,3 +1,6 @@
+// The virtual session: a fresh directory under ZK_TEST_TMP (or /tmp) for every test, the
+// program-wide records reset to a fresh start with a fixed random seed, and the screen
+// comparisons, which print the whole grid when they fail.
 #include "support/virtual_session.h"
 
 #include <sys/stat.h>
@@ -70,7 +73,7 @@ bool VirtualSession::SettingsFileExists() const {
 std::string ScreenDump() {
     std::string dump;
     for (int row = 1; row <= ScreenHeight; ++row) {
-        char label[8];
+        char label[16];
         std::snprintf(label, sizeof label, "%2d|", row);
         dump += label + RowText(row) + "|\n";
     }
