@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
         int32_t table[10][10];
         int knownM = -1;
         start = std::chrono::steady_clock::now();
-        ClassifyEncoderStore(trial, SignAlive, false, table, knownM);
+        ClassifyEncoderStore(trial, false, table, knownM);
         int bestM = 0, bestP = 0;
         for (int m = 0; m <= length; ++m)
             for (int p = 0; p <= m; ++p)

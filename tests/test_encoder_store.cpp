@@ -97,7 +97,7 @@ TEST_F(EncoderStoreTest, ClassesAndThinningAgreeWithCountingAcrossChunks) {
         trial[round % 4] = 5;
         int32_t table[10][10];
         int knownM = 0;
-        ClassifyEncoderStore(trial, SignAlive, false, table, knownM);
+        ClassifyEncoderStore(trial, false, table, knownM);
         EXPECT_EQ(knownM, -1);
         std::map<std::pair<int, int>, int32_t> slow;
         for (const Signs& code : before) ++slow[SlowClass(code, trial, SignAlive)];
@@ -126,7 +126,7 @@ TEST_F(EncoderStoreTest, KnownSignsGiveThePlacesAlone) {
     const uint8_t trial[9] = {2, 1, 4, 3};
     int32_t table[10][10];
     int knownM = -1;
-    ClassifyEncoderStore(trial, SignAlive, true, table, knownM);
+    ClassifyEncoderStore(trial, true, table, knownM);
     EXPECT_EQ(knownM, 4);
     // Of the 24 orders of four signs: 1 in place everywhere, 6 with two, 8 with one, 9 with none.
     EXPECT_EQ(table[4][4], 1);

@@ -792,7 +792,7 @@ TEST_F(TrialChoiceTest, TheMarksOverTheWholeStoreAgreeWithTheRuleCodeByCode) {
                 signsOf(static_cast<uint32_t>(record), signs);
                 const bool eligible = EligibleCode(signs, s.Length, rule);
                 expected += eligible;
-                ASSERT_EQ(s.Eligible[record], eligible ? 1 : 0) << round << " " << record;
+                ASSERT_EQ(s.Marks[record], eligible ? 1 : 0) << round << " " << record;
             }
             EXPECT_EQ(count, expected);
             // The walk of the search meets exactly the eligible places, also after codes moved

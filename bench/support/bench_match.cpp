@@ -1,3 +1,5 @@
+// The benchmark matches: the settings and the stores set as the match flow sets them, the
+// board stepped row by row, the clocks, and the hash of the trials played.
 #include "bench_match.h"
 
 #include <time.h>

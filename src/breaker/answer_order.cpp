@@ -1,3 +1,5 @@
+// The answer order per code length, read from its P/Z table once per match, and the encoder's
+// choice along it.
 #include "breaker/answer_order.h"
 
 uint8_t AnswerOrderP[55];
@@ -41,5 +43,17 @@ void SetupAnswerOrder(int length) {
         AnswerOrderP[AnswerOrderCount] = static_cast<uint8_t>(answerP);
         AnswerOrderM[AnswerOrderCount] = static_cast<uint8_t>(answerP + answerZ);
         p += 3;
+    }
+}
+
+void EncoderAnswer(const int32_t classTable[10][10], int& p, int& m) {
+    int32_t most = -1;
+    for (int e = 1; e <= AnswerOrderCount; ++e) {
+        const int32_t count = classTable[AnswerOrderM[e]][AnswerOrderP[e]];
+        if (count > most) {
+            most = count;
+            p = AnswerOrderP[e];
+            m = AnswerOrderM[e];
+        }
     }
 }

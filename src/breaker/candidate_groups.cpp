@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "breaker/candidate_store.h"
+#include "breaker/lanes.h"
 #include "breaker/sign_tables.h"
-#include "breaker/vector_clones.h"
 #include "shell/console/console.h"
 
 CandidateGroupsRecord CandidateGroups;
@@ -57,25 +57,6 @@ uint32_t CandidateRank(int32_t index, int length) {
     uint8_t symbols[MaxCodeLength];
     for (int k = 0; k < length; ++k) symbols[k] = CandidateStore.CandidatePositions[k][index];
     return RankOf(symbols, length);
-}
-
-// 32 candidates side by side, one byte each.
-typedef uint8_t Lanes __attribute__((vector_size(32)));
-typedef uint8_t LanesAnywhere __attribute__((vector_size(32), aligned(1), may_alias));
-typedef uint64_t Quads __attribute__((vector_size(32)));
-
-inline __attribute__((always_inline)) void Fill(Lanes& lanes, uint8_t value) {
-    for (int i = 0; i < 32; ++i) lanes[i] = value;
-}
-
-inline __attribute__((always_inline)) int64_t LaneSum(const Lanes& lanes) {
-    Quads q = reinterpret_cast<const Quads&>(lanes);
-    const uint64_t bytes = 0x00FF00FF00FF00FFull;
-    const uint64_t words = 0x0000FFFF0000FFFFull;
-    q = (q & bytes) + ((q >> 8) & bytes);
-    q = (q & words) + ((q >> 16) & words);
-    q = (q & 0xFFFFFFFFull) + (q >> 32);
-    return static_cast<int64_t>(q[0] + q[1] + q[2] + q[3]);
 }
 
 // The least largest class and the least sum of squares that one M-class can end with, given
@@ -252,38 +233,70 @@ bool Loses(const ClassPlan& plan, int64_t bestSquares, int64_t& boundMax) {
     return over || (reaches && squares > bestSquares);
 }
 
+// The grouped candidates' position arrays that the count reads: one per place, or one per two
+// places when they are packed.
+template <int Length, bool Packed>
+constexpr int ColumnsOf() {
+    return Packed ? (Length + 1) / 2 : Length;
+}
+
+// The trial's signs spread over the lanes, column by column. Packed, a sign the halves cannot
+// hold (or that cannot score) becomes 15, which no candidate holds.
+template <int Length, bool Packed>
+inline __attribute__((always_inline)) void SpreadPlaces(const TrialPattern& pattern,
+                                                        Lanes* position) {
+    if constexpr (Packed) {
+        auto half = [&](int k) -> uint8_t {
+            if (k >= Length) return 0;
+            const uint8_t sign = pattern.Position[k];
+            return sign <= 14 ? sign : 15;
+        };
+        for (int c = 0; c < ColumnsOf<Length, Packed>(); ++c)
+            position[c] = LanesOf(static_cast<uint8_t>(half(2 * c) | half(2 * c + 1) << 4));
+    } else {
+        for (int k = 0; k < Length; ++k) position[k] = LanesOf(pattern.Position[k]);
+    }
+}
+
+// P of the LaneCount grouped candidates from `at` on.
+template <int Length, bool Packed>
+inline __attribute__((always_inline)) Lanes PlacesHit(const Lanes* position, int32_t at) {
+    const CandidateGroupsRecord& g = CandidateGroups;
+    Lanes p{};
+    if constexpr (Packed) {
+        const Lanes lowHalf = LanesOf(0x0F);
+        const Lanes highHalf = LanesOf(0xF0);
+        constexpr int Columns = ColumnsOf<Length, Packed>();
+#pragma GCC unroll 5
+        for (int c = 0; c < Columns; ++c) {
+            const Lanes x = LoadLanes(g.Packed[c] + at) ^ position[c];
+            p -= reinterpret_cast<Lanes>((x & lowHalf) == Lanes{});
+            if (2 * c + 1 < Length) p -= reinterpret_cast<Lanes>((x & highHalf) == Lanes{});
+        }
+    } else {
+#pragma GCC unroll 9
+        for (int k = 0; k < Length; ++k)
+            p -= reinterpret_cast<Lanes>(LoadLanes(g.Positions[k] + at) == position[k]);
+    }
+    return p;
+}
+
 // Counts P for the candidates of one M-class, group after group, and gives up as soon as the
 // bounds show the trial code strictly worse than the best. False then.
-// Top is m, the largest P the class can hold; P = 0 is what the other counts leave.
+// Top is at least m, the largest P the class can hold; P = 0 is what the other counts leave.
 // With Packed the candidates are read two places to a byte.
 template <int Length, int Top, bool Packed>
 inline __attribute__((always_inline)) bool CountClass(const TrialPattern& pattern, int m,
                                                       ClassPlan& plan, int32_t bestMax,
                                                       int64_t bestSquares, int64_t& pairs) {
     const CandidateGroupsRecord& g = CandidateGroups;
-    constexpr int Columns = Packed ? (Length + 1) / 2 : Length;
+    constexpr int Columns = ColumnsOf<Length, Packed>();
     Lanes position[Columns];
-    if constexpr (Packed) {
-        // A sign the halves cannot hold (or that cannot score) becomes 15, which no candidate
-        // holds.
-        auto half = [&](int k) -> uint8_t {
-            if (k >= Length) return 0;
-            const uint8_t sign = pattern.Position[k];
-            return sign <= 14 ? sign : 15;
-        };
-        for (int c = 0; c < Columns; ++c)
-            Fill(position[c], static_cast<uint8_t>(half(2 * c) | half(2 * c + 1) << 4));
-    } else {
-        for (int k = 0; k < Length; ++k) Fill(position[k], pattern.Position[k]);
-    }
-    Lanes lowHalf;
-    Fill(lowHalf, 0x0F);
-    Lanes highHalf;
-    Fill(highHalf, 0xF0);
+    SpreadPlaces<Length, Packed>(pattern, position);
     Lanes iota;
-    for (int i = 0; i < 32; ++i) iota[i] = static_cast<uint8_t>(i);
+    for (int i = 0; i < LaneCount; ++i) iota[i] = static_cast<uint8_t>(i);
     Lanes value[Top + 1];
-    for (int v = 1; v <= Top; ++v) Fill(value[v], static_cast<uint8_t>(v));
+    for (int v = 1; v <= Top; ++v) value[v] = LanesOf(static_cast<uint8_t>(v));
     Lanes count[Top + 1];
     for (int v = 1; v <= Top; ++v) count[v] = Lanes{};
     int rounds = 0;          // vectors counted since the lanes were emptied (at most 255)
@@ -320,38 +333,15 @@ inline __attribute__((always_inline)) bool CountClass(const TrialPattern& patter
             const int32_t n = std::min<int32_t>(to - from, 256);
             // The memory of the next stretch is asked for while this one is counted: within the
             // group, or the start of the class's next group.
-            {
-                int32_t ahead = from + n;
-                if (ahead >= to && o + 1 < plan.FirstGroup[m + 1]) ahead = g.Start[g.Order[o + 1]];
-                for (int c = 0; c < Columns; ++c)
-                    for (int b = 0; b < 256; b += 64)
-                        __builtin_prefetch((Packed ? g.Packed[c] : g.Positions[c]) + ahead + b);
-            }
-            for (int32_t i = 0; i < n; i += 32) {
-                Lanes p{};
-                if constexpr (Packed) {
-#pragma GCC unroll 5
-                    for (int c = 0; c < Columns; ++c) {
-                        const Lanes x =
-                            *reinterpret_cast<const LanesAnywhere*>(g.Packed[c] + from + i) ^
-                            position[c];
-                        p -= reinterpret_cast<Lanes>((x & lowHalf) == Lanes{});
-                        if (2 * c + 1 < Length)
-                            p -= reinterpret_cast<Lanes>((x & highHalf) == Lanes{});
-                    }
-                } else {
-#pragma GCC unroll 9
-                    for (int k = 0; k < Length; ++k) {
-                        const Lanes column =
-                            *reinterpret_cast<const LanesAnywhere*>(g.Positions[k] + from + i);
-                        p -= reinterpret_cast<Lanes>(column == position[k]);
-                    }
-                }
-                if (n - i < 32) {
-                    Lanes left;
-                    Fill(left, static_cast<uint8_t>(n - i));
-                    p |= reinterpret_cast<Lanes>(iota >= left);
-                }
+            int32_t ahead = from + n;
+            if (ahead >= to && o + 1 < plan.FirstGroup[m + 1]) ahead = g.Start[g.Order[o + 1]];
+            for (int c = 0; c < Columns; ++c)
+                for (int b = 0; b < 256; b += 64)
+                    __builtin_prefetch((Packed ? g.Packed[c] : g.Positions[c]) + ahead + b);
+            for (int32_t i = 0; i < n; i += LaneCount) {
+                Lanes p = PlacesHit<Length, Packed>(position, from + i);
+                if (n - i < LaneCount)
+                    p |= reinterpret_cast<Lanes>(iota >= LanesOf(static_cast<uint8_t>(n - i)));
 #pragma GCC unroll 9
                 for (int v = 1; v <= Top; ++v) count[v] -= reinterpret_cast<Lanes>(p == value[v]);
                 ++rounds;
@@ -374,24 +364,29 @@ inline __attribute__((always_inline)) bool CountClass(const TrialPattern& patter
     return !Loses(plan, bestSquares, boundMax);
 }
 
-template <int Length, bool Packed, int Top = Length>
+// The count of a class of the given length, its P values counted up to the first of 3, 6 and L
+// that is at least m: three copies of the count per length rather than one per class, at the
+// cost of a few values that stay at zero.
+template <int Length, bool Packed>
 inline __attribute__((always_inline)) bool CountClassTop(const TrialPattern& pattern, int m,
                                                          ClassPlan& plan, int32_t bestMax,
                                                          int64_t bestSquares, int64_t& pairs) {
-    if constexpr (Top > 1) {
-        if (m < Top)
-            return CountClassTop<Length, Packed, Top - 1>(pattern, m, plan, bestMax, bestSquares,
-                                                          pairs);
+    if constexpr (Length > 3) {
+        if (m <= 3)
+            return CountClass<Length, 3, Packed>(pattern, m, plan, bestMax, bestSquares, pairs);
     }
-    return CountClass<Length, Top, Packed>(pattern, m, plan, bestMax, bestSquares, pairs);
+    if constexpr (Length > 6) {
+        if (m <= 6)
+            return CountClass<Length, 6, Packed>(pattern, m, plan, bestMax, bestSquares, pairs);
+    }
+    return CountClass<Length, Length, Packed>(pattern, m, plan, bestMax, bestSquares, pairs);
 }
 
-// Each length's count, packed or not, is a procedure of its own, built for AVX2 and without and
-// called once per counted class: apart, they measure faster than inlined into the search.
+// Each length's count, packed or not, is a procedure of its own, called once per counted class:
+// apart, they measure faster than inlined into the search.
 #define ZK_COUNT_CLASS_OF(Length, Packed, Name)                                                 \
-    ZK_VECTOR_CLONES __attribute__((noinline)) bool Name(const TrialPattern& pattern, int m,    \
-                                                         ClassPlan& plan, int32_t bestMax,      \
-                                                         int64_t bestSquares, int64_t& pairs) { \
+    __attribute__((noinline)) bool Name(const TrialPattern& pattern, int m, ClassPlan& plan,    \
+                                        int32_t bestMax, int64_t bestSquares, int64_t& pairs) { \
         return CountClassTop<Length, Packed>(pattern, m, plan, bestMax, bestSquares, pairs);    \
     }
 ZK_COUNT_CLASS_OF(2, false, CountClass2)
@@ -439,15 +434,12 @@ inline __attribute__((always_inline)) void GroupMs(const TrialPattern& pattern) 
     }
 }
 
-// 16 groups side by side: a byte or 16 bits each.
-typedef uint8_t Bytes16 __attribute__((vector_size(16)));
-typedef uint8_t Bytes16Anywhere __attribute__((vector_size(16), aligned(1), may_alias));
-typedef uint16_t Halves __attribute__((vector_size(32)));
-typedef uint16_t HalvesAnywhere __attribute__((vector_size(32), aligned(2), may_alias));
+// The groups are taken GroupLanes at a time: a byte (HalfLanes) or 16 bits (WordLanes) each.
+constexpr int GroupLanes = LaneCount / 2;
 
-inline __attribute__((always_inline)) int64_t HalfSum(const Halves& halves) {
+inline __attribute__((always_inline)) int64_t WordSum(const WordLanes& words) {
     int64_t sum = 0;
-    for (int i = 0; i < 16; ++i) sum += halves[i];
+    for (int i = 0; i < GroupLanes; ++i) sum += words[i];
     return sum;
 }
 
@@ -460,11 +452,11 @@ inline __attribute__((always_inline)) void ClassSums(const TrialPattern& pattern
     CandidateGroupsRecord& g = CandidateGroups;
     const size_t room = static_cast<size_t>(g.GroupRoom);
     const uint8_t* column[Length];
-    Bytes16 limit[Length];
+    HalfLanes limit[Length];
     const int slots = pattern.Slots;
     for (int j = 0; j < slots; ++j) {
         column[j] = g.SignCounts + static_cast<size_t>(pattern.SlotSign[j] - 1) * room;
-        for (int i = 0; i < 16; ++i) limit[j][i] = pattern.SlotCount[j];
+        limit[j] = HalfLanes{} + pattern.SlotCount[j];
     }
     const uint16_t* place[Length];
     int places = 0;
@@ -473,9 +465,9 @@ inline __attribute__((always_inline)) void ClassSums(const TrialPattern& pattern
         if (sign == 0xFF || sign < 1 || sign > g.Signs) continue;
         place[places++] = g.PlaceCounts + (static_cast<size_t>(k) * g.Signs + (sign - 1)) * room;
     }
-    Halves sizeSum[Length + 1];
-    Halves totalSum[Length + 1];
-    for (int v = 0; v <= Length; ++v) sizeSum[v] = totalSum[v] = Halves{};
+    WordLanes sizeSum[Length + 1];
+    WordLanes totalSum[Length + 1];
+    for (int v = 0; v <= Length; ++v) sizeSum[v] = totalSum[v] = WordLanes{};
     // A group's total of P is at most L times its size.
     const int64_t most = int64_t(g.LargestGroup) * (places > 0 ? places : 1);
     const int64_t roundsPerEmpty = std::max<int64_t>(1, 65535 / std::max<int64_t>(1, most));
@@ -483,11 +475,11 @@ inline __attribute__((always_inline)) void ClassSums(const TrialPattern& pattern
     auto empty = [&] {
 #pragma GCC unroll 9
         for (int v = 1; v <= Length; ++v) {
-            total[v] += HalfSum(totalSum[v]);
-            totalSum[v] = Halves{};
+            total[v] += WordSum(totalSum[v]);
+            totalSum[v] = WordLanes{};
             if (Sizes) {
-                size[v] += HalfSum(sizeSum[v]);
-                sizeSum[v] = Halves{};
+                size[v] += WordSum(sizeSum[v]);
+                sizeSum[v] = WordLanes{};
             }
         }
         rounds = 0;
@@ -495,25 +487,24 @@ inline __attribute__((always_inline)) void ClassSums(const TrialPattern& pattern
     const int32_t count = g.Count;
     uint8_t* __restrict groupM = g.GroupM;
     uint16_t* __restrict groupTotal = g.GroupTotal;
-    for (int32_t base = 0; base < count; base += 16) {
-        Bytes16 m{};
+    for (int32_t base = 0; base < count; base += GroupLanes) {
+        HalfLanes m{};
         for (int j = 0; j < slots; ++j) {
-            const Bytes16 c = *reinterpret_cast<const Bytes16Anywhere*>(column[j] + base);
+            const HalfLanes c = *reinterpret_cast<const HalfLanesAnywhere*>(column[j] + base);
             m += c < limit[j] ? c : limit[j];
         }
-        *reinterpret_cast<Bytes16Anywhere*>(groupM + base) = m;
-        Halves p{};
+        *reinterpret_cast<HalfLanesAnywhere*>(groupM + base) = m;
+        WordLanes p{};
         for (int i = 0; i < places; ++i)
-            p += *reinterpret_cast<const HalvesAnywhere*>(place[i] + base);
-        *reinterpret_cast<HalvesAnywhere*>(groupTotal + base) = p;
-        const Halves wide = __builtin_convertvector(m, Halves);
-        Halves groupSize{};
-        if (Sizes) groupSize = *reinterpret_cast<const HalvesAnywhere*>(g.GroupSize + base);
+            p += *reinterpret_cast<const WordLanesAnywhere*>(place[i] + base);
+        *reinterpret_cast<WordLanesAnywhere*>(groupTotal + base) = p;
+        const WordLanes wide = __builtin_convertvector(m, WordLanes);
+        WordLanes groupSize{};
+        if (Sizes) groupSize = *reinterpret_cast<const WordLanesAnywhere*>(g.GroupSize + base);
 #pragma GCC unroll 9
         for (int v = 1; v <= Length; ++v) {
-            Halves value;
-            for (int i = 0; i < 16; ++i) value[i] = static_cast<uint16_t>(v);
-            const Halves mask = reinterpret_cast<Halves>(wide == value);
+            const WordLanes mask =
+                reinterpret_cast<WordLanes>(wide == WordLanes{} + static_cast<uint16_t>(v));
             totalSum[v] += p & mask;
             if (Sizes) sizeSum[v] += groupSize & mask;
         }
@@ -648,13 +639,6 @@ inline __attribute__((always_inline)) void SumClasses(const TrialPattern& patter
     }
 }
 
-// 8 groups side by side, 32 bits each, and what they are made from.
-typedef uint32_t Dwords __attribute__((vector_size(32)));
-typedef uint16_t Halves8 __attribute__((vector_size(16)));
-typedef uint16_t Halves8Anywhere __attribute__((vector_size(16), aligned(2), may_alias));
-typedef uint8_t Bytes8 __attribute__((vector_size(8)));
-typedef uint8_t Bytes8Anywhere __attribute__((vector_size(8), aligned(1), may_alias));
-
 // Per M-class the sum of P(P-1)/2 over its candidates: the pairs of places that hold the trial's
 // signs, counted per group and summed by the groups' M (in GroupM).
 inline __attribute__((always_inline)) void PairTotals(const TrialPattern& pattern,
@@ -676,26 +660,123 @@ inline __attribute__((always_inline)) void PairTotals(const TrialPattern& patter
     }
     // A class's sum stays below 2^32: at most 36 pairs of places for each of fewer than 2^27
     // candidates.
-    Dwords sum[MaxCodeLength + 1];
-    for (int v = 0; v <= length; ++v) sum[v] = Dwords{};
+    // LaneCount / 4 groups at a time, 32 bits each.
+    constexpr int kStep = LaneCount / 4;
+    DwordLanes sum[MaxCodeLength + 1];
+    for (int v = 0; v <= length; ++v) sum[v] = DwordLanes{};
     const int32_t count = g.Count;
-    for (int32_t base = 0; base < count; base += 8) {
-        Dwords pairs{};
+    for (int32_t base = 0; base < count; base += kStep) {
+        DwordLanes pairs{};
         for (int r = 0; r < rows; ++r)
             pairs += __builtin_convertvector(
-                *reinterpret_cast<const Halves8Anywhere*>(row[r] + base), Dwords);
-        const Dwords m = __builtin_convertvector(
-            *reinterpret_cast<const Bytes8Anywhere*>(g.GroupM + base), Dwords);
-        for (int v = 1; v <= length; ++v) {
-            Dwords value;
-            for (int i = 0; i < 8; ++i) value[i] = static_cast<uint32_t>(v);
-            sum[v] += pairs & reinterpret_cast<Dwords>(m == value);
-        }
+                *reinterpret_cast<const QuarterWordsAnywhere*>(row[r] + base), DwordLanes);
+        const DwordLanes m = __builtin_convertvector(
+            *reinterpret_cast<const QuarterBytesAnywhere*>(g.GroupM + base), DwordLanes);
+        for (int v = 1; v <= length; ++v)
+            sum[v] += pairs & reinterpret_cast<DwordLanes>(m == DwordLanes{} + uint32_t(v));
     }
     for (int v = 1; v <= length; ++v) {
         int64_t total = 0;
-        for (int i = 0; i < 8; ++i) total += sum[v][i];
+        for (int i = 0; i < kStep; ++i) total += sum[v][i];
         pairTotal[v] += total;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The sizes of the groups' arrays.
+struct GroupShape {
+    int Length = 0;
+    int Signs = 0;
+    int32_t Capacity = 0;  // room per position array
+    size_t Rows = 0;       // multisets
+    size_t Room = 0;       // room for groups
+    bool Pairs = false;    // the pair counts are kept
+};
+
+// Lays the arrays out one behind the other from `block` on (null: only counts the bytes, which
+// it returns).
+size_t LayOutGroups(const GroupShape& shape, uint8_t* block) {
+    CandidateGroupsRecord& g = CandidateGroups;
+    const int length = shape.Length;
+    const size_t signs = static_cast<size_t>(shape.Signs);
+    const size_t capacity = static_cast<size_t>(shape.Capacity);
+    const size_t rows = shape.Rows;
+    const size_t room = shape.Room;
+    size_t at = 0;
+    auto take = [&](size_t bytes) {
+        uint8_t* place = block != nullptr ? block + at : nullptr;
+        at += AlignUp(bytes);
+        return place;
+    };
+    uint8_t* positions = take(capacity * static_cast<size_t>(length));
+    for (int k = 0; k < length; ++k)
+        g.Positions[k] =
+            positions != nullptr ? positions + static_cast<size_t>(k) * capacity : nullptr;
+    g.PackedColumns = signs <= 14 ? (length + 1) / 2 : 0;
+    uint8_t* packed = take(capacity * static_cast<size_t>(g.PackedColumns));
+    for (int c = 0; c < (MaxCodeLength + 1) / 2; ++c)
+        g.Packed[c] = packed != nullptr && c < g.PackedColumns
+                          ? packed + static_cast<size_t>(c) * capacity
+                          : nullptr;
+    g.Start = reinterpret_cast<int32_t*>(take((room + 1) * sizeof(int32_t)));
+    g.Order = reinterpret_cast<int32_t*>(take(room * sizeof(int32_t)));
+    g.SignCounts = take(room * signs);
+    g.GroupM = take(room);
+    g.Verdict = reinterpret_cast<MultisetVerdict*>(take(rows));
+    g.PlaceCounts = reinterpret_cast<uint16_t*>(
+        take(room * static_cast<size_t>(length) * signs * sizeof(uint16_t)));
+    g.GroupSize = reinterpret_cast<uint16_t*>(take(room * sizeof(uint16_t)));
+    g.ClassSizes = reinterpret_cast<int32_t*>(take(rows * (MaxCodeLength + 1) * sizeof(int32_t)));
+    g.Level = take(room);
+    g.GroupTotal = reinterpret_cast<uint16_t*>(take(room * sizeof(uint16_t)));
+    g.GroupScale = reinterpret_cast<float*>(take(room * sizeof(float)));
+    g.PairCounts = nullptr;
+    if (shape.Pairs) {
+        const size_t placePairs = static_cast<size_t>(length) * (length - 1) / 2;
+        g.PairCounts =
+            reinterpret_cast<uint16_t*>(take(placePairs * signs * signs * room * sizeof(uint16_t)));
+    }
+    return at;
+}
+
+// A counting sort by rank: the candidates of each multiset, in chain order, one group; then
+// how often every group holds each sign.
+void SortIntoGroups(const GroupShape& shape, int32_t candidates) {
+    CandidateGroupsRecord& g = CandidateGroups;
+    const CandidateStoreRecord& s = CandidateStore;
+    const int length = shape.Length;
+    int32_t* slot = g.ClassSizes;  // per rank: how many, then where the next goes
+    std::memset(slot, 0, shape.Rows * sizeof(int32_t));
+    for (int32_t i = 0; i < candidates; ++i) ++slot[CandidateRank(i, length)];
+    int32_t groups = 0;
+    int32_t next = 0;
+    for (size_t r = 0; r < shape.Rows; ++r) {
+        if (slot[r] == 0) continue;
+        g.Start[groups++] = next;
+        const int32_t size = slot[r];
+        slot[r] = next;
+        next += size;
+    }
+    g.Start[groups] = next;
+    g.Count = groups;
+    for (int32_t i = 0; i < candidates; ++i) {
+        const int32_t to = slot[CandidateRank(i, length)]++;
+        for (int k = 0; k < length; ++k) g.Positions[k][to] = s.CandidatePositions[k][i];
+    }
+    for (int k = 0; k < length; ++k)
+        std::memset(g.Positions[k] + candidates, 0,
+                    static_cast<size_t>(shape.Capacity - candidates));
+    std::memset(g.SignCounts, 0, shape.Room * static_cast<size_t>(shape.Signs));
+    for (int32_t group = 0; group < groups; ++group) {
+        const int32_t first = g.Start[group];
+        for (int k = 0; k < length; ++k) {
+            const uint8_t sign = g.Positions[k][first];
+            if (sign >= 1 && sign <= shape.Signs)
+                ++g.SignCounts[static_cast<size_t>(sign - 1) * shape.Room + group];
+        }
     }
 }
 
@@ -719,103 +800,32 @@ bool PrepareCandidateGroups() {
     const int64_t table = Binomial[signs + length][length];
     if (table > kMaxTableSize) return false;
 
-    const int32_t capacity = (candidates + kSlack + 31) / 32 * 32;
-    const size_t rows = static_cast<size_t>(table);
+    GroupShape shape;
+    shape.Length = length;
+    shape.Signs = signs;
+    shape.Capacity = (candidates + kSlack + 31) / 32 * 32;
+    shape.Rows = static_cast<size_t>(table);
     // Candidates of one multiset never outnumber its arrangements, so that no place count
     // passes 8! = 40,320.
-    const size_t room = (std::min<size_t>(rows, static_cast<size_t>(candidates)) + 63) / 32 * 32;
-    // The arrays one behind the other in one block: laid out once to count the bytes, then
-    // again on the block.
+    shape.Room = (std::min<size_t>(shape.Rows, static_cast<size_t>(candidates)) + 63) / 32 * 32;
     const size_t placePairs = static_cast<size_t>(length) * (length - 1) / 2;
-    const bool pairs = placePairs * signs * signs * room * sizeof(uint16_t) <= kMaxPairBytes;
-    auto layOut = [&](uint8_t* block) {
-        size_t at = 0;
-        auto take = [&](size_t bytes) {
-            uint8_t* place = block != nullptr ? block + at : nullptr;
-            at += AlignUp(bytes);
-            return place;
-        };
-        uint8_t* positions = take(static_cast<size_t>(capacity) * length);
-        for (int k = 0; k < length; ++k)
-            g.Positions[k] =
-                positions != nullptr ? positions + static_cast<size_t>(k) * capacity : nullptr;
-        g.PackedColumns = signs <= 14 ? (length + 1) / 2 : 0;
-        uint8_t* packed = take(static_cast<size_t>(capacity) * g.PackedColumns);
-        for (int c = 0; c < (MaxCodeLength + 1) / 2; ++c)
-            g.Packed[c] = packed != nullptr && c < g.PackedColumns
-                              ? packed + static_cast<size_t>(c) * capacity
-                              : nullptr;
-        g.Start = reinterpret_cast<int32_t*>(take((room + 1) * sizeof(int32_t)));
-        g.Order = reinterpret_cast<int32_t*>(take(room * sizeof(int32_t)));
-        g.SignCounts = take(room * static_cast<size_t>(signs));
-        g.GroupM = take(room);
-        g.Hopeless = take(rows);
-        g.PlaceCounts = reinterpret_cast<uint16_t*>(take(
-            room * static_cast<size_t>(length) * static_cast<size_t>(signs) * sizeof(uint16_t)));
-        g.GroupSize = reinterpret_cast<uint16_t*>(take(room * sizeof(uint16_t)));
-        g.ClassSizes =
-            reinterpret_cast<int32_t*>(take(rows * (MaxCodeLength + 1) * sizeof(int32_t)));
-        g.Level = take(room);
-        g.GroupTotal = reinterpret_cast<uint16_t*>(take(room * sizeof(uint16_t)));
-        g.GroupScale = reinterpret_cast<float*>(take(room * sizeof(float)));
-        g.PairCounts = nullptr;
-        if (pairs) {
-            g.PairCounts = reinterpret_cast<uint16_t*>(
-                take(placePairs * signs * signs * room * sizeof(uint16_t)));
-        }
-        return at;
-    };
-    const size_t bytes = layOut(nullptr);
-    if (!StoreMayUse(bytes)) {
-        g = CandidateGroupsRecord{};
-        g.Refused = true;
-        return false;
-    }
-    uint8_t* block = static_cast<uint8_t*>(StoreAllocate(bytes));
+    shape.Pairs = placePairs * signs * signs * shape.Room * sizeof(uint16_t) <= kMaxPairBytes;
+    const size_t bytes = LayOutGroups(shape, nullptr);
+    uint8_t* block = StoreMayUse(bytes) ? static_cast<uint8_t*>(StoreAllocate(bytes)) : nullptr;
     if (block == nullptr) {
         g = CandidateGroupsRecord{};
         g.Refused = true;
         return false;
     }
-    layOut(block);
+    LayOutGroups(shape, block);
     g.Block = block;
     g.BlockBytes = bytes;
     g.Length = length;
     g.Signs = signs;
-    g.Capacity = capacity;
+    g.Capacity = shape.Capacity;
     g.TableSize = static_cast<int32_t>(table);
-    g.GroupRoom = static_cast<int32_t>(room);
-
-    // A counting sort by rank: the candidates of each multiset, in chain order, one group.
-    int32_t* slot = g.ClassSizes;  // per rank: how many, then where the next goes
-    std::memset(slot, 0, rows * sizeof(int32_t));
-    for (int32_t i = 0; i < candidates; ++i) ++slot[CandidateRank(i, length)];
-    int32_t groups = 0;
-    int32_t next = 0;
-    for (size_t r = 0; r < rows; ++r) {
-        if (slot[r] == 0) continue;
-        g.Start[groups++] = next;
-        const int32_t size = slot[r];
-        slot[r] = next;
-        next += size;
-    }
-    g.Start[groups] = next;
-    g.Count = groups;
-    for (int32_t i = 0; i < candidates; ++i) {
-        const int32_t to = slot[CandidateRank(i, length)]++;
-        for (int k = 0; k < length; ++k) g.Positions[k][to] = s.CandidatePositions[k][i];
-    }
-    for (int k = 0; k < length; ++k)
-        std::memset(g.Positions[k] + candidates, 0, static_cast<size_t>(capacity - candidates));
-    std::memset(g.SignCounts, 0, room * static_cast<size_t>(signs));
-    for (int32_t group = 0; group < groups; ++group) {
-        const int32_t first = g.Start[group];
-        for (int k = 0; k < length; ++k) {
-            const uint8_t sign = g.Positions[k][first];
-            if (sign >= 1 && sign <= signs)
-                ++g.SignCounts[static_cast<size_t>(sign - 1) * room + group];
-        }
-    }
+    g.GroupRoom = static_cast<int32_t>(shape.Room);
+    SortIntoGroups(shape, candidates);
     g.Candidates = candidates;
     PackPositions();
     CountPlaces();
@@ -825,104 +835,100 @@ bool PrepareCandidateGroups() {
 
 void BeginGroupedSearch() {
     CandidateGroupsRecord& g = CandidateGroups;
-    if (g.Ready) std::memset(g.Hopeless, 0, static_cast<size_t>(g.TableSize));
+    if (g.Ready) std::memset(g.Verdict, 0, static_cast<size_t>(g.TableSize));
 }
 
-ZK_VECTOR_CLONES bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestMax,
-                                      int64_t bestSquares, ClassCounts& out) {
+namespace {
+
+// Bounds every class of the plan from `from` on and tells whether the trial code has lost.
+bool BoundsLose(ClassPlan& plan, int from, int32_t bestMax, int64_t bestSquares) {
+    for (int m = from; m <= plan.Length; ++m) plan.Bounds[m] = ClassBound(plan, m, bestMax);
+    int64_t boundMax = 0;
+    return Loses(plan, bestSquares, boundMax);
+}
+
+// The sizes of the M-classes (known from the trial's multiset alone, and kept for it) and the
+// totals of P of every class, then the moments of P as far as the tables go: false as soon as
+// they show the trial code lost. A multiset whose classes cannot split finely enough loses for
+// the rest of the search.
+bool PlanClasses(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan, int32_t bestMax,
+                 int64_t bestSquares) {
     CandidateGroupsRecord& g = CandidateGroups;
     const int length = pattern.Length;
-    const uint32_t rank = TrialRank(pattern);
-    if (g.Hopeless[rank] == 1) {
-        ++TrialCodesAbandoned;
-        return false;
-    }
-
-    // The M-classes: their sizes depend on the trial's multiset alone and are kept for it;
-    // the totals of P on the places too.
-    ClassPlan plan;
     plan.Length = length;
     int32_t* sizes = g.ClassSizes + static_cast<size_t>(rank) * (MaxCodeLength + 1);
-    const bool measured = g.Hopeless[rank] == 2;
-    int64_t boundMax = 0;
+    const bool measured = g.Verdict[rank] == MultisetVerdict::Measured;
     if (measured) {
         for (int m = 0; m <= length; ++m) plan.Size[m] = sizes[m];
-        for (int m = 0; m <= length; ++m) plan.Bounds[m] = ClassBound(plan, m, bestMax);
-        if (Loses(plan, bestSquares, boundMax)) {
-            g.Hopeless[rank] = 1;
-            ++TrialCodesAbandoned;
+        if (BoundsLose(plan, 0, bestMax, bestSquares)) {
+            g.Verdict[rank] = MultisetVerdict::Lost;
             return false;
         }
     }
     SumClasses(pattern, !measured, plan.Size, plan.Total);
     if (!measured) {
         for (int m = 0; m <= length; ++m) sizes[m] = static_cast<int32_t>(plan.Size[m]);
-        g.Hopeless[rank] = 2;
-        // Before a single candidate is counted: a trial code whose M-classes cannot split
-        // finely enough loses, and so does every code with the same signs for the rest of the
-        // search.
-        for (int m = 0; m <= length; ++m) plan.Bounds[m] = ClassBound(plan, m, bestMax);
-        if (Loses(plan, bestSquares, boundMax)) {
-            g.Hopeless[rank] = 1;
-            ++TrialCodesAbandoned;
+        g.Verdict[rank] = MultisetVerdict::Measured;
+        // Before a single candidate is counted.
+        if (BoundsLose(plan, 0, bestMax, bestSquares)) {
+            g.Verdict[rank] = MultisetVerdict::Lost;
             return false;
         }
     }
-
     // The mean P of every class is known too; it may force a class further apart.
     plan.Moments = true;
-    for (int m = 1; m <= length; ++m) plan.Bounds[m] = ClassBound(plan, m, bestMax);
-    if (Loses(plan, bestSquares, boundMax)) {
-        ++TrialCodesAbandoned;
-        return false;
-    }
+    if (BoundsLose(plan, 1, bestMax, bestSquares)) return false;
     // And so is the spread of P, from the pairs of places that hold the trial's signs.
     if (g.PairCounts != nullptr) {
         PairTotals(pattern, plan.PairTotal);
         plan.Pairs = true;
-        for (int m = 1; m <= length; ++m) plan.Bounds[m] = ClassBound(plan, m, bestMax);
-        if (Loses(plan, bestSquares, boundMax)) {
-            ++TrialCodesAbandoned;
-            return false;
-        }
+        if (BoundsLose(plan, 1, bestMax, bestSquares)) return false;
     }
-    // Each class's groups in Order, those whose candidates hold the most signs in place first
-    // (sorted by 256ths of the class's largest P): what they take of the class's total of P
-    // leaves the others less to spread, so the bound rises quickly where the class must end up
-    // lopsided.
+    return true;
+}
+
+// Each class's groups in Order, those whose candidates hold the most signs in place first
+// (sorted by 256ths of the class's largest P): what they take of the class's total of P leaves
+// the others less to spread, so the bound rises quickly where the class must end up lopsided.
+void OrderGroupsByLevel(ClassPlan& plan) {
+    CandidateGroupsRecord& g = CandidateGroups;
+    const int length = plan.Length;
     constexpr int kLevels = 256;
     static int32_t start[MaxCodeLength + 1][kLevels];
     std::memset(start, 0, sizeof start[0] * static_cast<size_t>(length + 1));
-    {
-        const int32_t count = g.Count;
-        const uint8_t* __restrict groupM = g.GroupM;
-        const uint16_t* __restrict total = g.GroupTotal;
-        const float* __restrict scale = g.GroupScale;
-        uint8_t* __restrict rank = g.Level;
-        // The mean P over M in 256ths (a group of class 0 has no sign in place); rounding only
-        // moves a group among its neighbours.
-        for (int32_t i = 0; i < count; ++i) {
-            const float m = static_cast<float>(groupM[i] > 0 ? groupM[i] : 1);
-            const float level = static_cast<float>(total[i]) * scale[i] / m;
-            rank[i] = static_cast<uint8_t>(kLevels - 1 -
-                                           (level < kLevels - 1 ? int(level) : kLevels - 1));
-        }
-        for (int32_t i = 0; i < count; ++i) ++start[groupM[i]][rank[i]];
-        int32_t next = 0;
-        for (int m = 0; m <= length; ++m) {
-            plan.FirstGroup[m] = next;
-            for (int l = 0; l < kLevels; ++l) {
-                const int32_t n = start[m][l];
-                start[m][l] = next;
-                next += n;
-            }
-        }
-        plan.FirstGroup[length + 1] = next;
-        int32_t* __restrict order = g.Order;
-        for (int32_t i = 0; i < count; ++i) order[start[groupM[i]][rank[i]]++] = i;
+    const int32_t count = g.Count;
+    const uint8_t* __restrict groupM = g.GroupM;
+    const uint16_t* __restrict total = g.GroupTotal;
+    const float* __restrict scale = g.GroupScale;
+    uint8_t* __restrict groupLevel = g.Level;
+    // The mean P over M in 256ths (a group of class 0 has no sign in place); rounding only
+    // moves a group among its neighbours.
+    for (int32_t i = 0; i < count; ++i) {
+        const float m = static_cast<float>(groupM[i] > 0 ? groupM[i] : 1);
+        const float level = static_cast<float>(total[i]) * scale[i] / m;
+        groupLevel[i] =
+            static_cast<uint8_t>(kLevels - 1 - (level < kLevels - 1 ? int(level) : kLevels - 1));
     }
+    for (int32_t i = 0; i < count; ++i) ++start[groupM[i]][groupLevel[i]];
+    int32_t next = 0;
+    for (int m = 0; m <= length; ++m) {
+        plan.FirstGroup[m] = next;
+        for (int l = 0; l < kLevels; ++l) {
+            const int32_t n = start[m][l];
+            start[m][l] = next;
+            next += n;
+        }
+    }
+    plan.FirstGroup[length + 1] = next;
+    int32_t* __restrict order = g.Order;
+    for (int32_t i = 0; i < count; ++i) order[start[groupM[i]][groupLevel[i]]++] = i;
+}
 
-    // The largest classes first: there the trial code most likely loses.
+// Counts P class by class, the largest classes first (there the trial code most likely loses);
+// false as soon as it has lost.
+bool CountClasses(const TrialPattern& pattern, ClassPlan& plan, int32_t bestMax,
+                  int64_t bestSquares) {
+    const int length = plan.Length;
     int classes[MaxCodeLength + 1];
     int n = 0;
     for (int m = 0; m <= length; ++m) {
@@ -942,15 +948,29 @@ ZK_VECTOR_CLONES bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestM
     for (int c = 0; c < n && !lost; ++c)
         lost = !CountClassOf(length, pattern, classes[c], plan, bestMax, bestSquares, pairs);
     PairsClassified += pairs;
-    if (lost) {
+    return !lost;
+}
+
+}  // namespace
+
+bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestMax, int64_t bestSquares,
+                     ClassCounts& out) {
+    const uint32_t rank = TrialRank(pattern);
+    ClassPlan plan;
+    if (CandidateGroups.Verdict[rank] == MultisetVerdict::Lost ||
+        !PlanClasses(pattern, rank, plan, bestMax, bestSquares)) {
         ++TrialCodesAbandoned;
         return false;
     }
-
+    OrderGroupsByLevel(plan);
+    if (!CountClasses(pattern, plan, bestMax, bestSquares)) {
+        ++TrialCodesAbandoned;
+        return false;
+    }
     std::memset(out.Table, 0, sizeof out.Table);
-    for (int m = 0; m <= length; ++m)
+    for (int m = 0; m <= plan.Length; ++m)
         for (int p = 0; p <= m; ++p) out.Table[m][p] = static_cast<int32_t>(plan.Counts[m][p]);
-    FinishClassCounts(length, out);
+    FinishClassCounts(plan.Length, out);
     return true;
 }
 

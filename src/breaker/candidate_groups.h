@@ -20,6 +20,13 @@
 
 #include "breaker/class_pass.h"
 
+// What a search knows of the trial codes with one multiset of signs.
+enum class MultisetVerdict : uint8_t {
+    Unknown = 0,   // nothing yet
+    Lost = 1,      // every code with these signs loses for the rest of the search
+    Measured = 2,  // the sizes of its M-classes are in ClassSizes[rank * 10 ..]
+};
+
 struct CandidateGroupsRecord {
     bool Ready = false;    // the groups hold the candidates as they stand
     bool Refused = false;  // the memory was refused in this match: not asked for again
@@ -41,9 +48,8 @@ struct CandidateGroupsRecord {
     uint8_t* SignCounts = nullptr;  // [(sign - 1) * GroupRoom + g]: how often group g holds it
     uint8_t* GroupM = nullptr;      // scratch per group: M against the trial code at hand
     int32_t* Order = nullptr;       // scratch per group: the groups ordered by M
-    // [rank]: what this search knows of a trial multiset: 0 nothing, 1 given up, 2 the sizes of
-    // its M-classes are in ClassSizes[rank * 10 ..]
-    uint8_t* Hopeless = nullptr;
+    // [rank]: what this search knows of a trial multiset (cleared to Unknown per search).
+    MultisetVerdict* Verdict = nullptr;
     int32_t* ClassSizes = nullptr;
     // [((k * N) + sign - 1) * GroupRoom + g]: the candidates of group g with the sign at
     // position k+1. What a trial code's positions match, summed over a group, is the group's

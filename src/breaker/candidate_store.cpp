@@ -6,6 +6,7 @@
 #include <string>
 
 #include "breaker/candidate_groups.h"
+#include "breaker/long_work.h"
 #include "breaker/opening_book.h"
 #include "breaker/search_progress.h"
 #include "breaker/shuffle.h"
@@ -54,7 +55,7 @@ void FreeCandidateArrays() {
         if (column != nullptr) StoreFree(column, RecordBytes(s.Allocated, 1));
         column = nullptr;
     }
-    if (s.Eligible != nullptr) StoreFree(s.Eligible, RecordBytes(s.Allocated, 1));
+    if (s.Marks != nullptr) StoreFree(s.Marks, RecordBytes(s.Allocated, 1));
     if (s.TrialChain != nullptr)
         StoreFree(s.TrialChain, RecordBytes(s.Allocated, sizeof(uint32_t)));
     if (s.ChainMarks != nullptr) StoreFree(s.ChainMarks, s.ChainMarksBytes);
@@ -67,21 +68,9 @@ void FreeCandidateArrays() {
     EndTwinSearch();
 }
 
-// The keyboard during the build: Esc and Ctrl-C break it off; an extended key is read
-// completely and, like every other key, ignored.
-bool BreakOffKey() {
-    if (!KeyPressed()) return false;
-    const uint8_t key = ReadKey();
-    if (key == KeyExtended) {
-        (void)ReadKey();
-        return false;
-    }
-    return key == KeyEsc || key == KeyCtrlC;
-}
-
+// Between two stretches of the build: true when Esc or Ctrl-C breaks it off.
 bool TickAndBreakOff() {
-    ClockTick();
-    return BreakOffKey();
+    return WorkTick() == WorkKey::BreakOff;
 }
 
 // The number of codes of length L whose digits run from low to n, the all-vacant one left out.
@@ -109,7 +98,7 @@ bool AllocateArrays(int length, int32_t records, int32_t candidates) {
     s.Allocated = records;
     for (int k = 0; k < length; ++k)
         if (!Allocate(s.Positions[k], RecordBytes(records, 1))) return false;
-    if (!Allocate(s.Eligible, RecordBytes(records, 1))) return false;
+    if (!Allocate(s.Marks, RecordBytes(records, 1))) return false;
     s.TrialChain = static_cast<uint32_t*>(StoreAllocate(RecordBytes(records, sizeof(uint32_t))));
     if (s.TrialChain == nullptr) return false;
     if (capacity > 0) {
@@ -127,22 +116,6 @@ bool AllocateArrays(int length, int32_t records, int32_t candidates) {
         DrawsOwnBlock = true;
     }
     return true;
-}
-
-// One record counted: the progress stars of row 25 grow by tenths.
-void CountProgress(int64_t& nextTenthAt, int traceX, int traceY) {
-    SearchProgressRecord& p = SearchProgress;
-    ++p.ItemsDone;
-    ClockState.ProgressMarkRequested = true;
-    if (p.ItemsDone < nextTenthAt) return;
-    int tenths = static_cast<int>(int64_t(p.ItemsDone) * 10 / p.ItemsTotal);
-    if (tenths > 10) tenths = 10;
-    if (tenths > p.TenthsShown) {
-        WriteAt(44, 25, std::string(static_cast<size_t>(tenths), '*'));
-        GotoXY(traceX, traceY);
-        p.TenthsShown = tenths;
-    }
-    nextTenthAt = (int64_t(p.TenthsShown + 1) * p.ItemsTotal + 9) / 10;
 }
 
 // The odometer of the enumeration, d[1] fastest, writing the codes' signs into the position
@@ -205,21 +178,17 @@ bool EnumerateCodes(int length, int n, int low, int32_t total) {
     CandidateStoreRecord& s = CandidateStore;
     static Odometer odometer;
     StartOdometer(odometer, length, n, low);
-    const int traceX = CodeStartX(MatchBoard.Column);
-    const int traceY = TrialY(MatchBoard.Row);
-    int64_t nextTenthAt = (int64_t(total) + 9) / 10;
     // The keyboard is looked at per record; the codes are written and the shuffle places drawn
     // a stretch of records at a time (the draws do not depend on the keyboard or the clock). A
     // break-off draws for the records before it, as one record at a time would have.
     int32_t done = 0;
     for (int32_t r = 0; r < total; ++r) {
-        if ((r & 255) == 0 && r > 0) ClockTick();
-        if (BreakOffKey()) {
+        if (WorkStep() == WorkKey::BreakOff) {
             DrawShufflePlaces(ShuffleBucketCount, Draws + done, r - done);
             return false;
         }
         s.Records = r + 1;
-        CountProgress(nextTenthAt, traceX, traceY);
+        CountWorkItem();
         if (r + 1 - done == kDrawStretch) {
             WriteCodes(odometer, done, r + 1);
             DrawShufflePlaces(ShuffleBucketCount, Draws + done, kDrawStretch);
@@ -236,7 +205,7 @@ bool ChainTrials(int32_t total) {
     CandidateStoreRecord& s = CandidateStore;
     // The insertion points are kept beside the sorted records in the mark bytes, which the
     // symmetry filter only needs once the store stands.
-    uint8_t* points = s.Eligible;
+    uint8_t* points = s.Marks;
     BucketStarts(ShuffleBucketCount);
     // In two passes that stay in the cache when the partitions fit their scratch array (they
     // always do within the memory levels), else in one.
@@ -258,7 +227,7 @@ bool ChainTrials(int32_t total) {
             start = ReplayBuckets(b, b + kBucketSlice, start, s.TrialChain, points, Draws);
         if (TickAndBreakOff()) return false;
     }
-    std::memset(s.Eligible, 0, RecordBytes(total, 1));
+    std::memset(s.Marks, 0, RecordBytes(total, 1));
     FreeDraws();
     s.TrialCount = total;
     s.ChainMarksValid = false;
@@ -338,13 +307,11 @@ bool Build(bool matchRepetitions, bool repetitions) {
     const int32_t total =
         total64 > 0 && total64 < int64_t(1) << 31 ? static_cast<int32_t>(total64) : 0;
     SearchProgressRecord& p = SearchProgress;
-    p.TenthsShown = 0;
     p.TimeLimitActive = 0;
     ClockState.TrialMarkRequested = true;
     ClockState.ProgressMarkRequested = true;
     ClockState.RedrawCodeRequested = false;
-    p.ItemsDone = 0;
-    p.ItemsTotal = total;
+    BeginWorkItems(total);
     p.MinItems = total;
     p.SearchDisplayOn = 1;
 

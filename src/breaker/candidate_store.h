@@ -3,7 +3,7 @@
 //
 // The codebreaker's store keeps its codes as structure-of-arrays, indexed by the record number
 // in odometer order (0 .. CodeTotal-1): one byte array per position holding sign indexes (0 is
-// the vacant sign), and a mark byte per record for the symmetry filter. The three chains are
+// the vacant sign), and a mark byte per record (Marks). The three chains are
 // kept as arrays that preserve exactly the orders the game defines:
 //   - the allocation chain is the records newest first, so it needs no storage at all;
 //   - the trial chain is an array of record numbers in chain order (shuffled order, rotated
@@ -38,8 +38,11 @@ struct CandidateStoreRecord {
     int LowDigit = 1;                        // 0 when the vacant sign is in play
     int32_t Records = 0;                     // records built (CodeTotal when complete)
     uint8_t* Positions[MaxCodeLength] = {};  // [k][record]: sign index at position k+1
-    uint8_t* Eligible = nullptr;             // [record]: the symmetry filter's verdict
-    uint32_t* TrialChain = nullptr;          // record numbers, TrialCount of them, head first
+    // [record]: a mark byte per record, which each of its three uses overwrites: while the store
+    // is built, the shuffle's insertion points; in a search, the symmetry filter's verdict (1:
+    // eligible); after an answer, 1 where the code holds a sign that can no longer occur.
+    uint8_t* Marks = nullptr;
+    uint32_t* TrialChain = nullptr;  // record numbers, TrialCount of them, head first
     int32_t TrialCount = 0;
     // [k][n]: the n-th candidate of the chain; one block of L x CandidateCapacity bytes that
     // starts at CandidatePositions[0].

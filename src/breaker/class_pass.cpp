@@ -1,6 +1,8 @@
-// The class pass of the computer's search, written for the vectoriser: per block of 256
-// candidates, byte loops over the position arrays give each candidate a class byte (M shl 4) or
-// P, and a histogram split over four tables counts them.
+// The class pass: per block of 256 codes, vector loops over the position arrays give each code
+// a class byte (M shl 4) or P, and a histogram split over four tables counts them. The search
+// classifies the candidate chain with it (giving up a trial code once it has lost), the
+// thinning keeps one class of the chain, and the encoder's store classifies its codes with the
+// same block pass.
 #include "breaker/class_pass.h"
 
 #include <algorithm>
@@ -8,61 +10,32 @@
 
 #include "breaker/candidate_store.h"
 #include "breaker/sign_tables.h"
-#include "breaker/vector_clones.h"
 
 int64_t PairsClassified = 0;
 int64_t TrialCodesAbandoned = 0;
 
 namespace {
 
-constexpr int kBlock = 256;
-constexpr int kClassBytes = 160;  // (9 shl 4) or 9 is the largest class byte
+constexpr int kBlock = ClassBlockSize;
 
-// 32 candidates side by side, one byte each.
-typedef uint8_t Lanes __attribute__((vector_size(32)));
-// The same, read from or written to any byte address.
-typedef uint8_t LanesAnywhere __attribute__((vector_size(32), aligned(1), may_alias));
-
-// The trial's signs and slot counts, each spread over 32 lanes once per trial code.
-struct Spread {
-    Lanes Position[MaxCodeLength];
-    Lanes Sign[MaxCodeLength];
-    Lanes Limit[MaxCodeLength];
-    int Slots = 0;
-};
-
-void Fill(Lanes& lanes, uint8_t value) {
-    for (int i = 0; i < 32; ++i) lanes[i] = value;
-}
-
-void SpreadTrial(const TrialPattern& t, Spread& spread) {
-    for (int k = 0; k < t.Length; ++k) Fill(spread.Position[k], t.Position[k]);
-    for (int j = 0; j < t.Slots; ++j) {
-        Fill(spread.Sign[j], t.SlotSign[j]);
-        Fill(spread.Limit[j], t.SlotCount[j]);
-    }
-    spread.Slots = t.Slots;
-}
-
-// The class bytes of one whole block of candidates (the candidate arrays have room for whole
-// blocks; what lies behind the last candidate is classified but never counted), P alone when M
-// is known. Everything for 32 candidates stays in registers: a comparison gives -1 per lane
-// that matches, so subtracting it counts.
+// The class bytes of one whole block of codes (the arrays have room for whole blocks; what lies
+// behind the last code is classified but never counted), P alone when M is known. Everything
+// for LaneCount codes stays in registers: a comparison gives -1 per lane that matches, so
+// subtracting it counts.
 template <int Length>
-inline __attribute__((always_inline)) void ClassBlock(const Spread& t,
+inline __attribute__((always_inline)) void ClassBlock(const SpreadPattern& t,
                                                       const uint8_t* const* columns, int32_t base,
-                                                      bool knownM, uint8_t* classes) {
+                                                      uint8_t* classes) {
     const uint8_t* from[Length];
     for (int k = 0; k < Length; ++k) from[k] = columns[k] + base;
-    for (int i = 0; i < kBlock; i += 32) {
+    for (int i = 0; i < kBlock; i += LaneCount) {
         Lanes column[Length];
 #pragma GCC unroll 9
-        for (int k = 0; k < Length; ++k)
-            column[k] = *reinterpret_cast<const LanesAnywhere*>(from[k] + i);
+        for (int k = 0; k < Length; ++k) column[k] = LoadLanes(from[k] + i);
         Lanes p{};
 #pragma GCC unroll 9
         for (int k = 0; k < Length; ++k) p -= reinterpret_cast<Lanes>(column[k] == t.Position[k]);
-        if (!knownM) {
+        if (!t.KnownM) {
             Lanes m{};
             for (int j = 0; j < t.Slots; ++j) {
                 Lanes c{};
@@ -73,31 +46,7 @@ inline __attribute__((always_inline)) void ClassBlock(const Spread& t,
             }
             p |= m << 4;
         }
-        *reinterpret_cast<LanesAnywhere*>(classes + i) = p;
-    }
-}
-
-// The block pass for the code length at hand.
-inline __attribute__((always_inline)) void ClassBlockOf(int length, const Spread& t,
-                                                        const uint8_t* const* columns, int32_t base,
-                                                        bool knownM, uint8_t* classes) {
-    switch (length) {
-        case 2:
-            return ClassBlock<2>(t, columns, base, knownM, classes);
-        case 3:
-            return ClassBlock<3>(t, columns, base, knownM, classes);
-        case 4:
-            return ClassBlock<4>(t, columns, base, knownM, classes);
-        case 5:
-            return ClassBlock<5>(t, columns, base, knownM, classes);
-        case 6:
-            return ClassBlock<6>(t, columns, base, knownM, classes);
-        case 7:
-            return ClassBlock<7>(t, columns, base, knownM, classes);
-        case 8:
-            return ClassBlock<8>(t, columns, base, knownM, classes);
-        default:
-            return ClassBlock<9>(t, columns, base, knownM, classes);
+        StoreLanes(classes + i, p);
     }
 }
 
@@ -143,6 +92,50 @@ void MakeTrialPattern(const uint8_t* signs, int length, TrialPattern& pattern) {
     }
 }
 
+void SpreadTrialPattern(const TrialPattern& pattern, bool knownM, SpreadPattern& spread) {
+    spread.Length = pattern.Length;
+    spread.KnownM = knownM;
+    for (int k = 0; k < pattern.Length; ++k) spread.Position[k] = LanesOf(pattern.Position[k]);
+    for (int j = 0; j < pattern.Slots; ++j) {
+        spread.Sign[j] = LanesOf(pattern.SlotSign[j]);
+        spread.Limit[j] = LanesOf(pattern.SlotCount[j]);
+    }
+    spread.Slots = pattern.Slots;
+}
+
+void ClassifyBlock(const SpreadPattern& spread, const uint8_t* const* columns, int32_t base,
+                   uint8_t* classes) {
+    switch (spread.Length) {
+        case 2:
+            return ClassBlock<2>(spread, columns, base, classes);
+        case 3:
+            return ClassBlock<3>(spread, columns, base, classes);
+        case 4:
+            return ClassBlock<4>(spread, columns, base, classes);
+        case 5:
+            return ClassBlock<5>(spread, columns, base, classes);
+        case 6:
+            return ClassBlock<6>(spread, columns, base, classes);
+        case 7:
+            return ClassBlock<7>(spread, columns, base, classes);
+        case 8:
+            return ClassBlock<8>(spread, columns, base, classes);
+        default:
+            return ClassBlock<9>(spread, columns, base, classes);
+    }
+}
+
+void CountClassBytes(const uint8_t* classes, int32_t count, uint32_t (*histogram)[ClassByteCount]) {
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        ++histogram[0][classes[i]];
+        ++histogram[1][classes[i + 1]];
+        ++histogram[2][classes[i + 2]];
+        ++histogram[3][classes[i + 3]];
+    }
+    for (; i < count; ++i) ++histogram[0][classes[i]];
+}
+
 void CandidateClass(const TrialPattern& pattern, int32_t index, int& m, int& p) {
     const CandidateStoreRecord& s = CandidateStore;
     uint8_t counts[256] = {};
@@ -177,17 +170,17 @@ void FinishClassCounts(int length, ClassCounts& out) {
     out.IsCandidate = out.Table[length][length] == 1;
 }
 
-ZK_VECTOR_CLONES bool ClassifyCandidates(const TrialPattern& pattern, int knownM, int32_t bestMax,
-                                         int64_t bestSquares, ClassCounts& out) {
+bool ClassifyCandidates(const TrialPattern& pattern, int knownM, int32_t bestMax,
+                        int64_t bestSquares, ClassCounts& out) {
     const CandidateStoreRecord& s = CandidateStore;
     const uint8_t* const* columns = s.CandidatePositions;
     const int32_t total = s.CandidateCount;
     const bool known = knownM >= 0;
     const ClassList list = ClassesOf(pattern.Length, knownM);
-    uint32_t histogram[4][kClassBytes];
+    uint32_t histogram[4][ClassByteCount];
     std::memset(histogram, 0, sizeof histogram);
-    Spread spread;
-    SpreadTrial(pattern, spread);
+    SpreadPattern spread;
+    SpreadTrialPattern(pattern, known, spread);
 
     // Largest class and sum of squares so far; the trial code has lost once its largest class
     // is past the best, or equal to it with a sum of squares that the candidates still to come
@@ -208,20 +201,13 @@ ZK_VECTOR_CLONES bool ClassifyCandidates(const TrialPattern& pattern, int knownM
         return largest > bestMax || (largest == bestMax && squares + (total - done) > bestSquares);
     };
 
-    alignas(32) uint8_t classes[kBlock];
+    alignas(LaneCount) uint8_t classes[kBlock];
     int32_t base = 0;
     bool defeated = false;
     while (base < total) {
         const int count = static_cast<int>(std::min<int32_t>(kBlock, total - base));
-        ClassBlockOf(pattern.Length, spread, columns, base, known, classes);
-        int i = 0;
-        for (; i + 4 <= count; i += 4) {
-            ++histogram[0][classes[i]];
-            ++histogram[1][classes[i + 1]];
-            ++histogram[2][classes[i + 2]];
-            ++histogram[3][classes[i + 3]];
-        }
-        for (; i < count; ++i) ++histogram[0][classes[i]];
+        ClassifyBlock(spread, columns, base, classes);
+        CountClassBytes(classes, count, histogram);
         base += count;
         if ((base >= nextLook || base == total) && lost(base)) {
             defeated = true;
@@ -244,19 +230,19 @@ ZK_VECTOR_CLONES bool ClassifyCandidates(const TrialPattern& pattern, int knownM
     return true;
 }
 
-ZK_VECTOR_CLONES void KeepCandidates(const TrialPattern& pattern, int knownM, int m, int p) {
+void KeepCandidates(const TrialPattern& pattern, int knownM, int m, int p) {
     CandidateStoreRecord& s = CandidateStore;
     const uint8_t* const* columns = s.CandidatePositions;
     const bool known = knownM >= 0;
     const uint8_t wanted = static_cast<uint8_t>(known ? p : (m << 4) | p);
     const int32_t total = s.CandidateCount;
-    Spread spread;
-    SpreadTrial(pattern, spread);
-    alignas(32) uint8_t classes[kBlock];
+    SpreadPattern spread;
+    SpreadTrialPattern(pattern, known, spread);
+    alignas(LaneCount) uint8_t classes[kBlock];
     int32_t kept = 0;
     for (int32_t base = 0; base < total; base += kBlock) {
         const int count = static_cast<int>(std::min<int32_t>(kBlock, total - base));
-        ClassBlockOf(pattern.Length, spread, columns, base, known, classes);
+        ClassifyBlock(spread, columns, base, classes);
         // Every write lands at or before the place just read, so the block compacts in place.
         int32_t next = kept;
         for (int k = 0; k < pattern.Length; ++k) {

@@ -1,3 +1,5 @@
+// The codebreaker's state from trial to trial within a match, and its reset at the start of
+// every match.
 #include "breaker/engine_state.h"
 
 #include "breaker/search_progress.h"
@@ -24,4 +26,5 @@ void ResetEngineState(int n, bool vacantInPlay) {
     SearchProgress.LimitNoticePending = 1;
     SearchProgress.BreakCount = 0;
     SearchProgress.StopRequested = 0;
+    SearchProgress.SearchDisplayOn = 0;
 }

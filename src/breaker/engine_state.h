@@ -11,6 +11,9 @@ extern uint8_t VacantInTrials;     // trial codes with the vacant sign are still
 extern uint8_t KillList[37];       // signs killed by the current answer, in order
 extern int KillCount;
 
-// The one place that resets the per-match engine state (before the store is built): n signs,
-// and whether the vacant sign is in play for the computer.
+// The one place that resets, at the start of every match, what the computer carries from trial
+// to trial: the fields above, the signs tried and the answered trials, and the search's
+// counters of breaks and its notices (n signs; vacantInPlay: the vacant sign is in play for the
+// computer). What belongs to a store is made anew with the store: the candidate store's build
+// sets the live signs (SignAlive, SignSeen) and the chains, the encoder's store the live signs.
 void ResetEngineState(int n, bool vacantInPlay);

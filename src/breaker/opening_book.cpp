@@ -1,3 +1,5 @@
+// The opening patterns per code length, number of usable signs and repetition rule, the book's
+// trial laid out over the drawn orders, and the next opening after a 0/0 answer.
 #include "breaker/opening_book.h"
 
 #include <algorithm>

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "breaker/candidate_store.h"
+#include "breaker/long_work.h"
 #include "breaker/search_progress.h"
 #include "breaker/trial_chain.h"
 #include "calendar/clock_text.h"
@@ -12,23 +13,6 @@
 #include "shell/settings.h"
 
 namespace {
-
-// F4 and F6, plain, with Shift, with Ctrl and with Alt.
-bool StopKey(uint8_t code) {
-    switch (code) {
-        case ExtF4:
-        case ExtF6:
-        case ExtShiftF4:
-        case ExtShiftF6:
-        case ExtCtrlF4:
-        case ExtCtrlF6:
-        case ExtAltF4:
-        case ExtAltF6:
-            return true;
-        default:
-            return false;
-    }
-}
 
 // Writes a text and puts the cursor back.
 void WriteBack(int column, int row, const std::string& text) {
@@ -94,10 +78,8 @@ void StartSearch(int32_t trialNumber) {
 
 void BeginScan(int32_t itemsTotal, bool realSearch) {
     SearchProgressRecord& p = SearchProgress;
-    p.ItemsTotal = itemsTotal;
+    BeginWorkItems(itemsTotal);
     if (p.MinItems > p.ItemsTotal) p.MinItems = p.ItemsTotal;
-    p.ItemsDone = 0;
-    p.TenthsShown = 0;
     ClockState.TrialMarkRequested = true;
     ClockState.ProgressMarkRequested = true;
     p.SearchDisplayOn = realSearch ? 1 : 0;
@@ -105,26 +87,10 @@ void BeginScan(int32_t itemsTotal, bool realSearch) {
 
 ItemVerdict SearchItemDone(bool realSearch) {
     SearchProgressRecord& p = SearchProgress;
-    ++p.ItemsDone;
-    ClockState.ProgressMarkRequested = true;
-    if (p.ItemsTotal > 0) {
-        int64_t tenths = int64_t(p.ItemsDone) * 10 / p.ItemsTotal;
-        if (tenths > 10) tenths = 10;
-        if (tenths < 0) tenths = 0;
-        if (tenths > p.TenthsShown) {
-            WriteBack(44, 25, std::string(static_cast<size_t>(tenths), '*'));
-            p.TenthsShown = static_cast<int32_t>(tenths);
-        }
-    }
-    ClockTick();
-    if (KeyPressed()) {
-        const uint8_t key = ReadKey();
-        if (key == KeyEsc || key == KeyCtrlC) return ItemVerdict::BreakOff;
-        if (key == KeyExtended) {
-            const uint8_t code = ReadKey();
-            if (StopKey(code) && realSearch) p.StopRequested = 1;
-        }
-    }
+    CountWorkItem();
+    const WorkKey key = WorkTick();
+    if (key == WorkKey::BreakOff) return ItemVerdict::BreakOff;
+    if (key == WorkKey::Stop && realSearch) p.StopRequested = 1;
     // When every code is examined the scan ends anyway: nothing is cut, nothing is counted.
     if (p.ItemsDone >= p.ItemsTotal) return ItemVerdict::GoOn;
     if (F4Stops()) {

@@ -1,3 +1,4 @@
+// The search's counters and its time limit in hundredths.
 #include "breaker/search_progress.h"
 
 SearchProgressRecord SearchProgress;

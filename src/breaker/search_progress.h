@@ -10,6 +10,7 @@ struct SearchProgressRecord {
     int32_t ItemsTotal = 0;       // trial codes to examine
     int32_t MinItems = 0;         // examined before an early stop is allowed
     int32_t TenthsShown = 0;      // asterisks drawn on the progress line, 0..10
+    int64_t NextTenthAt = 0;      // items done when the stars are next looked at
     int32_t SearchElapsed = 0;    // hundredths since the search started
     int32_t SearchRemaining = 0;  // estimated hundredths still needed
     int32_t TimeLimit = 1000;     // hundredths; 0 = no limit

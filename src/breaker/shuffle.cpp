@@ -1,3 +1,5 @@
+// The shuffle's draws per record, the buckets' counting sort (in cache-sized partitions where
+// they fit) and the replay of each bucket's insertions into its stretch of the trial chain.
 #include "breaker/shuffle.h"
 
 #include <cstring>

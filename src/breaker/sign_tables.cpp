@@ -1,3 +1,4 @@
+// The sign tables of the match and their reset for the signs of the range.
 #include "breaker/sign_tables.h"
 
 uint8_t SignAlive[37];

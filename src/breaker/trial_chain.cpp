@@ -1,7 +1,9 @@
 // The trial chain of the candidate store.
 #include "breaker/trial_chain.h"
 
+#if defined(__AVX2__)
 #include <immintrin.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
@@ -47,6 +49,7 @@ bool ChainIsShort() {
     return s.TrialCount < s.Records / 16;
 }
 
+#if defined(__AVX2__)
 // What a byte at a position stands for, in three rows of 16 for the byte shuffle: bytes above
 // 47 are read as 47, which like every byte above RingSize stands for sign 0.
 struct ByteTable {
@@ -66,7 +69,7 @@ ByteTable FlagTable(const uint8_t* flags) {
 }
 
 // 32 records at once: the table entry for each byte.
-__attribute__((target("avx2"))) inline __m256i LookUp(__m256i bytes, const __m256i* rows) {
+inline __m256i LookUp(__m256i bytes, const __m256i* rows) {
     bytes = _mm256_min_epu8(bytes, _mm256_set1_epi8(47));
     const __m256i low = _mm256_and_si256(bytes, _mm256_set1_epi8(15));
     const __m256i first = _mm256_shuffle_epi8(rows[0], low);
@@ -77,14 +80,14 @@ __attribute__((target("avx2"))) inline __m256i LookUp(__m256i bytes, const __m25
     return _mm256_blendv_epi8(_mm256_blendv_epi8(first, second, above15), third, above31);
 }
 
-__attribute__((target("avx2"))) inline void LoadRows(const ByteTable& table, __m256i* rows) {
+inline void LoadRows(const ByteTable& table, __m256i* rows) {
     for (int r = 0; r < 3; ++r)
         rows[r] = _mm256_broadcastsi128_si256(
             _mm_load_si128(reinterpret_cast<const __m128i*>(table.Entry + 16 * r)));
 }
 
 // The bits of 32 records from a vector of 0xFF (set) and 0 bytes; record is a multiple of 32.
-__attribute__((target("avx2"))) inline void StoreBits(uint64_t* bits, int32_t record, __m256i set) {
+inline void StoreBits(uint64_t* bits, int32_t record, __m256i set) {
     const uint32_t word = static_cast<uint32_t>(_mm256_movemask_epi8(set));
     std::memcpy(reinterpret_cast<uint8_t*>(bits) + record / 8, &word, sizeof word);
 }
@@ -92,7 +95,7 @@ __attribute__((target("avx2"))) inline void StoreBits(uint64_t* bits, int32_t re
 // The symmetry filter's verdict for the records in their order, 32 at a time, as
 // EligibleCode gives it one by one, as bytes and as bits (a 32-bit word per 32 records); the
 // records behind the last whole 32 are left to the caller, whose number is returned.
-__attribute__((target("avx2"))) int32_t MarkEligibleWide(const SymmetryRule& rule, uint64_t* bits) {
+int32_t MarkEligibleWide(const SymmetryRule& rule, uint64_t* bits) {
     CandidateStoreRecord& s = CandidateStore;
     __m256i rows[3];
     const ByteTable table = RankTable(rule);
@@ -114,7 +117,7 @@ __attribute__((target("avx2"))) int32_t MarkEligibleWide(const SymmetryRule& rul
             met = _mm256_sub_epi8(met, _mm256_and_si256(untried, _mm256_cmpeq_epi8(j, met)));
         }
         const __m256i marks = _mm256_andnot_si256(bad, one);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(s.Eligible + record), marks);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(s.Marks + record), marks);
         if (bits != nullptr) StoreBits(bits, record, _mm256_cmpeq_epi8(marks, one));
     }
     return record;
@@ -123,7 +126,7 @@ __attribute__((target("avx2"))) int32_t MarkEligibleWide(const SymmetryRule& rul
 // For the records in their order, 32 at a time: 1 where the code holds a flagged sign, as
 // bytes and, with bits given, as bits. The records behind the last whole 32 are left to the
 // caller, whose number is returned.
-__attribute__((target("avx2"))) int32_t MarkHoldingWide(const uint8_t* flags, uint64_t* bits) {
+int32_t MarkHoldingWide(const uint8_t* flags, uint64_t* bits) {
     CandidateStoreRecord& s = CandidateStore;
     __m256i rows[3];
     const ByteTable table = FlagTable(flags);
@@ -135,11 +138,21 @@ __attribute__((target("avx2"))) int32_t MarkHoldingWide(const uint8_t* flags, ui
             any = _mm256_or_si256(any, LookUp(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(
                                                   s.Positions[k] + record)),
                                               rows));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(s.Eligible + record), any);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(s.Marks + record), any);
         if (bits != nullptr) StoreBits(bits, record, _mm256_cmpeq_epi8(any, _mm256_set1_epi8(1)));
     }
     return record;
 }
+
+#else
+// Where the machine the game is built for has no AVX2, the records are marked one by one.
+int32_t MarkEligibleWide(const SymmetryRule&, uint64_t*) {
+    return 0;
+}
+int32_t MarkHoldingWide(const uint8_t*, uint64_t*) {
+    return 0;
+}
+#endif
 
 // The bits for the chain's places, and behind them as many for the records in their order,
 // made when first needed; null when refused.
@@ -162,7 +175,7 @@ void MarkOneByOne(int32_t from, uint64_t* bits, Verdict verdict) {
     if (bits != nullptr && (from & 63) != 0) bits[from >> 6] &= ~uint64_t(0) >> (64 - (from & 63));
     for (int32_t record = from; record < s.Records; ++record) {
         const uint64_t mark = verdict(static_cast<uint32_t>(record)) ? 1 : 0;
-        s.Eligible[record] = static_cast<uint8_t>(mark);
+        s.Marks[record] = static_cast<uint8_t>(mark);
         if (bits == nullptr) continue;
         if ((record & 63) == 0) bits[record >> 6] = 0;
         bits[record >> 6] |= mark << (record & 63);
@@ -188,13 +201,8 @@ inline uint64_t ChainRecordMark(const uint64_t* recordBits, int32_t i) {
         if (ahead) __builtin_prefetch(recordBits + (chain[i + kAhead] >> 6));
         return (recordBits[record >> 6] >> (record & 63)) & 1;
     }
-    if (ahead) __builtin_prefetch(s.Eligible + chain[i + kAhead]);
-    return s.Eligible[record] != 0 ? 1 : 0;
-}
-
-bool Wide() {
-    static const bool available = __builtin_cpu_supports("avx2");
-    return available;
+    if (ahead) __builtin_prefetch(s.Marks + chain[i + kAhead]);
+    return s.Marks[record] != 0 ? 1 : 0;
 }
 
 }  // namespace
@@ -213,11 +221,11 @@ void RecordSigns(uint32_t record, uint8_t* signs) {
     }
     // The signs from the record's number: no reads at random places of the store. Numbers
     // stay below 2^32, where the product with the rounded-up reciprocal divides exactly.
-    __extension__ typedef unsigned __int128 Wide;
+    __extension__ typedef unsigned __int128 Product;
     const uint32_t base = s.DigitBase;
     uint32_t value = record + (s.VacantInPlay ? 1 : 0);
     for (int k = 0; k < s.Length; ++k) {
-        const uint32_t rest = static_cast<uint32_t>((Wide(s.DigitMagic) * value) >> 64);
+        const uint32_t rest = static_cast<uint32_t>((Product(s.DigitMagic) * value) >> 64);
         signs[s.DigitPlace[k]] = s.DigitSign[value - rest * base];
         value = rest;
     }
@@ -272,11 +280,11 @@ int32_t MarkEligible(const SymmetryRule& rule) {
             word = 0;
         }
     };
-    if (s.Eligible == nullptr || ChainIsShort()) {
+    if (s.Marks == nullptr || ChainIsShort()) {
         for (int32_t i = 0; i < s.TrialCount; ++i) {
             RecordSigns(s.TrialChain[i], signs);
             const bool eligible = EligibleCode(signs, s.Length, rule);
-            if (s.Eligible != nullptr) s.Eligible[s.TrialChain[i]] = eligible ? 1 : 0;
+            if (s.Marks != nullptr) s.Marks[s.TrialChain[i]] = eligible ? 1 : 0;
             place(i, eligible ? 1 : 0);
         }
         s.ChainMarksValid = bits != nullptr;
@@ -286,7 +294,7 @@ int32_t MarkEligible(const SymmetryRule& rule) {
     // mark per code, in chain order, which is random in the records: asked for ahead. Where
     // there is room the marks are bits too, eight times closer together than the bytes.
     uint64_t* recordBits = RecordBitsIn(bits);
-    MarkOneByOne(Wide() ? MarkEligibleWide(rule, recordBits) : 0, recordBits, [&](uint32_t r) {
+    MarkOneByOne(MarkEligibleWide(rule, recordBits), recordBits, [&](uint32_t r) {
         RecordSigns(r, signs);
         return EligibleCode(signs, s.Length, rule);
     });
@@ -299,7 +307,7 @@ bool EligibleAt(int32_t index, const SymmetryRule& rule) {
     const CandidateStoreRecord& s = CandidateStore;
     if (s.ChainMarksValid) return (s.ChainMarks[index >> 6] >> (index & 63)) & 1;
     const uint32_t record = s.TrialChain[index];
-    if (s.Eligible != nullptr) return s.Eligible[record] != 0;
+    if (s.Marks != nullptr) return s.Marks[record] != 0;
     uint8_t signs[MaxCodeLength];
     RecordSigns(record, signs);
     return EligibleCode(signs, s.Length, rule);
@@ -320,13 +328,13 @@ int32_t NextEligible(int32_t from, const SymmetryRule& rule) {
         }
         return std::min<int32_t>(count, w * 64 + __builtin_ctzll(word));
     }
-    if (s.Eligible == nullptr) {
+    if (s.Marks == nullptr) {
         while (from < count && !EligibleAt(from, rule)) ++from;
         return from;
     }
     constexpr int32_t kAhead = 64;
     const uint32_t* chain = s.TrialChain;
-    const uint8_t* eligible = s.Eligible;
+    const uint8_t* eligible = s.Marks;
     for (int32_t i = from; i < count; ++i) {
         if (i + kAhead < count) __builtin_prefetch(eligible + chain[i + kAhead]);
         if (eligible[chain[i]] != 0) return i;
@@ -381,11 +389,11 @@ void RemoveTrialsHolding(const uint8_t* signFlags) {
         return any != 0;
     };
     int32_t kept = 0;
-    if (s.Eligible != nullptr && !ChainIsShort()) {
+    if (s.Marks != nullptr && !ChainIsShort()) {
         // The marks of the symmetry filter serve as scratch (bytes and bits): they are made anew
         // by every search that uses them. Record order reads the positions front to back.
         uint64_t* recordBits = RecordBitsIn(ChainMarksRoom());
-        MarkOneByOne(Wide() ? MarkHoldingWide(flags, recordBits) : 0, recordBits, holds);
+        MarkOneByOne(MarkHoldingWide(flags, recordBits), recordBits, holds);
         // Behind the places read, the codes kept close up (kept never passes i).
         uint32_t* chain = s.TrialChain;
         for (int32_t i = 0; i < s.TrialCount; ++i) {

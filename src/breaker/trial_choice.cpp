@@ -10,6 +10,7 @@
 #include "breaker/candidate_store.h"
 #include "breaker/class_pass.h"
 #include "breaker/engine_state.h"
+#include "breaker/long_work.h"
 #include "breaker/opening_book.h"
 #include "breaker/search_driver.h"
 #include "breaker/search_progress.h"
@@ -232,228 +233,255 @@ void KeepBlank() {
     }
 }
 
-}  // namespace
+// Where the computer's trial row stands on the board.
+struct TrialPlace {
+    int X = 0, Y = 0;    // the code
+    int PX = 0, ZX = 0;  // its answer
+};
 
-void ChooseTrial(Code& codeOut, uint8_t& pOut, uint8_t& zOut, uint8_t& keyOut) {
-    keyOut = 0;
-    CandidateStoreRecord& s = CandidateStore;
+TrialPlace PlaceOfTrial() {
+    TrialPlace place;
+    place.X = CodeStartX(MatchBoard.Column);
+    place.Y = TrialY(MatchBoard.Row);
+    place.PX = PColumn(MatchBoard.Column);
+    place.ZX = ZColumn(MatchBoard.Column);
+    return place;
+}
+
+// The secret is known (one candidate, or one trial code left): it is played and solves the
+// match; the human is not asked.
+void PlayKnownSecret(const TrialPlace& at, Code& codeOut, uint8_t& pOut, uint8_t& zOut) {
+    const CandidateStoreRecord& s = CandidateStore;
     const int length = Length();
-    const int x = CodeStartX(MatchBoard.Column);
-    const int y = TrialY(MatchBoard.Row);
-    const int px = PColumn(MatchBoard.Column);
-    const int zx = ZColumn(MatchBoard.Column);
-    GotoXY(x, y);
-    StartSearch(MatchBoard.TrialCount);
+    OpeningPhase = 0;
+    uint8_t signs[MaxCodeLength];
+    for (int k = 0; k < length; ++k) signs[k] = s.CandidatePositions[k][0];
+    const Code secret = CodeOf(signs, length);
+    SecretCode = secret;
+    codeOut = secret;
+    WriteAt(at.X, at.Y, TextOf(secret, length));
+    pOut = static_cast<uint8_t>(length);
+    zOut = 0;
+    WriteDigit(at.PX, at.Y, length);
+    WriteDigit(at.ZX, at.Y, 0);
+    GotoXY(at.ZX, at.Y);
+    ClockState.GuessRunning = false;
+    Beep();
+    ReleaseCandidateStore(true);
+}
 
-    // With validated answers the candidates never run out; should they, the match cannot go
-    // on and ends as broken off.
-    if (s.CandidateCount <= 0) {
-        BreakOff(keyOut);
-        return;
-    }
+// What the search examines: the opening book's trial, or the trial chain (all of it, or the
+// codes the symmetry filter lets through).
+struct ScanPlan {
+    bool RealSearch = false;
+    bool Symmetry = false;
+    SymmetryRule Rule;
+    int32_t ItemsTotal = 1;
+};
 
-    // The secret is known: it is played, and the human is not asked.
-    if (s.TrialCount == 1 || s.CandidateCount == 1) {
-        OpeningPhase = 0;
-        uint8_t signs[MaxCodeLength];
-        for (int k = 0; k < length; ++k) signs[k] = s.CandidatePositions[k][0];
-        const Code secret = CodeOf(signs, length);
-        SecretCode = secret;
-        codeOut = secret;
-        WriteAt(x, y, TextOf(secret, length));
-        pOut = static_cast<uint8_t>(length);
-        zOut = 0;
-        WriteDigit(px, y, length);
-        WriteDigit(zx, y, 0);
-        GotoXY(zx, y);
-        ClockState.GuessRunning = false;
-        Beep();
-        ReleaseCandidateStore(true);
-        return;
-    }
-
+// Sets the scan up and shows the code it starts with; a large search prepares the grouped
+// count and the twins.
+ScanPlan PlanScan(const TrialPlace& at) {
+    const CandidateStoreRecord& s = CandidateStore;
     bool symmetryAllowed = true;
     if (s.TrialCount == 2 || s.CandidateCount == 2) {
         OpeningPhase = 0;
         symmetryAllowed = false;
     }
-    const bool realSearch = OpeningPhase == 0;
-    SymmetryRule rule;
-    bool symmetry = false;
-    int32_t itemsTotal = 1;
-    if (!realSearch) {
-        ShowAt(FixedTrialRecord.Signs, x, y);
+    ScanPlan plan;
+    plan.RealSearch = OpeningPhase == 0;
+    if (!plan.RealSearch) {
+        ShowAt(FixedTrialRecord.Signs, at.X, at.Y);
     } else {
-        itemsTotal = s.TrialCount;
+        plan.ItemsTotal = s.TrialCount;
         if (symmetryAllowed && PossibleSignCount > 2)
-            symmetry = SetUpSymmetry(rule, itemsTotal, x, y);
-        if (!symmetry && s.TrialCount > 0) {
+            plan.Symmetry = SetUpSymmetry(plan.Rule, plan.ItemsTotal, at.X, at.Y);
+        if (!plan.Symmetry && s.TrialCount > 0) {
             uint8_t signs[MaxCodeLength];
             RecordSigns(s.TrialChain[0], signs);
-            ShowAt(signs, x, y);
+            ShowAt(signs, at.X, at.Y);
         }
     }
-    BeginScan(itemsTotal, realSearch);
+    BeginScan(plan.ItemsTotal, plan.RealSearch);
     // A large search counts the candidates group by group, with bounds that give up losing
-    // trial codes early.
-    if (realSearch) (void)PrepareCandidateGroups();
+    // trial codes early, and examines one of every set of twin trial codes.
+    if (plan.RealSearch) (void)PrepareCandidateGroups();
     BeginGroupedSearch();
-    // A large search examines one of every set of twin trial codes.
-    if (realSearch) BeginTwinSearch(itemsTotal);
+    if (plan.RealSearch) BeginTwinSearch(plan.ItemsTotal);
+    return plan;
+}
 
-    BestTrial best;
-    bool stopped = false;
-    int32_t examined = 0;
-    if (!realSearch) {
+// Examines the trial codes of the plan, with the keyboard and the clock after each. The best
+// is left in `best`; false when Esc or Ctrl-C broke the search off. An early stop (F4, the time
+// limit) rotates the chain so that the next search begins with the codes not reached.
+bool ScanTrials(const ScanPlan& plan, BestTrial& best) {
+    const CandidateStoreRecord& s = CandidateStore;
+    if (!plan.RealSearch) {
         ClassCounts counts;
         (void)Evaluate(FixedTrialRecord.Signs, -1, best, counts);
-        if (SearchItemDone(false) == ItemVerdict::BreakOff) {
-            BreakOff(keyOut);
-            return;
-        }
-    } else {
-        uint8_t signs[MaxCodeLength];
-        // The code after the one at hand is asked for from memory while this one is examined
-        // (without the filter, the code eight places on).
-        int32_t next = symmetry ? NextEligible(0, rule) : 0;
-        for (int32_t i = next; i < s.TrialCount; i = next) {
-            next = symmetry ? NextEligible(i + 1, rule) : i + 1;
-            if (symmetry && next < s.TrialCount) PrefetchRecord(s.TrialChain[next]);
-            if (!symmetry && i + 8 < s.TrialCount) PrefetchRecord(s.TrialChain[i + 8]);
-            RecordSigns(s.TrialChain[i], signs);
-            Examine(signs, i, best);
-            examined = i + 1;
-            const ItemVerdict verdict = SearchItemDone(true);
-            if (verdict == ItemVerdict::BreakOff) {
-                BreakOff(keyOut);
-                return;
-            }
-            if (verdict == ItemVerdict::Stop) {
-                stopped = true;
-                break;
-            }
+        return SearchItemDone(false) != ItemVerdict::BreakOff;
+    }
+    uint8_t signs[MaxCodeLength];
+    bool stopped = false;
+    int32_t examined = 0;
+    // The code after the one at hand is asked for from memory while this one is examined
+    // (without the filter, the code eight places on).
+    int32_t next = plan.Symmetry ? NextEligible(0, plan.Rule) : 0;
+    for (int32_t i = next; i < s.TrialCount; i = next) {
+        next = plan.Symmetry ? NextEligible(i + 1, plan.Rule) : i + 1;
+        if (plan.Symmetry && next < s.TrialCount) PrefetchRecord(s.TrialChain[next]);
+        if (!plan.Symmetry && i + 8 < s.TrialCount) PrefetchRecord(s.TrialChain[i + 8]);
+        RecordSigns(s.TrialChain[i], signs);
+        Examine(signs, i, best);
+        examined = i + 1;
+        const ItemVerdict verdict = SearchItemDone(true);
+        if (verdict == ItemVerdict::BreakOff) return false;
+        if (verdict == ItemVerdict::Stop) {
+            stopped = true;
+            break;
         }
     }
-    // A chain without codes leaves nothing to play (it cannot happen while candidates remain).
-    if (!best.Found) {
-        BreakOff(keyOut);
-        return;
-    }
-    if (stopped) RotateAfterStop(examined, best.Index);
-    EndScan();
-    EndTwinSearch();
+    if (stopped && best.Found) RotateAfterStop(examined, best.Index);
+    return true;
+}
 
-    const Code trial = CodeOf(best.Signs, length);
-    codeOut = trial;
-    WriteAt(x, y, TextOf(trial, length));
-    GotoXY(px, y);
-
-    // The answer.
-    int p = 0;
-    int z = 0;
+// The answer to the chosen trial: from the computer's fixed secret, from its encoder of a code
+// that is not fixed (the class that keeps the most codes open), or from the human. False when
+// the human broke the match off.
+bool AnswerTrial(const Code& trial, const BestTrial& best, int& p, int& z, uint8_t& keyOut) {
+    const int length = Length();
+    p = 0;
+    z = 0;
     if (Settings.ComputerEncodes && Settings.AnswerFixed) {
         const Score score = ScoreTrial(trial, SecretCode, length);
         p = score.P;
         z = score.Z;
     } else if (Settings.ComputerEncodes) {
-        // The encoder of a code that is not fixed keeps as many secrets open as it can: the
-        // largest class, the earliest in the answer order among equals.
-        if (s.CandidateCount > 1) {
-            int32_t most = -1;
-            for (int e = 1; e <= AnswerOrderCount; ++e) {
-                const int32_t count = best.Counts.Table[AnswerOrderM[e]][AnswerOrderP[e]];
-                if (count > most) {
-                    most = count;
-                    p = AnswerOrderP[e];
-                    z = AnswerOrderM[e] - AnswerOrderP[e];
-                }
-            }
+        int m = 0;
+        if (CandidateStore.CandidateCount > 1) {
+            EncoderAnswer(best.Counts.Table, p, m);
         } else {
             TrialPattern pattern;
             MakeTrialPattern(best.Signs, length, pattern);
-            int m = 0;
             CandidateClass(pattern, 0, m, p);
-            z = m - p;
         }
+        z = m - p;
     }
-    if (Settings.ComputerEncodes) {
-        WriteDigit(px, y, p);
-        WriteDigit(zx, y, z);
-        GotoXY(zx, y);
-        if (p == length) Beep();
-    } else {
+    if (!Settings.ComputerEncodes) {
         Beep();
-        if (!ReadHumanAnswer(best.Counts.Table, p, z, keyOut)) {
-            BreakOff(keyOut);
-            return;
-        }
+        return ReadHumanAnswer(best.Counts.Table, p, z, keyOut);
     }
-    pOut = static_cast<uint8_t>(p);
-    zOut = static_cast<uint8_t>(z);
+    return true;
+}
 
-    if (p > 0 || z > 0) {
-        OpeningPhase = 0;
-        NoteAnsweredTrial(best.Signs, length);
-    }
-    if (p == length) {
-        SecretCode = trial;
-        ReleaseCandidateStore(true);
-        return;
-    }
-    ClockState.GuessRunning = true;
+// Shows the computer's own answer.
+void ShowAnswer(const TrialPlace& at, int p, int z) {
+    WriteDigit(at.PX, at.Y, p);
+    WriteDigit(at.ZX, at.Y, z);
+    GotoXY(at.ZX, at.Y);
+    if (p == Length()) Beep();
+}
 
-    // The candidates that would have given this answer stay, in their order.
+// The candidates that would have given this answer stay, in their order; a 0/0 answer kills
+// every live sign of the trial. False when no candidate is left (answers that contradict each
+// other).
+bool KeepAnswerClass(const uint8_t* trial, int p, int z, bool signsKnownOnEntry) {
+    const int length = Length();
     KillCount = 0;
-    const bool signsKnownOnEntry = SignsKnown != 0;
     TrialPattern pattern;
-    MakeTrialPattern(best.Signs, length, pattern);
+    MakeTrialPattern(trial, length, pattern);
     const int knownM = signsKnownOnEntry ? FirstCandidateM(pattern) : -1;
     KeepCandidates(pattern, knownM, p + z, p);
     KeepGroupedCandidates(pattern, knownM >= 0 ? knownM : p + z, p);
     if (p + z == 0) {
-        // Every live sign of the trial is absent from the secret.
         for (int sign = RingSize; sign >= 1; --sign) {
-            if (!SignAlive[sign] || !Holds(best.Signs, length, sign)) continue;
+            if (!SignAlive[sign] || !Holds(trial, length, sign)) continue;
             SignAlive[sign] = 0;
             KillList[KillCount++] = static_cast<uint8_t>(sign);
         }
         PossibleSignCount = static_cast<uint8_t>(LiveSigns());
         if (KillCount > 0) FillerSign = KillList[KillCount - 1];
     }
-    if (s.CandidateCount == 0) {
-        BreakOff(keyOut);
-        return;
-    }
+    const CandidateStoreRecord& s = CandidateStore;
+    if (s.CandidateCount == 0) return false;
     if (s.CandidateCount == 1 && Settings.ComputerEncodes && !Settings.AnswerFixed) {
         // The computer's code that is not fixed is decided: shown at the end however it ends.
         uint8_t signs[MaxCodeLength];
         for (int k = 0; k < length; ++k) signs[k] = s.CandidatePositions[k][0];
         SecretCode = CodeOf(signs, length);
     }
+    return true;
+}
 
-    if (s.CandidateCount <= 2) {
+// The trial codes after the answer: with one or two candidates left they are the candidates
+// themselves; otherwise the trial goes, and so does every code holding a sign that can no
+// longer occur. False when Esc or Ctrl-C broke the match off in between.
+bool ThinTrialCodes(const BestTrial& best, bool realSearch, int p, int z, bool signsKnownOnEntry) {
+    if (CandidateStore.CandidateCount <= 2) {
         OpeningPhase = 0;
         TrialChainFromCandidates();
-    } else {
-        if (realSearch) UnlinkTrial(best.Index);
-        ClockTick();
-        if (KeyPressed()) {
-            const uint8_t key = ReadKey();
-            if (key == KeyEsc || key == KeyCtrlC) {
-                BreakOff(keyOut);
-                return;
-            }
-            if (key == KeyExtended) (void)ReadKey();
-        }
-        DeadSigns(signsKnownOnEntry, p, z, best.Signs);
-        KeepBlank();
-        if (KillCount > 0) {
-            uint8_t flags[RingSize + 1] = {};
-            for (int i = 0; i < KillCount; ++i) flags[KillList[i]] = 1;
-            RemoveTrialsHolding(flags);
-        }
+        return true;
     }
+    if (realSearch) UnlinkTrial(best.Index);
+    if (WorkTick() == WorkKey::BreakOff) return false;
+    DeadSigns(signsKnownOnEntry, p, z, best.Signs);
+    KeepBlank();
+    if (KillCount > 0) {
+        uint8_t flags[RingSize + 1] = {};
+        for (int i = 0; i < KillCount; ++i) flags[KillList[i]] = 1;
+        RemoveTrialsHolding(flags);
+    }
+    return true;
+}
+
+}  // namespace
+
+void ChooseTrial(Code& codeOut, uint8_t& pOut, uint8_t& zOut, uint8_t& keyOut) {
+    keyOut = 0;
+    const CandidateStoreRecord& s = CandidateStore;
+    const TrialPlace at = PlaceOfTrial();
+    GotoXY(at.X, at.Y);
+    StartSearch(MatchBoard.TrialCount);
+    // With validated answers the candidates never run out; should they, the match cannot go
+    // on and ends as broken off.
+    if (s.CandidateCount <= 0) return BreakOff(keyOut);
+    if (s.TrialCount == 1 || s.CandidateCount == 1) return PlayKnownSecret(at, codeOut, pOut, zOut);
+
+    // Choose.
+    const ScanPlan plan = PlanScan(at);
+    BestTrial best;
+    // A chain without codes leaves nothing to play (it cannot happen while candidates remain).
+    if (!ScanTrials(plan, best) || !best.Found) return BreakOff(keyOut);
+    EndScan();
+    EndTwinSearch();
+    const Code trial = CodeOf(best.Signs, Length());
+    codeOut = trial;
+    WriteAt(at.X, at.Y, TextOf(trial, Length()));
+    GotoXY(at.PX, at.Y);
+
+    // Answer.
+    int p = 0;
+    int z = 0;
+    if (!AnswerTrial(trial, best, p, z, keyOut)) return BreakOff(keyOut);
+    if (Settings.ComputerEncodes) ShowAnswer(at, p, z);
+    pOut = static_cast<uint8_t>(p);
+    zOut = static_cast<uint8_t>(z);
+    if (p > 0 || z > 0) {
+        OpeningPhase = 0;
+        NoteAnsweredTrial(best.Signs, Length());
+    }
+    if (p == Length()) {
+        SecretCode = trial;
+        ReleaseCandidateStore(true);
+        return;
+    }
+    ClockState.GuessRunning = true;
+
+    // Thin the candidates and the trial codes.
+    const bool signsKnownOnEntry = SignsKnown != 0;
+    if (!KeepAnswerClass(best.Signs, p, z, signsKnownOnEntry)) return BreakOff(keyOut);
+    if (!ThinTrialCodes(best, plan.RealSearch, p, z, signsKnownOnEntry)) return BreakOff(keyOut);
     if (OpeningPhase) PrepareNextOpening();
-    if (PossibleSignCount == length && !Settings.RepetitionsAllowed) SignsKnown = 1;
-    for (int k = 0; k < length; ++k) SignTried[best.Signs[k]] = 1;
+    if (PossibleSignCount == Length() && !Settings.RepetitionsAllowed) SignsKnown = 1;
+    for (int k = 0; k < Length(); ++k) SignTried[best.Signs[k]] = 1;
 }

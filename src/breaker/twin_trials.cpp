@@ -1,3 +1,6 @@
+// The twins of a search: the blocks of positions and the columns of signs that the answered
+// trials allow to move, a name per trial code that all its twins share, and the slots that
+// remember per name whether the code lost or what it counted.
 #include "breaker/twin_trials.h"
 
 #include <algorithm>
@@ -278,12 +281,12 @@ bool TwinsSought() {
     return Twins.On;
 }
 
-uint64_t TwinKey(const uint8_t* signs) {
+namespace {
+
+// A mark per block that no trade changes: what the code holds in the block, and where it holds
+// the signs of the block's columns.
+void BlockMarks(const uint8_t* signs, uint64_t* mark) {
     const TwinSearch& t = Twins;
-    if (!t.Trading) return NameUnder(t.Identity, signs) + 1;
-    // Blocks that may trade places go to the rows of their kind in the order of what the code
-    // holds in them and where it holds their signs, which no trade changes. Blocks that tie
-    // are tried in every order (up to kMaxOrders of them), and the least name is taken.
     const int length = t.Length;
     uint64_t plain[MaxCodeLength] = {};
     uint8_t freeSign[MaxCodeLength];
@@ -318,7 +321,6 @@ uint64_t TwinKey(const uint8_t* signs) {
             plain[target] += uint64_t(1) << 32;
         }
     }
-    uint64_t mark[MaxCodeLength];
     for (int b = 0; b < t.Blocks; ++b) mark[b] = Mix(plain[b]);
     for (int k = 0; k < length; ++k) {
         const uint8_t c = column[k];
@@ -328,10 +330,12 @@ uint64_t TwinKey(const uint8_t* signs) {
         mark[from] += Mix(plain[target] ^ 0x5A5A);
         mark[target] += Mix(plain[from] ^ 0xA5A5);
     }
+}
 
-    // Per kind its blocks ordered by mark; ties noted as runs.
-    RowMap map = t.Identity;
-    uint8_t order[MaxCodeLength][MaxCodeLength];
+// Per kind its blocks ordered by mark; the number of orders of the runs of tied blocks is
+// returned.
+int OrderByMarks(const uint64_t* mark, uint8_t (*order)[MaxCodeLength]) {
+    const TwinSearch& t = Twins;
     int orders = 1;
     for (int j = 0; j < t.KindCount; ++j) {
         const int count = t.KindSize[j];
@@ -349,7 +353,40 @@ uint64_t TwinKey(const uint8_t* signs) {
             i += run;
         }
     }
+    return orders;
+}
+
+// The next order within the runs of tied blocks, like an odometer.
+void NextOrder(const uint64_t* mark, uint8_t (*order)[MaxCodeLength]) {
+    const TwinSearch& t = Twins;
+    for (int j = 0; j < t.KindCount; ++j) {
+        bool carried = true;
+        uint8_t* o = order[j];
+        const int count = t.KindSize[j];
+        for (int i = 0; i < count && carried;) {
+            int run = 1;
+            while (i + run < count && mark[o[i + run]] == mark[o[i]]) ++run;
+            if (run > 1) carried = !std::next_permutation(o + i, o + i + run);
+            i += run;
+        }
+        if (!carried) break;
+    }
+}
+
+}  // namespace
+
+uint64_t TwinKey(const uint8_t* signs) {
+    const TwinSearch& t = Twins;
+    if (!t.Trading) return NameUnder(t.Identity, signs) + 1;
+    // Blocks that may trade places go to the rows of their kind in the order of what the code
+    // holds in them and where it holds their signs, which no trade changes. Blocks that tie
+    // are tried in every order (up to kMaxOrders of them), and the least name is taken.
+    uint64_t mark[MaxCodeLength];
+    BlockMarks(signs, mark);
+    uint8_t order[MaxCodeLength][MaxCodeLength];
+    int orders = OrderByMarks(mark, order);
     if (orders > kMaxOrders) orders = 1;
+    RowMap map = t.Identity;
     uint64_t least = ~uint64_t(0);
     for (int n = 0; n < orders; ++n) {
         for (int j = 0; j < t.KindCount; ++j) {
@@ -363,19 +400,7 @@ uint64_t TwinKey(const uint8_t* signs) {
         const uint64_t name = NameUnder(map, signs);
         if (name < least) least = name;
         if (n + 1 == orders) break;
-        // The next order within the runs of tied blocks, like an odometer.
-        for (int j = 0; j < t.KindCount; ++j) {
-            bool carried = true;
-            uint8_t* o = order[j];
-            const int count = t.KindSize[j];
-            for (int i = 0; i < count && carried;) {
-                int run = 1;
-                while (i + run < count && mark[o[i + run]] == mark[o[i]]) ++run;
-                if (run > 1) carried = !std::next_permutation(o + i, o + i + run);
-                i += run;
-            }
-            if (!carried) break;
-        }
+        NextOrder(mark, order);
     }
     return least + 1;
 }

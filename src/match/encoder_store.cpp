@@ -1,13 +1,18 @@
+// The encoder's store: its chunks built code by code with the long-work tick between them,
+// every code classified by the class pass of the computer's search, and one class kept by a
+// stable compaction per chunk.
 #include "match/encoder_store.h"
 
+#if defined(__SSSE3__)
 #include <immintrin.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 
-#include "breaker/search_progress.h"
-#include "breaker/vector_clones.h"
+#include "breaker/class_pass.h"
+#include "breaker/long_work.h"
 #include "calendar/clock_text.h"
 #include "shell/console/console.h"
 
@@ -48,35 +53,6 @@ bool AddChunk() {
     s.Chunks[s.ChunkCount] = EncoderChunk{block, 0};
     ++s.ChunkCount;
     return true;
-}
-
-// The keyboard during the build: Esc and Ctrl-C break off, everything else is dropped.
-bool BreakOffRequested() {
-    if (!KeyPressed()) return false;
-    uint8_t key = ReadKey();
-    if (key == KeyExtended) {
-        (void)ReadKey();
-        return false;
-    }
-    return key == KeyEsc || key == KeyCtrlC;
-}
-
-// One code counted: the progress stars of row 25 grow by tenths.
-void CountProgress(int64_t& nextTenthAt) {
-    SearchProgressRecord& p = SearchProgress;
-    ++p.ItemsDone;
-    ClockState.ProgressMarkRequested = true;
-    if (p.ItemsDone < nextTenthAt) return;
-    int tenths = static_cast<int>(int64_t(p.ItemsDone) * 10 / p.ItemsTotal);
-    if (tenths > 10) tenths = 10;
-    if (tenths > p.TenthsShown) {
-        int x = WhereX();
-        int y = WhereY();
-        WriteAt(44, 25, std::string(static_cast<size_t>(tenths), '*'));
-        GotoXY(x, y);
-        p.TenthsShown = tenths;
-    }
-    nextTenthAt = (int64_t(p.TenthsShown + 1) * p.ItemsTotal + 9) / 10;
 }
 
 // Advances the odometer (position 0 fastest) to the next code; false after the last one.
@@ -124,12 +100,8 @@ bool BuildEncoderStore(int length, int n, bool repetitions) {
     ReleaseEncoderStore();
     EncoderStoreRecord& s = EncoderStore;
     s.Length = length;
-    SearchProgressRecord& p = SearchProgress;
-    int64_t total = CodeUniverse(length, n, repetitions);
-    p.ItemsDone = 0;
-    p.ItemsTotal = static_cast<int32_t>(total);
-    p.TenthsShown = 0;
-    int64_t nextTenthAt = (total + 9) / 10;
+    const int64_t total = CodeUniverse(length, n, repetitions);
+    BeginWorkItems(static_cast<int32_t>(total));
     if (total <= 0 || !StoreMayUse(static_cast<size_t>(total) * static_cast<size_t>(length + 1))) {
         ReleaseEncoderStore();
         return false;
@@ -145,14 +117,9 @@ bool BuildEncoderStore(int length, int n, bool repetitions) {
         d[k] = static_cast<uint8_t>(w);
         if (!repetitions) used[w] = 1;
     }
-    uint32_t sinceTick = 0;
     EncoderChunk* chunk = nullptr;
     do {
-        if (++sinceTick == 256) {
-            sinceTick = 0;
-            ClockTick();
-        }
-        if (BreakOffRequested()) {
+        if (WorkStep() == WorkKey::BreakOff) {
             ReleaseEncoderStore();
             return false;
         }
@@ -166,121 +133,60 @@ bool BuildEncoderStore(int length, int n, bool repetitions) {
         int32_t i = chunk->Used++;
         for (int k = 0; k < length; ++k) PositionArray(*chunk, k)[i] = d[k];
         ++s.Count;
-        CountProgress(nextTenthAt);
+        CountWorkItem();
     } while (NextCode(d, length, n, repetitions, used));
     return true;
 }
 
-// The per-block class pass: simple byte loops over a block of codes, which the compiler turns
-// into vector code.
-ZK_VECTOR_CLONES void ClassifyEncoderStore(const uint8_t* trial, const uint8_t* liveSigns,
-                                           bool signsKnown, int32_t classTable[10][10],
-                                           int& knownM) {
+void ClassifyEncoderStore(const uint8_t* trial, bool signsKnown, int32_t classTable[10][10],
+                          int& knownM) {
     const EncoderStoreRecord& s = EncoderStore;
     const int length = s.Length;
     for (int m = 0; m < 10; ++m)
         for (int q = 0; q < 10; ++q) classTable[m][q] = 0;
-    // Slots: the live signs of the trial, each with how often the trial holds it.
-    uint8_t slotSign[MaxCodeLength];
-    uint8_t slotCount[MaxCodeLength];
-    int slots = 0;
-    for (int sign = 1; sign <= RingSize; ++sign) {
-        if (!liveSigns[sign]) continue;
-        int occurrences = 0;
-        for (int k = 0; k < length; ++k) occurrences += trial[k] == sign;
-        if (occurrences == 0) continue;
-        slotSign[slots] = static_cast<uint8_t>(sign);
-        slotCount[slots] = static_cast<uint8_t>(occurrences);
-        ++slots;
-    }
-    uint8_t position[MaxCodeLength];
-    for (int k = 0; k < length; ++k) position[k] = trial[k] == 0 ? 0xFF : trial[k];
-
+    TrialPattern pattern;
+    MakeTrialPattern(trial, length, pattern);
+    // In place every sign counts but the vacant one: M alone is taken over the live signs.
+    for (int k = 0; k < length; ++k) pattern.Position[k] = trial[k] == 0 ? 0xFF : trial[k];
     knownM = -1;
     if (signsKnown && s.Count > 0) {
         uint8_t first[MaxCodeLength];
         FirstEncoderCode(first);
+        int counts[RingSize + 1] = {};
+        for (int k = 0; k < length; ++k) ++counts[first[k]];
         int m = 0;
-        for (int j = 0; j < slots; ++j) {
-            int c = 0;
-            for (int k = 0; k < length; ++k) c += first[k] == slotSign[j];
-            m += std::min<int>(c, slotCount[j]);
-        }
+        for (int j = 0; j < pattern.Slots; ++j)
+            m += std::min<int>(counts[pattern.SlotSign[j]], pattern.SlotCount[j]);
         knownM = m;
     }
+    SpreadPattern spread;
+    SpreadTrialPattern(pattern, knownM >= 0, spread);
 
-    uint32_t histogram[4][256] = {};
+    uint32_t histogram[4][ClassByteCount] = {};
     for (int32_t ci = 0; ci < s.ChunkCount; ++ci) {
         const EncoderChunk& chunk = s.Chunks[ci];
         uint8_t* classes = ClassArray(chunk);
+        const uint8_t* columns[MaxCodeLength];
+        for (int k = 0; k < length; ++k) columns[k] = PositionArray(chunk, k);
         // Whole blocks only: the chunk's arrays have room for them, and what lies behind the
         // last code is classified but never counted.
-        for (int32_t base = 0; base < chunk.Used; base += kBlock) {
-            constexpr int count = kBlock;
-            uint8_t p[kBlock] = {};
-            uint8_t m[kBlock] = {};
-            for (int k = 0; k < length; ++k) {
-                const uint8_t* column = PositionArray(chunk, k) + base;
-                const uint8_t t = position[k];
-                for (int i = 0; i < count; ++i)
-                    p[i] = static_cast<uint8_t>(p[i] + (column[i] == t));
-            }
-            if (knownM < 0) {
-                for (int j = 0; j < slots; ++j) {
-                    uint8_t c[kBlock] = {};
-                    const uint8_t sign = slotSign[j];
-                    for (int k = 0; k < length; ++k) {
-                        const uint8_t* column = PositionArray(chunk, k) + base;
-                        for (int i = 0; i < count; ++i)
-                            c[i] = static_cast<uint8_t>(c[i] + (column[i] == sign));
-                    }
-                    const uint8_t limit = slotCount[j];
-                    for (int i = 0; i < count; ++i)
-                        m[i] = static_cast<uint8_t>(m[i] + std::min(c[i], limit));
-                }
-                for (int i = 0; i < count; ++i)
-                    classes[base + i] = static_cast<uint8_t>((m[i] << 4) | p[i]);
-            } else {
-                for (int i = 0; i < count; ++i) classes[base + i] = p[i];
-            }
-        }
-        int32_t i = 0;
-        for (; i + 4 <= chunk.Used; i += 4) {
-            ++histogram[0][classes[i]];
-            ++histogram[1][classes[i + 1]];
-            ++histogram[2][classes[i + 2]];
-            ++histogram[3][classes[i + 3]];
-        }
-        for (; i < chunk.Used; ++i) ++histogram[0][classes[i]];
+        for (int32_t base = 0; base < chunk.Used; base += ClassBlockSize)
+            ClassifyBlock(spread, columns, base, classes + base);
+        CountClassBytes(classes, chunk.Used, histogram);
     }
-    for (int c = 0; c < 256; ++c) {
-        int32_t total = static_cast<int32_t>(histogram[0][c] + histogram[1][c] + histogram[2][c] +
-                                             histogram[3][c]);
+    for (int c = 0; c < ClassByteCount; ++c) {
+        const int32_t total = static_cast<int32_t>(histogram[0][c] + histogram[1][c] +
+                                                   histogram[2][c] + histogram[3][c]);
         if (total == 0) continue;
-        int m = knownM >= 0 ? knownM : c >> 4;
-        int q = knownM >= 0 ? c : c & 15;
+        const int m = knownM >= 0 ? knownM : c >> 4;
+        const int q = knownM >= 0 ? c : c & 15;
         if (m < 10 && q < 10) classTable[m][q] += total;
     }
 }
 
 namespace {
 
-// Stable compaction of one chunk, one code at a time.
-int32_t CompactChunkPlain(EncoderChunk& chunk, uint8_t answerByte) {
-    const uint8_t* classes = ClassArray(chunk);
-    int32_t kept = 0;
-    for (int k = 0; k < EncoderStore.Length; ++k) {
-        uint8_t* column = PositionArray(chunk, k);
-        int32_t w = 0;
-        for (int32_t i = 0; i < chunk.Used; ++i) {
-            column[w] = column[i];
-            w += classes[i] == answerByte;
-        }
-        kept = w;
-    }
-    return kept;
-}
-
+#if defined(__SSSE3__)
 // For every pattern of kept codes among eight, the byte shuffle that packs them to the front.
 struct PackTable {
     alignas(16) uint8_t Low[256][8];
@@ -302,10 +208,9 @@ struct PackTable {
 };
 const PackTable kPack;
 
-// The same compaction sixteen codes at a time with byte shuffles. Each store writes eight
-// bytes at the packed place, never beyond the sixteen codes already loaded.
-__attribute__((target("ssse3"))) int32_t CompactChunkShuffled(EncoderChunk& chunk,
-                                                              uint8_t answerByte) {
+// Stable compaction of one chunk, sixteen codes at a time with byte shuffles. Each store writes
+// eight bytes at the packed place, never beyond the sixteen codes already loaded.
+int32_t CompactChunk(EncoderChunk& chunk, uint8_t answerByte) {
     const uint8_t* classes = ClassArray(chunk);
     const __m128i wanted = _mm_set1_epi8(static_cast<char>(answerByte));
     const int32_t used = chunk.Used;
@@ -333,22 +238,32 @@ __attribute__((target("ssse3"))) int32_t CompactChunkShuffled(EncoderChunk& chun
     }
     return kept;
 }
-
-bool ShufflesAvailable() {
-    static const bool available = __builtin_cpu_supports("ssse3");
-    return available;
+#else
+// Stable compaction of one chunk, one code at a time, where the machine has no byte shuffles.
+int32_t CompactChunk(EncoderChunk& chunk, uint8_t answerByte) {
+    const uint8_t* classes = ClassArray(chunk);
+    int32_t kept = 0;
+    for (int k = 0; k < EncoderStore.Length; ++k) {
+        uint8_t* column = PositionArray(chunk, k);
+        int32_t w = 0;
+        for (int32_t i = 0; i < chunk.Used; ++i) {
+            column[w] = column[i];
+            w += classes[i] == answerByte;
+        }
+        kept = w;
+    }
+    return kept;
 }
+#endif
 
 }  // namespace
 
 void KeepEncoderClass(uint8_t answerByte) {
     EncoderStoreRecord& s = EncoderStore;
     int64_t remaining = 0;
-    const bool shuffled = ShufflesAvailable();
     for (int32_t ci = 0; ci < s.ChunkCount; ++ci) {
         EncoderChunk& chunk = s.Chunks[ci];
-        chunk.Used = shuffled ? CompactChunkShuffled(chunk, answerByte)
-                              : CompactChunkPlain(chunk, answerByte);
+        chunk.Used = CompactChunk(chunk, answerByte);
         remaining += chunk.Used;
     }
     s.Count = remaining;

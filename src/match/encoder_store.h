@@ -33,12 +33,13 @@ int64_t CodeUniverse(int length, int n, bool repetitions);
 bool BuildEncoderStore(int length, int n, bool repetitions);
 void ReleaseEncoderStore();
 
-// Classifies every code against the trial (sign indexes, 0 for the vacant sign): its class
-// (M shl 4) or P goes to its answer byte, and the counts per class to classTable[M][P]. While
-// the signs are known, M is taken from the first code and the answer byte holds P alone.
-// liveSigns[s] tells which signs may still occur.
-void ClassifyEncoderStore(const uint8_t* trial, const uint8_t* liveSigns, bool signsKnown,
-                          int32_t classTable[10][10], int& knownM);
+// Classifies every code against the trial (sign indexes, 0 for the vacant sign) with the class
+// pass of the computer's search: its class (M shl 4) or P goes to its answer byte, and the
+// counts per class to classTable[M][P]. M counts the signs that may still occur (SignAlive),
+// P every sign in place but the vacant one. While the signs are known, M is taken from the first
+// code and the answer byte holds P alone.
+void ClassifyEncoderStore(const uint8_t* trial, bool signsKnown, int32_t classTable[10][10],
+                          int& knownM);
 // Keeps the codes whose answer byte equals the class, in their order.
 void KeepEncoderClass(uint8_t answerByte);
 // The sign indexes of the first code on the list.

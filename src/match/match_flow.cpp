@@ -1,3 +1,6 @@
+// The course of one match: the board drawn, the stores built for the roles in play, a trial
+// after another until the code is solved or the match broken off, and the question of a new
+// match.
 #include "match/match_flow.h"
 
 #include <string>
@@ -23,6 +26,12 @@
 MatchStateRecord MatchState;
 
 namespace {
+
+// A not-fixed riddle of the computer over 6, 27, 31 or 36 signs of length six is played without
+// repetitions, whatever the setting says (the setting itself stays as it is).
+bool WithoutRepetitions(bool computerEncodes, bool fixed, int length, int n) {
+    return computerEncodes && !fixed && length == 6 && (n == 6 || n == 27 || n == 31 || n == 36);
+}
 
 // Builds the store of every code the encoder may still choose, with the progress line of
 // row 25; false when it was broken off or memory ran out.
@@ -119,10 +128,7 @@ MatchOutcome PlayMatch() {
     if (computerEncodes && fixed) SecretCode = MakeRandomSecret(length, n, repetitions);
 
     MatchState = MatchStateRecord{};
-    for (uint8_t& tried : SignTried) tried = 0;
-    SearchProgress.BreakCount = 0;
-    SearchProgress.LimitNoticePending = 1;
-    SearchProgress.SearchDisplayOn = 0;
+    ResetEngineState(n, s.VacantAllowed != 0);
     StartMatchClock(computerGuesses);
     WriteMatchStartTimes();
     ClockState.ClockActive = true;
@@ -137,9 +143,8 @@ MatchOutcome PlayMatch() {
     if (!fixed && !computerGuesses) {
         // A not-fixed riddle of the computer over six signs of length six is played without
         // repetitions; the setting itself stays as it is.
-        bool buildRepetitions = repetitions;
-        if (computerEncodes && length == 6 && (n == 6 || n == 27 || n == 31 || n == 36))
-            buildRepetitions = false;
+        const bool buildRepetitions =
+            repetitions && !WithoutRepetitions(computerEncodes, fixed, length, n);
         if (!InitialiseEncoderStore(buildRepetitions)) {
             MatchState.BrokenOff = true;
             MatchState.LastKey = KeyEsc;
@@ -150,10 +155,8 @@ MatchOutcome PlayMatch() {
         // not-fixed riddle of the computer is played without repetitions here too; the
         // repetition setting comes back however the build ends.
         SetTimeLimits(s.TimeLimitTens);
-        ResetEngineState(n, s.VacantAllowed != 0);
-        bool candidateRepetitions = repetitions;
-        if (computerEncodes && !fixed && length == 6 && (n == 6 || n == 27 || n == 31 || n == 36))
-            candidateRepetitions = false;
+        const bool candidateRepetitions =
+            repetitions && !WithoutRepetitions(computerEncodes, fixed, length, n);
         const bool built = BuildCandidateStore(candidateRepetitions);
         ClearShuffleBuckets();
         if (!built) {

@@ -1,9 +1,13 @@
+// The human's trial: typed in place with the cursor keys, then answered by the fixed secret, by
+// the encoder's store (the computer's answer or the human's, among those a remaining code
+// gives), with the store thinned and the live signs updated after every answer.
 #include "match/trial_editor.h"
 
 #include <string>
 
 #include "breaker/answer_order.h"
 #include "breaker/candidate_store.h"
+#include "breaker/long_work.h"
 #include "breaker/sign_tables.h"
 #include "calendar/clock_text.h"
 #include "match/encoder_store.h"
@@ -146,18 +150,10 @@ void AnswerNotFixed(const Code& trial, TrialRow& row, uint8_t& lastKey) {
     }
     int32_t table[10][10];
     int knownM = -1;
-    ClassifyEncoderStore(indexes, SignAlive, SignsKnown != 0, table, knownM);
+    ClassifyEncoderStore(indexes, SignsKnown != 0, table, knownM);
     int p = 0, m = 0, z = 0;
     if (MatchRules.ComputerEncodes) {
-        int32_t best = -1;
-        for (int e = 1; e <= AnswerOrderCount; ++e) {
-            int32_t count = table[AnswerOrderM[e]][AnswerOrderP[e]];
-            if (count > best) {
-                best = count;
-                p = AnswerOrderP[e];
-                m = AnswerOrderM[e];
-            }
-        }
+        EncoderAnswer(table, p, m);
     } else {
         Beep();
         uint8_t keyRead = 0;
@@ -174,14 +170,9 @@ void AnswerNotFixed(const Code& trial, TrialRow& row, uint8_t& lastKey) {
         ClockState.ClockActive = false;
         return;
     }
-    if (KeyPressed()) {
-        uint8_t key = ReadKey();
-        if (key == KeyExtended) {
-            (void)ReadKey();
-        } else if (key == KeyEsc || key == KeyCtrlC) {
-            BreakOff(lastKey);
-            return;
-        }
+    if (PollWorkKey() == WorkKey::BreakOff) {
+        BreakOff(lastKey);
+        return;
     }
     KeepEncoderClass(static_cast<uint8_t>(knownM >= 0 ? p : (m << 4) | p));
     if (EncoderStore.Count == 1) {

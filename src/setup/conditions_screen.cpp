@@ -24,7 +24,10 @@ std::string Underscores(size_t count) {
 
 // A framed row: '|', the inner text padded to 77 columns, '|'.
 std::string Framed(const std::string& inner) {
-    return "|" + Padded(inner, kInnerWidth) + "|";
+    std::string row = "|";
+    row += Padded(inner, kInnerWidth);
+    row += '|';
+    return row;
 }
 
 // The left panel of rows 12..19: the label and its value, then the panel's bar at column 36.

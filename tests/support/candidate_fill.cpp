@@ -48,8 +48,8 @@ void FillCandidateStore(int length, int n, bool vacant, const std::vector<std::s
     s.Allocated = s.Records;
     const size_t bytes = static_cast<size_t>(records);
     for (int k = 0; k < length; ++k) s.Positions[k] = static_cast<uint8_t*>(StoreAllocate(bytes));
-    s.Eligible = static_cast<uint8_t*>(StoreAllocate(bytes));
-    std::memset(s.Eligible, 0, bytes);
+    s.Marks = static_cast<uint8_t*>(StoreAllocate(bytes));
+    std::memset(s.Marks, 0, bytes);
     s.TrialChain = static_cast<uint32_t*>(StoreAllocate(bytes * sizeof(uint32_t)));
     for (int k = 1; k <= length; ++k) PosMap[k] = static_cast<uint8_t>(k);
     for (int v = 0; v <= RingSize; ++v) SignMap[v] = static_cast<uint8_t>(v);

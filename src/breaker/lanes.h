@@ -1,0 +1,56 @@
+// The vectors of the class counts. They are as wide as the machine the game is built for takes
+// without emulation: 32 bytes where it has AVX2, 16 bytes otherwise (the portable build). Every
+// count is written for LaneCount lanes, so the same code serves both widths and decides the same.
+#pragma once
+
+#include <cstdint>
+
+#if defined(__AVX2__)
+constexpr int LaneCount = 32;
+#else
+constexpr int LaneCount = 16;
+#endif
+
+// LaneCount codes (or groups) side by side, one byte each; the Anywhere types read and write
+// at any address.
+typedef uint8_t Lanes __attribute__((vector_size(LaneCount)));
+typedef uint8_t LanesAnywhere __attribute__((vector_size(LaneCount), aligned(1), may_alias));
+// Half as many, 16 bits each, and the bytes they are widened from.
+typedef uint16_t WordLanes __attribute__((vector_size(LaneCount)));
+typedef uint16_t WordLanesAnywhere __attribute__((vector_size(LaneCount), aligned(2), may_alias));
+typedef uint8_t HalfLanes __attribute__((vector_size(LaneCount / 2)));
+typedef uint8_t HalfLanesAnywhere
+    __attribute__((vector_size(LaneCount / 2), aligned(1), may_alias));
+// A quarter as many, 32 bits each, and the 16-bit values and bytes they are widened from.
+typedef uint32_t DwordLanes __attribute__((vector_size(LaneCount)));
+typedef uint16_t QuarterWordsAnywhere
+    __attribute__((vector_size(LaneCount / 2), aligned(2), may_alias));
+typedef uint8_t QuarterBytesAnywhere
+    __attribute__((vector_size(LaneCount / 4), aligned(1), may_alias));
+
+inline __attribute__((always_inline)) Lanes LoadLanes(const uint8_t* at) {
+    return *reinterpret_cast<const LanesAnywhere*>(at);
+}
+
+inline __attribute__((always_inline)) void StoreLanes(uint8_t* at, Lanes lanes) {
+    *reinterpret_cast<LanesAnywhere*>(at) = lanes;
+}
+
+// Every lane holding the same value.
+inline __attribute__((always_inline)) Lanes LanesOf(uint8_t value) {
+    return Lanes{} + value;
+}
+
+// The sum of the bytes of all lanes.
+inline __attribute__((always_inline)) int64_t LaneSum(Lanes lanes) {
+    typedef uint64_t Quads __attribute__((vector_size(LaneCount)));
+    Quads q = reinterpret_cast<Quads>(lanes);
+    const uint64_t bytes = 0x00FF00FF00FF00FFull;
+    const uint64_t words = 0x0000FFFF0000FFFFull;
+    q = (q & bytes) + ((q >> 8) & bytes);
+    q = (q & words) + ((q >> 16) & words);
+    q = (q & 0xFFFFFFFFull) + (q >> 32);
+    int64_t sum = 0;
+    for (int i = 0; i < LaneCount / 8; ++i) sum += static_cast<int64_t>(q[i]);
+    return sum;
+}
