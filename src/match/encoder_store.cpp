@@ -20,8 +20,6 @@ EncoderStoreRecord EncoderStore;
 
 namespace {
 
-constexpr int kBlock = 256;  // codes classified together in registers
-
 size_t ChunkBytes(int length) {
     return size_t(length + 1) * EncoderChunkCodes;
 }
