@@ -41,15 +41,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The peak resident memory of the process so far, in MiB.
-double PeakMiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
-    return 0;
-}
-
 // The keyboard stays open and silent. With followReal set the virtual clock keeps up with the
 // real one, so that time limits act; a deadline (real seconds from now) presses Esc.
 bool FollowReal = false;

@@ -1,16 +1,19 @@
-// The computer's thinking at the largest conditions of the top memory level, headless on the
-// virtual console with a fixed seed and no time limit: the first real search (the first after
-// the opening book) of several long codes with repetitions, and whole matches. Per search it
-// prints the candidates, the eligible trial codes (those the search has to examine), the trial
-// codes examined, those given up by a bound before all candidates were classified, those that
-// took the verdict of a twin examined before, the (trial code, candidate) pairs classified, the
-// CPU seconds of the search and the pairs per second.
+// The computer's thinking at the top memory level, headless on the virtual console with a fixed
+// seed and no time limit: the first real search (the first after the opening book) of several
+// long codes with repetitions, whole matches at the largest conditions, and whole matches at
+// small and repetition-free sets. Per search it prints the candidates, the eligible trial codes
+// (those the search has to examine), the trial codes examined, those given up by a bound before
+// all candidates were classified, those that took the verdict of a twin examined before, the
+// (trial code, candidate) pairs classified, the CPU seconds of the search and the pairs per
+// second; per set the longest search and the peak memory.
 //
-// The run ends with a signature: the trials played and a hash of every trial code and answer.
-// A change meant only for speed leaves it as it is.
+// The run ends with the longest search and the peak memory of all sets, and a signature: the
+// trials played and a hash of every trial code and answer. A change meant only for speed leaves
+// it as it is.
 //
 // Arguments (optional): the name of one set (for instance 7x9 or match5x31) plays that set
 // alone, with the same decisions as in the whole run; --list names the sets.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -42,20 +45,36 @@ struct ThinkSet {
     const char* Name;
     int Length;
     int Signs;
+    bool Repetitions;
     bool Fixed;       // a fixed secret; otherwise the computer answers as the encoder of a
                       // code that is not fixed, keeping the largest class open
     bool WholeMatch;  // otherwise only up to the first real search
+    int Matches;      // whole matches one after the other (a new secret each)
 };
 
-// Every set with repetitions. The not-fixed first searches are the hardest the opening can
-// leave: the encoder always keeps the most codes open. The whole match at 8 over 8 is the
-// longest here (about a minute).
+// The not-fixed first searches are the hardest the opening can leave: the encoder always keeps
+// the most codes open. The whole not-fixed matches at the largest sets are the longest here
+// (up to a minute and more each); the small and repetition-free sets play several matches.
 const ThinkSet kSets[] = {
-    {"5x31", 5, 31, false, false},    {"7x9", 7, 9, false, false},
-    {"7x10", 7, 10, false, false},    {"6x17", 6, 17, false, false},
-    {"8x8", 8, 8, false, false},      {"9x7", 9, 7, false, false},
-    {"match5x31", 5, 31, true, true}, {"match6x10", 6, 10, false, true},
-    {"match8x8", 8, 8, false, true},
+    {"5x31", 5, 31, true, false, false, 1},         {"7x9", 7, 9, true, false, false, 1},
+    {"7x10", 7, 10, true, false, false, 1},         {"7x12", 7, 12, true, false, false, 1},
+    {"6x17", 6, 17, true, false, false, 1},         {"8x8", 8, 8, true, false, false, 1},
+    {"9x7", 9, 7, true, false, false, 1},           {"match5x31", 5, 31, true, true, true, 1},
+    {"match6x10", 6, 10, true, false, true, 1},     {"match6x17", 6, 17, true, false, true, 1},
+    {"match7x12", 7, 12, true, false, true, 1},     {"match8x8", 8, 8, true, false, true, 1},
+    {"match9x7", 9, 7, true, false, true, 1},       {"match7x7norep", 7, 7, false, true, true, 5},
+    {"match6x6norep", 6, 6, false, true, true, 10}, {"match3x36", 3, 36, true, true, true, 10},
+    {"match9x3", 9, 3, true, false, true, 10},
+};
+
+// The longest real search and the peak memory, of a set and of the whole run.
+struct Extremes {
+    double LongestSearch = 0;
+    double PeakMiB = 0;
+    void Add(const Extremes& other) {
+        LongestSearch = std::max(LongestSearch, other.LongestSearch);
+        PeakMiB = std::max(PeakMiB, other.PeakMiB);
+    }
 };
 
 struct Signature {
@@ -71,18 +90,21 @@ std::string CodeText(const TrialRow& row, int length) {
     return std::string(row.Signs.data(), size_t(length));
 }
 
-// Plays one set; false when it could not be played to its end.
-bool PlaySet(const ThinkSet& c, Signature& total) {
-    SeedRandom(kSeed);
+// Whether the computer may break codes of the set at the level.
+bool CapacityOk(const ThinkSet& c) {
     Settings.MemoryLevel = kLevel;
-    StartMatch({c.Length, c.Signs, true, c.Fixed, false}, 0);
-    CapacityCheck(c.Signs, c.Length, true, true, false, false);
-    std::printf("%s: L %d N %d rep %s, level %d%s\n", c.Name, c.Length, c.Signs,
-                c.Fixed ? "fixed" : "not-fixed", kLevel,
-                CanGuess ? "" : " (NOT ADMITTED at this level)");
+    CapacityCheck(c.Signs, c.Length, c.Repetitions, true, false, false);
+    return CanGuess != 0;
+}
+
+// Plays one match of a set; false when it could not be played to its end.
+bool PlayMatch(const ThinkSet& c, Signature& total, Extremes& extremes) {
+    Settings.MemoryLevel = kLevel;
+    StartMatch({c.Length, c.Signs, c.Repetitions, c.Fixed, false}, 0);
+    CapacityCheck(c.Signs, c.Length, c.Repetitions, true, false, false);
     NextPlace();
     const double buildStart = CpuSeconds();
-    const bool built = BuildCandidateStore(true);
+    const bool built = BuildCandidateStore(c.Repetitions);
     ClearShuffleBuckets();
     std::printf("  store: %d records built in %.2f s CPU\n", CandidateStore.Records,
                 CpuSeconds() - buildStart);
@@ -112,6 +134,7 @@ bool PlaySet(const ThinkSet& c, Signature& total) {
         }
         own.AddTrial(row, c.Length);
         total.AddTrial(row, c.Length);
+        if (real && !known) extremes.LongestSearch = std::max(extremes.LongestSearch, seconds);
         if (real && known) {
             std::printf("  trial %2d %s %d/%d | the secret is known\n", trial,
                         CodeText(row, c.Length).c_str(), row.P, row.Z);
@@ -139,10 +162,27 @@ bool PlaySet(const ThinkSet& c, Signature& total) {
         }
         NextPlace();
     }
+    extremes.PeakMiB = std::max(extremes.PeakMiB, PeakMiB());
     ReleaseCandidateStore(true);
     std::printf("  %s: %lld trials, %.2f s CPU in real searches, decisions %016llx\n",
                 ended ? "done" : "NOT DONE", static_cast<long long>(own.Trials), thinking,
                 static_cast<unsigned long long>(own.Hash.Value));
+    return ended;
+}
+
+// Plays the matches of one set from the seed; false when one could not be played to its end.
+bool PlaySet(const ThinkSet& c, Signature& total, Extremes& run) {
+    SeedRandom(kSeed);
+    ResetPeakMemory();
+    std::printf("%s: L %d N %d %s %s, level %d%s\n", c.Name, c.Length, c.Signs,
+                c.Repetitions ? "rep" : "no-rep", c.Fixed ? "fixed" : "not-fixed", kLevel,
+                CapacityOk(c) ? "" : " (NOT ADMITTED at this level)");
+    Extremes extremes;
+    bool ended = true;
+    for (int match = 0; match < c.Matches && ended; ++match) ended = PlayMatch(c, total, extremes);
+    std::printf("  set: longest search %.2f s CPU, peak %.0f MiB\n", extremes.LongestSearch,
+                extremes.PeakMiB);
+    run.Add(extremes);
     return ended;
 }
 
@@ -153,9 +193,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--list") == 0) {
             for (const ThinkSet& c : kSets)
-                std::printf("%-10s L %d N %2d rep %-9s %s\n", c.Name, c.Length, c.Signs,
-                            c.Fixed ? "fixed" : "not-fixed",
-                            c.WholeMatch ? "whole match" : "first real search");
+                std::printf("%-14s L %d N %2d %-6s %-9s %s\n", c.Name, c.Length, c.Signs,
+                            c.Repetitions ? "rep" : "no-rep", c.Fixed ? "fixed" : "not-fixed",
+                            c.WholeMatch ? (c.Matches > 1 ? "whole matches" : "whole match")
+                                         : "first real search");
             return 0;
         }
         only = argv[i];
@@ -172,20 +213,23 @@ int main(int argc, char** argv) {
     UpdateMaxSigns();
 
     Signature total;
+    Extremes run;
     bool played = false;
     bool allDone = true;
     const double start = CpuSeconds();
     for (const ThinkSet& c : kSets) {
         if (only != nullptr && std::strcmp(only, c.Name) != 0) continue;
         played = true;
-        allDone = PlaySet(c, total) && allDone;
+        allDone = PlaySet(c, total, run) && allDone;
         std::fflush(stdout);
     }
     if (!played) {
         std::printf("no set named %s (--list names them)\n", only);
         return 2;
     }
-    std::printf("run: %.1f s CPU%s\n", CpuSeconds() - start, allDone ? "" : ", NOT ALL DONE");
+    std::printf("run: %.1f s CPU, longest search %.2f s CPU, peak %.0f MiB%s\n",
+                CpuSeconds() - start, run.LongestSearch, run.PeakMiB,
+                allDone ? "" : ", NOT ALL DONE");
     std::printf("signature: %lld trials, decisions %016llx\n", static_cast<long long>(total.Trials),
                 static_cast<unsigned long long>(total.Hash.Value));
     return allDone ? 0 : 1;

@@ -5,6 +5,9 @@
 #include <time.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <string>
 
 #include "breaker/answer_order.h"
 #include "breaker/engine_state.h"
@@ -72,6 +75,18 @@ double CpuSeconds() {
     timespec t{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
     return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+double PeakMiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
+    return 0;
+}
+
+void ResetPeakMemory() {
+    std::ofstream("/proc/self/clear_refs") << "5";
 }
 
 double Seconds(std::chrono::steady_clock::time_point since) {

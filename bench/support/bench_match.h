@@ -29,6 +29,11 @@ TrialRow& CurrentRow();
 // The CPU seconds of the process so far.
 double CpuSeconds();
 
+// The peak resident memory of the process, in MiB: since it started, or since the last
+// ResetPeakMemory where the kernel can reset the mark.
+double PeakMiB();
+void ResetPeakMemory();
+
 // The wall seconds since a point of the steady clock.
 double Seconds(std::chrono::steady_clock::time_point since);
 
