@@ -54,7 +54,8 @@ struct ThinkSet {
 
 // The not-fixed first searches are the hardest the opening can leave: the encoder always keeps
 // the most codes open. The whole not-fixed matches at the largest sets are the longest here
-// (up to a minute and more each); the small and repetition-free sets play several matches.
+// (up to a minute and more each); the small and repetition-free sets and the default 4 over 10
+// play several matches.
 const ThinkSet kSets[] = {
     {"5x31", 5, 31, true, false, false, 1},         {"7x9", 7, 9, true, false, false, 1},
     {"7x10", 7, 10, true, false, false, 1},         {"7x12", 7, 12, true, false, false, 1},
@@ -64,7 +65,7 @@ const ThinkSet kSets[] = {
     {"match7x12", 7, 12, true, false, true, 1},     {"match8x8", 8, 8, true, false, true, 1},
     {"match9x7", 9, 7, true, false, true, 1},       {"match7x7norep", 7, 7, false, true, true, 5},
     {"match6x6norep", 6, 6, false, true, true, 10}, {"match3x36", 3, 36, true, true, true, 10},
-    {"match9x3", 9, 3, true, false, true, 10},
+    {"match9x3", 9, 3, true, false, true, 10},      {"match4x10", 4, 10, true, true, true, 20},
 };
 
 // The longest real search and the peak memory, of a set and of the whole run.
