@@ -4,8 +4,8 @@
 // small and repetition-free sets. Per search it prints the candidates, the eligible trial codes
 // (those the search has to examine), the trial codes examined, those given up by a bound before
 // all candidates were classified, those that took the verdict of a twin examined before, the
-// (trial code, candidate) pairs classified, the CPU seconds of the search and the pairs per
-// second; per set the longest search and the peak memory.
+// (trial code, candidate) pairs classified, the CPU seconds of the search, the pairs per second
+// and the process's peak memory so far; per set the longest search and the peak memory.
 //
 // The run ends with the longest search and the peak memory of all sets, and a signature: the
 // trials played and a hash of every trial code and answer. A change meant only for speed leaves
@@ -146,12 +146,14 @@ bool PlayMatch(const ThinkSet& c, Signature& total, Extremes& extremes) {
             const bool cut = p.ItemsDone < p.ItemsTotal;
             std::printf(
                 "  trial %2d %s %d/%d | %9d candidates | %8d eligible | %8d examined%s | "
-                "%8lld abandoned | %8lld twinned | %14lld pairs | %8.2f s CPU | %6.0f M pairs/s\n",
+                "%8lld abandoned | %8lld twinned | %14lld pairs | %8.2f s CPU | %6.0f M pairs/s | "
+                "peak %4.0f MiB\n",
                 trial, CodeText(row, c.Length).c_str(), row.P, row.Z, candidates, p.ItemsTotal,
                 p.ItemsDone, cut ? " cut" : "    ",
                 static_cast<long long>(TrialCodesAbandoned - abandonedBefore),
                 static_cast<long long>(TrialCodesTwinned - twinnedBefore),
-                static_cast<long long>(pairs), seconds, seconds > 0 ? pairs / seconds / 1e6 : 0.0);
+                static_cast<long long>(pairs), seconds, seconds > 0 ? pairs / seconds / 1e6 : 0.0,
+                ::PeakMiB());
         }
         if (row.P == c.Length) {
             ended = true;

@@ -325,4 +325,35 @@ TEST(TerminalStore, AllocatesUsableBlocksAndRefusesTheImpossible) {
     TerminalStoreFree(again, size_t(2) << 20);
 }
 
+// A trimmed stretch of a mapped block reads as zeros in its whole pages; the bytes before and
+// after it, in the pages it only touches, keep their values. A heap block keeps all of them.
+TEST(TerminalStore, TrimGivesBackOnlyWholePagesInside) {
+    const size_t bytes = size_t(3) << 20;
+    const size_t from = 100000;
+    const size_t to = 2000000;
+    auto* block = static_cast<unsigned char*>(TerminalStoreAllocate(bytes));
+    ASSERT_NE(block, nullptr);
+    std::memset(block, 0xA5, bytes);
+    TerminalStoreTrim(block, from, to);
+    const size_t page = 4096;
+    size_t zeros = 0;
+    for (size_t i = 0; i < bytes; ++i) {
+        if (block[i] == 0) {
+            ++zeros;
+            ASSERT_TRUE(i >= from && i < to) << i;
+        } else {
+            ASSERT_EQ(block[i], 0xA5) << i;
+        }
+    }
+    EXPECT_GE(zeros, to - from - 2 * page);
+    TerminalStoreFree(block, bytes);
+    auto* small = static_cast<unsigned char*>(TerminalStoreAllocate(64));
+    ASSERT_NE(small, nullptr);
+    std::memset(small, 0x5A, 64);
+    TerminalStoreTrim(small, 0, 64);
+    EXPECT_EQ(small[0], 0x5A);
+    EXPECT_EQ(small[63], 0x5A);
+    TerminalStoreFree(small, 64);
+}
+
 }  // namespace

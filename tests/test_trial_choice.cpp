@@ -414,7 +414,7 @@ TEST_F(TrialChoiceTest, TwinTrialCodesSplitTheCandidatesAlike) {
             if (played.P + played.Z == 0) continue;
             ++answers;
             const CandidateStoreRecord& s = CandidateStore;
-            BeginTwinSearch(s.TrialCount);
+            BeginTwinSearch(s.TrialCount, false);
             // The second trial may leave no two positions alike.
             if (answers == 2 && !TwinsSought()) continue;
             ASSERT_TRUE(TwinsSought()) << shape.Secret;

@@ -19,6 +19,12 @@ constexpr int32_t kMinCandidates = 256;
 constexpr int64_t kMaxTableSize = int64_t(1) << 22;
 // The pair counts are kept when they take at most this many bytes.
 constexpr size_t kMaxPairBytes = size_t(64) << 20;
+// The per-multiset totals of P take at most this many bytes; their room starts at the least
+// and doubles as they need it.
+constexpr size_t kMaxTotalsBytes = size_t(32) << 20;
+constexpr size_t kLeastTotalsBytes = size_t(64) << 10;
+// The codes of a multiset that sum the groups themselves before its totals are tabled.
+constexpr int32_t kCodesBeforeTotals = 16;
 // The slack behind the last candidate: a vector read never leaves the arrays.
 constexpr int32_t kSlack = 64;
 
@@ -38,19 +44,46 @@ void MakeBinomials() {
 
 // The rank of a multiset of symbols (sorted in place): the i-th smallest symbol a gives the
 // combination element a + i, ranked in colex order. Below C(symbols + length - 1, length).
-inline uint32_t RankOf(uint8_t* symbols, int length) {
-    for (int i = 1; i < length; ++i) {
-        const uint8_t v = symbols[i];
-        int j = i;
-        while (j > 0 && symbols[j - 1] > v) {
-            symbols[j] = symbols[j - 1];
-            --j;
+// The symbols are sorted by a fixed network of exchanges, without a branch.
+template <int Length>
+inline __attribute__((always_inline)) uint32_t RankOfLength(uint8_t* symbols) {
+    uint8_t s[Length];
+    for (int i = 0; i < Length; ++i) s[i] = symbols[i];
+#pragma GCC unroll 9
+    for (int i = 1; i < Length; ++i) {
+#pragma GCC unroll 9
+        for (int j = i; j > 0; --j) {
+            const uint8_t a = s[j - 1];
+            const uint8_t b = s[j];
+            s[j - 1] = a < b ? a : b;
+            s[j] = a < b ? b : a;
         }
-        symbols[j] = v;
     }
     uint32_t rank = 0;
-    for (int i = 0; i < length; ++i) rank += Binomial[symbols[i] + i][i + 1];
+    for (int i = 0; i < Length; ++i) rank += Binomial[s[i] + i][i + 1];
+    for (int i = 0; i < Length; ++i) symbols[i] = s[i];
     return rank;
+}
+
+inline __attribute__((always_inline)) uint32_t RankOf(uint8_t* symbols, int length) {
+    switch (length) {
+        case 2:
+            return RankOfLength<2>(symbols);
+        case 3:
+            return RankOfLength<3>(symbols);
+        case 4:
+            return RankOfLength<4>(symbols);
+        case 5:
+            return RankOfLength<5>(symbols);
+        case 6:
+            return RankOfLength<6>(symbols);
+        case 7:
+            return RankOfLength<7>(symbols);
+        case 8:
+            return RankOfLength<8>(symbols);
+        default:
+            return RankOfLength<9>(symbols);
+    }
 }
 
 uint32_t CandidateRank(int32_t index, int length) {
@@ -109,8 +142,8 @@ Bound WaterFill(const int64_t* counts, int values, int64_t rest, bool capped) {
 // Everything one trial code's count needs to know about its M-classes.
 struct ClassPlan {
     int Length = 0;
-    int64_t Size[MaxCodeLength + 1] = {};        // candidates per M-class
-    int32_t FirstGroup[MaxCodeLength + 2] = {};  // the class's groups: Order[First[m]..First[m+1])
+    int64_t Size[MaxCodeLength + 1] = {};  // candidates per M-class
+    int32_t ClassGroups = 0;  // the groups of the class being counted: Order[0..ClassGroups)
     int64_t Counts[MaxCodeLength + 1][MaxCodeLength + 1] = {};  // [m][P]
     int64_t Done[MaxCodeLength + 1] = {};                       // candidates counted per class
     Bound Bounds[MaxCodeLength + 1];
@@ -136,8 +169,10 @@ int ValuesOf(int m, int length, const int64_t* counts, int64_t* value, int64_t* 
 // Whether class sizes that stay at or below h, start from the counts so far and end with `size`
 // candidates can have the given total of P: the least and the largest total reachable fill the
 // lowest or the highest values of P first.
-bool MomentFits(const int64_t* value, const int64_t* count, int n, bool capped, int64_t size,
-                int64_t total, bool pairs, int64_t pairTotal, int64_t h) {
+// The least and the largest total of P such class sizes can reach (see MomentFits); false when
+// no class sizes at or below h hold the candidates at all.
+bool TotalRange(const int64_t* value, const int64_t* count, int n, bool capped, int64_t size,
+                int64_t h, int64_t& least, int64_t& most) {
     int64_t rest = size;
     int64_t base = 0;
     for (int i = 0; i < n; ++i) {
@@ -149,22 +184,37 @@ bool MomentFits(const int64_t* value, const int64_t* count, int n, bool capped, 
         return std::max<int64_t>(0, cap - count[i]);
     };
     int64_t left = rest;
-    int64_t least = base;
+    least = base;
     for (int i = 0; i < n && left > 0; ++i) {
         const int64_t add = std::min(left, room(i));
         least += value[i] * add;
         left -= add;
     }
-    if (left > 0 || least > total) return false;
+    if (left > 0) return false;
     left = rest;
-    int64_t most = base;
+    most = base;
     for (int i = n - 1; i >= 0 && left > 0; --i) {
         const int64_t add = std::min(left, room(i));
         most += value[i] * add;
         left -= add;
     }
-    if (most < total) return false;
+    return true;
+}
+
+bool MomentFits(const int64_t* value, const int64_t* count, int n, bool capped, int64_t size,
+                int64_t total, bool pairs, int64_t pairTotal, int64_t h) {
+    int64_t least = 0;
+    int64_t most = 0;
+    if (!TotalRange(value, count, n, capped, size, h, least, most)) return false;
+    if (least > total || most < total) return false;
     if (!pairs || size == 0) return true;
+    int64_t rest = size;
+    for (int i = 0; i < n; ++i) rest -= count[i];
+    auto room = [&](int i) {
+        const int64_t cap = capped && i == n - 1 ? std::min<int64_t>(h, 1) : h;
+        return std::max<int64_t>(0, cap - count[i]);
+    };
+    int64_t left = rest;
     // The spread of P is known too: sum of P squared = 2 x pairTotal + total. For every centre
     // y/2 the sum of (2P - y)^2 is fixed; the least it can be with classes at most h (filling
     // the values nearest the centre first) must not exceed it.
@@ -325,7 +375,7 @@ inline __attribute__((always_inline)) bool CountClass(const TrialPattern& patter
         nextLook = std::max<int64_t>(256, int64_t(bestMax) - boundMax);
         return false;
     };
-    for (int32_t o = plan.FirstGroup[m]; o < plan.FirstGroup[m + 1]; ++o) {
+    for (int32_t o = 0; o < plan.ClassGroups; ++o) {
         const int32_t group = g.Order[o];
         int32_t from = g.Start[group];
         const int32_t to = g.Start[group + 1];
@@ -334,7 +384,7 @@ inline __attribute__((always_inline)) bool CountClass(const TrialPattern& patter
             // The memory of the next stretch is asked for while this one is counted: within the
             // group, or the start of the class's next group.
             int32_t ahead = from + n;
-            if (ahead >= to && o + 1 < plan.FirstGroup[m + 1]) ahead = g.Start[g.Order[o + 1]];
+            if (ahead >= to && o + 1 < plan.ClassGroups) ahead = g.Start[g.Order[o + 1]];
             for (int c = 0; c < Columns; ++c)
                 for (int b = 0; b < 256; b += 64)
                     __builtin_prefetch((Packed ? g.Packed[c] : g.Positions[c]) + ahead + b);
@@ -443,12 +493,20 @@ inline __attribute__((always_inline)) int64_t WordSum(const WordLanes& words) {
     return sum;
 }
 
+// What a pass over the groups sums per M-class besides M and the total of P of every group.
+enum class ClassSumKind {
+    None,            // nothing: the per-multiset totals gave the classes' totals of P
+    Totals,          // the sum of the groups' totals of P
+    SizesAndTotals,  // and of their sizes
+};
+
 // One pass over the groups: M of every group (into GroupM), its total of P (into GroupTotal),
-// and per M-class the sum of the groups' totals of P and, with Sizes, of their sizes. 16-bit
-// sums are emptied before they can overflow.
-template <int Length, bool Sizes>
+// and per M-class what Kind asks for. 16-bit sums are emptied before they can overflow.
+template <int Length, ClassSumKind Kind>
 inline __attribute__((always_inline)) void ClassSums(const TrialPattern& pattern, int64_t* size,
                                                      int64_t* total) {
+    constexpr bool Sizes = Kind == ClassSumKind::SizesAndTotals;
+    constexpr bool Sums = Kind != ClassSumKind::None;
     CandidateGroupsRecord& g = CandidateGroups;
     const size_t room = static_cast<size_t>(g.GroupRoom);
     const uint8_t* column[Length];
@@ -473,6 +531,7 @@ inline __attribute__((always_inline)) void ClassSums(const TrialPattern& pattern
     const int64_t roundsPerEmpty = std::max<int64_t>(1, 65535 / std::max<int64_t>(1, most));
     int64_t rounds = 0;
     auto empty = [&] {
+        if (!Sums) return;
 #pragma GCC unroll 9
         for (int v = 1; v <= Length; ++v) {
             total[v] += WordSum(totalSum[v]);
@@ -498,6 +557,7 @@ inline __attribute__((always_inline)) void ClassSums(const TrialPattern& pattern
         for (int i = 0; i < places; ++i)
             p += *reinterpret_cast<const WordLanesAnywhere*>(place[i] + base);
         *reinterpret_cast<WordLanesAnywhere*>(groupTotal + base) = p;
+        if (!Sums) continue;
         const WordLanes wide = __builtin_convertvector(m, WordLanes);
         WordLanes groupSize{};
         if (Sizes) groupSize = *reinterpret_cast<const WordLanesAnywhere*>(g.GroupSize + base);
@@ -519,12 +579,17 @@ inline __attribute__((always_inline)) void ClassSums(const TrialPattern& pattern
 }
 
 template <int Length>
-inline __attribute__((always_inline)) void ClassSumsOf(const TrialPattern& pattern, bool sizes,
-                                                       int64_t* size, int64_t* total) {
-    if (sizes)
-        ClassSums<Length, true>(pattern, size, total);
-    else
-        ClassSums<Length, false>(pattern, size, total);
+inline __attribute__((always_inline)) void ClassSumsOf(const TrialPattern& pattern,
+                                                       ClassSumKind kind, int64_t* size,
+                                                       int64_t* total) {
+    switch (kind) {
+        case ClassSumKind::None:
+            return ClassSums<Length, ClassSumKind::None>(pattern, size, total);
+        case ClassSumKind::Totals:
+            return ClassSums<Length, ClassSumKind::Totals>(pattern, size, total);
+        default:
+            return ClassSums<Length, ClassSumKind::SizesAndTotals>(pattern, size, total);
+    }
 }
 
 // The rank of the trial code's multiset, signs that cannot score counted as one symbol 0.
@@ -596,30 +661,30 @@ void CountPlaces() {
     }
 }
 
-// Per M-class the sum of the groups' totals of P and, with sizes set, of their sizes; M of
-// every group goes into GroupM, its total of P into GroupTotal. Sums that 16 bits cannot carry are
-// taken one group at a time.
-inline __attribute__((always_inline)) void SumClasses(const TrialPattern& pattern, bool sizes,
-                                                      int64_t* size, int64_t* total) {
+// M of every group goes into GroupM, its total of P into GroupTotal; per M-class the sums that
+// kind asks for. Sums that 16 bits cannot carry are taken one group at a time.
+inline __attribute__((always_inline)) void SumClasses(const TrialPattern& pattern,
+                                                      ClassSumKind kind, int64_t* size,
+                                                      int64_t* total) {
     CandidateGroupsRecord& g = CandidateGroups;
     if (int64_t(g.LargestGroup) * pattern.Length <= 65535) {
         switch (pattern.Length) {
             case 2:
-                return ClassSumsOf<2>(pattern, sizes, size, total);
+                return ClassSumsOf<2>(pattern, kind, size, total);
             case 3:
-                return ClassSumsOf<3>(pattern, sizes, size, total);
+                return ClassSumsOf<3>(pattern, kind, size, total);
             case 4:
-                return ClassSumsOf<4>(pattern, sizes, size, total);
+                return ClassSumsOf<4>(pattern, kind, size, total);
             case 5:
-                return ClassSumsOf<5>(pattern, sizes, size, total);
+                return ClassSumsOf<5>(pattern, kind, size, total);
             case 6:
-                return ClassSumsOf<6>(pattern, sizes, size, total);
+                return ClassSumsOf<6>(pattern, kind, size, total);
             case 7:
-                return ClassSumsOf<7>(pattern, sizes, size, total);
+                return ClassSumsOf<7>(pattern, kind, size, total);
             case 8:
-                return ClassSumsOf<8>(pattern, sizes, size, total);
+                return ClassSumsOf<8>(pattern, kind, size, total);
             default:
-                return ClassSumsOf<9>(pattern, sizes, size, total);
+                return ClassSumsOf<9>(pattern, kind, size, total);
         }
     }
     GroupMs(pattern);
@@ -634,8 +699,9 @@ inline __attribute__((always_inline)) void SumClasses(const TrialPattern& patter
         }
         // Beyond 16 bits only the group's place among its class's groups would change.
         g.GroupTotal[i] = static_cast<uint16_t>(std::min<int64_t>(p, 65535));
+        if (kind == ClassSumKind::None) continue;
         total[g.GroupM[i]] += p;
-        if (sizes) size[g.GroupM[i]] += g.Start[i + 1] - g.Start[i];
+        if (kind == ClassSumKind::SizesAndTotals) size[g.GroupM[i]] += g.Start[i + 1] - g.Start[i];
     }
 }
 
@@ -730,6 +796,10 @@ size_t LayOutGroups(const GroupShape& shape, uint8_t* block) {
         take(room * static_cast<size_t>(length) * signs * sizeof(uint16_t)));
     g.GroupSize = reinterpret_cast<uint16_t*>(take(room * sizeof(uint16_t)));
     g.ClassSizes = reinterpret_cast<int32_t*>(take(rows * (MaxCodeLength + 1) * sizeof(int32_t)));
+    g.SizeBound = reinterpret_cast<int64_t*>(take(rows * 2 * sizeof(int64_t)));
+    g.ClassOrder = take(rows * (MaxCodeLength + 1));
+    g.TotalsAt = reinterpret_cast<int32_t*>(take(rows * sizeof(int32_t)));
+    g.CheckedAt = reinterpret_cast<uint32_t*>(take(rows * sizeof(uint32_t)));
     g.Level = take(room);
     g.GroupTotal = reinterpret_cast<uint16_t*>(take(room * sizeof(uint16_t)));
     g.GroupScale = reinterpret_cast<float*>(take(room * sizeof(float)));
@@ -833,9 +903,54 @@ bool PrepareCandidateGroups() {
     return true;
 }
 
+namespace {
+
+// The best so far as the grouped count last saw it, numbered as it changes (from 1 on in each
+// search; a multiset's CheckedAt is 0 until it is checked).
+struct BestSeenRecord {
+    int32_t Max = -1;
+    int64_t Squares = -1;
+    uint32_t Epoch = 1;
+};
+BestSeenRecord BestSeen;
+
+}  // namespace
+
 void BeginGroupedSearch() {
     CandidateGroupsRecord& g = CandidateGroups;
-    if (g.Ready) std::memset(g.Verdict, 0, static_cast<size_t>(g.TableSize));
+    if (!g.Ready) return;
+    std::memset(g.Verdict, 0, static_cast<size_t>(g.TableSize));
+    std::memset(g.TotalsAt, 0, static_cast<size_t>(g.TableSize) * sizeof(int32_t));
+    std::memset(g.CheckedAt, 0, static_cast<size_t>(g.TableSize) * sizeof(uint32_t));
+    BestSeen = BestSeenRecord{};
+    g.TotalsUsed = 0;
+}
+
+namespace {
+
+// Whether class sizes with the bound in `bound` (the least largest class, the least sum of
+// squares) must end strictly worse than the best so far.
+bool SizeBoundLoses(const int64_t* bound, int32_t bestMax, int64_t bestSquares) {
+    return bound[0] > bestMax || (bound[0] >= bestMax && bound[1] > bestSquares);
+}
+
+}  // namespace
+
+bool GroupedMultisetLoses(const uint8_t* signs, int length, int32_t bestMax, int64_t bestSquares) {
+    CandidateGroupsRecord& g = CandidateGroups;
+    uint8_t symbols[MaxCodeLength];
+    for (int k = 0; k < length; ++k) {
+        const uint8_t sign = signs[k];
+        symbols[k] = sign <= RingSize && SignAlive[sign] != 0 ? sign : 0;
+    }
+    const uint32_t rank = RankOf(symbols, length);
+    const MultisetVerdict verdict = g.Verdict[rank];
+    if (verdict == MultisetVerdict::Measured &&
+        SizeBoundLoses(g.SizeBound + 2 * static_cast<size_t>(rank), bestMax, bestSquares))
+        g.Verdict[rank] = MultisetVerdict::Lost;
+    if (g.Verdict[rank] != MultisetVerdict::Lost) return false;
+    ++TrialCodesAbandoned;
+    return true;
 }
 
 namespace {
@@ -847,81 +962,287 @@ bool BoundsLose(ClassPlan& plan, int from, int32_t bestMax, int64_t bestSquares)
     return Loses(plan, bestSquares, boundMax);
 }
 
+// The sizes of the M-classes of a multiset not measured yet in this search, with the totals of
+// P of every class; they, the bound they give and the classes from the largest down are kept
+// for the multiset's other codes.
+void MeasureMultiset(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan) {
+    CandidateGroupsRecord& g = CandidateGroups;
+    SumClasses(pattern, ClassSumKind::SizesAndTotals, plan.Size, plan.Total);
+    const size_t at = static_cast<size_t>(rank) * (MaxCodeLength + 1);
+    int32_t* sizes = g.ClassSizes + at;
+    uint8_t* order = g.ClassOrder + at;
+    int64_t largest = 0;
+    int64_t squares = 0;
+    for (int m = 0; m <= plan.Length; ++m) {
+        sizes[m] = static_cast<int32_t>(plan.Size[m]);
+        int o = m;
+        for (; o > 0 && plan.Size[order[o - 1]] < plan.Size[m]; --o) order[o] = order[o - 1];
+        order[o] = static_cast<uint8_t>(m);
+        if (plan.Size[m] == 0) continue;
+        const Bound bound = ClassBound(plan, m, INT32_MAX);
+        largest = std::max(largest, bound.Max);
+        squares += bound.Squares;
+    }
+    g.SizeBound[2 * static_cast<size_t>(rank)] = largest;
+    g.SizeBound[2 * static_cast<size_t>(rank) + 1] = squares;
+    g.Verdict[rank] = MultisetVerdict::Measured;
+}
+
+// Room for at least `entries` totals, the ones made kept; false when it would pass
+// kMaxTotalsBytes or is refused (then no more is asked for in this match).
+bool GrowTotals(size_t entries) {
+    CandidateGroupsRecord& g = CandidateGroups;
+    size_t room = std::max(g.TotalsRoom * 2, kLeastTotalsBytes / sizeof(int32_t));
+    while (room < entries) room *= 2;
+    if (g.TotalsRefused || room * sizeof(int32_t) > kMaxTotalsBytes) return false;
+    int32_t* totals = static_cast<int32_t*>(StoreAllocate(room * sizeof(int32_t)));
+    if (totals == nullptr) {
+        g.TotalsRefused = true;
+        return false;
+    }
+    if (g.TotalsUsed > 0) std::memcpy(totals, g.Totals, g.TotalsUsed * sizeof(int32_t));
+    StoreFree(g.Totals, g.TotalsRoom * sizeof(int32_t));
+    g.Totals = totals;
+    g.TotalsRoom = room;
+    return true;
+}
+
+// The multiset's totals of P per class, place and sign (see Totals), made from the groups on
+// first use; null when Totals has no room left for them.
+const int32_t* PlaceTotalsOf(const TrialPattern& pattern, uint32_t rank) {
+    CandidateGroupsRecord& g = CandidateGroups;
+    if (g.TotalsAt[rank] > 0) return g.Totals + (g.TotalsAt[rank] - 1);
+    // A table costs about as much as summing the groups for a few dozen codes: it is made for
+    // a multiset whose codes keep coming.
+    if (g.TotalsAt[rank] > -kCodesBeforeTotals) {
+        --g.TotalsAt[rank];
+        return nullptr;
+    }
+    const int length = pattern.Length;
+    const size_t perClass = static_cast<size_t>(length) * pattern.Slots;
+    const size_t entries = perClass * (static_cast<size_t>(length) + 1);
+    if (g.TotalsUsed + entries > g.TotalsRoom && !GrowTotals(g.TotalsUsed + entries))
+        return nullptr;
+    GroupMs(pattern);
+    int32_t* table = g.Totals + g.TotalsUsed;
+    std::memset(table, 0, entries * sizeof(int32_t));
+    const size_t room = static_cast<size_t>(g.GroupRoom);
+    const uint8_t* groupM = g.GroupM;
+    for (int k = 0; k < length; ++k) {
+        for (int j = 0; j < pattern.Slots; ++j) {
+            const uint16_t* row =
+                g.PlaceCounts +
+                (static_cast<size_t>(k) * g.Signs + (pattern.SlotSign[j] - 1)) * room;
+            int32_t* sum = table + static_cast<size_t>(k) * pattern.Slots + j;
+            for (int32_t i = 0; i < g.Count; ++i) sum[groupM[i] * perClass] += row[i];
+        }
+    }
+    g.TotalsAt[rank] = static_cast<int32_t>(g.TotalsUsed + 1);
+    g.TotalsUsed += entries;
+    return table;
+}
+
+// What a trial code's count starts from, as far as its multiset and its places tell before a
+// candidate is read: the totals of P of its classes come from the multiset's table where there
+// is one (Entry: per place the entry of its sign within a class's block, -1 for a sign that
+// cannot score), else from a pass over the groups.
+struct ClassTotals {
+    const int32_t* Table = nullptr;
+    int Entry[MaxCodeLength] = {};
+    int64_t PerClass = 0;
+    bool Summed = false;  // plan.Total holds every class's total (and GroupM is the trial's)
+};
+
+void PlaceEntries(const TrialPattern& pattern, ClassTotals& totals) {
+    int8_t slotOf[256];
+    slotOf[0xFF] = -1;
+    for (int j = 0; j < pattern.Slots; ++j) slotOf[pattern.SlotSign[j]] = static_cast<int8_t>(j);
+    for (int k = 0; k < pattern.Length; ++k) {
+        const int j = slotOf[pattern.Position[k]];
+        totals.Entry[k] = j < 0 ? -1 : k * pattern.Slots + j;
+    }
+    totals.PerClass = static_cast<int64_t>(pattern.Length) * pattern.Slots;
+}
+
+int64_t TotalOf(const ClassPlan& plan, const ClassTotals& totals, int m) {
+    if (totals.Summed) return plan.Total[m];
+    const int32_t* block = totals.Table + m * totals.PerClass;
+    int64_t sum = 0;
+    for (int k = 0; k < plan.Length; ++k)
+        if (totals.Entry[k] >= 0) sum += block[totals.Entry[k]];
+    return sum;
+}
+
+// The largest class the best so far leaves a trial code: it loses at bestMax - 1 when the sizes
+// alone already force more squares than the best's, else above bestMax.
+int64_t HighestClass(uint32_t rank, int32_t bestMax, int64_t bestSquares) {
+    const int64_t squares = CandidateGroups.SizeBound[2 * static_cast<size_t>(rank) + 1];
+    return squares > bestSquares ? int64_t(bestMax) - 1 : bestMax;
+}
+
+// Before a single candidate is counted, the class sizes alone bound the largest class and the
+// sum of squares (SizeBound); the moments of P (the totals, and with plan.Pairs the pair totals)
+// can only show a class unable to stay at or below some size h. The trial code loses when one
+// cannot stay at or below the best's largest class, or one below it when the sizes alone
+// already force more squares than the best's. Tried from the largest class down.
+bool MomentsLose(ClassPlan& plan, const ClassTotals& totals, uint32_t rank, int32_t bestMax,
+                 int64_t bestSquares) {
+    const CandidateGroupsRecord& g = CandidateGroups;
+    if (bestMax == INT32_MAX) return false;
+    const int64_t h = HighestClass(rank, bestMax, bestSquares);
+    const uint8_t* order = g.ClassOrder + static_cast<size_t>(rank) * (MaxCodeLength + 1);
+    const int64_t none[MaxCodeLength + 1] = {};
+    for (int c = 0; c <= plan.Length; ++c) {
+        const int m = order[c];
+        if (plan.Size[m] == 0) break;
+        if (m == 0) continue;  // P = 0 throughout: the size alone tells
+        plan.Total[m] = TotalOf(plan, totals, m);
+        int64_t value[MaxCodeLength + 1];
+        int64_t count[MaxCodeLength + 1];
+        const int n = ValuesOf(m, plan.Length, none, value, count);
+        if (!MomentFits(value, count, n, m == plan.Length, plan.Size[m], plan.Total[m], plan.Pairs,
+                        plan.PairTotal[m], h))
+            return true;
+    }
+    return false;
+}
+
+// Whether every code of the multiset loses on the totals of P alone. Whatever the order of its
+// signs, a class's total lies between the sums over the places of their least and largest
+// entries; when no total in that range lets some class stay at or below h, no code can.
+// A place that holds a sign unable to score adds nothing (blanks).
+bool MultisetMomentsLose(const ClassPlan& plan, const int32_t* table, int slots, bool blanks,
+                         int64_t h) {
+    const int length = plan.Length;
+    const int64_t none[MaxCodeLength + 1] = {};
+    for (int m = 1; m <= length; ++m) {
+        if (plan.Size[m] == 0) continue;
+        const int32_t* block = table + static_cast<size_t>(m) * length * slots;
+        int64_t lowest = 0;
+        int64_t highest = 0;
+        for (int k = 0; k < length; ++k) {
+            int32_t low = block[k * slots];
+            int32_t high = low;
+            for (int j = 1; j < slots; ++j) {
+                low = std::min(low, block[k * slots + j]);
+                high = std::max(high, block[k * slots + j]);
+            }
+            lowest += blanks ? 0 : low;
+            highest += high;
+        }
+        int64_t value[MaxCodeLength + 1];
+        int64_t count[MaxCodeLength + 1];
+        const int n = ValuesOf(m, length, none, value, count);
+        int64_t least = 0;
+        int64_t most = 0;
+        if (!TotalRange(value, count, n, m == length, plan.Size[m], h, least, most) ||
+            highest < least || lowest > most)
+            return true;
+    }
+    return false;
+}
+
+// Once per multiset and best so far: whether every code of the multiset can be passed over.
+bool WholeMultisetLoses(const TrialPattern& pattern, uint32_t rank, const ClassPlan& plan,
+                        const int32_t* table, int32_t bestMax, int64_t bestSquares) {
+    CandidateGroupsRecord& g = CandidateGroups;
+    if (bestMax == INT32_MAX || g.CheckedAt[rank] == BestSeen.Epoch) return false;
+    g.CheckedAt[rank] = BestSeen.Epoch;
+    int live = 0;
+    for (int j = 0; j < pattern.Slots; ++j) live += pattern.SlotCount[j];
+    return MultisetMomentsLose(plan, table, pattern.Slots, live < pattern.Length,
+                               HighestClass(rank, bestMax, bestSquares));
+}
+
 // The sizes of the M-classes (known from the trial's multiset alone, and kept for it) and the
 // totals of P of every class, then the moments of P as far as the tables go: false as soon as
 // they show the trial code lost. A multiset whose classes cannot split finely enough loses for
-// the rest of the search.
+// the rest of the search. M and the total of P of every group are left in GroupM and GroupTotal,
+// and the bound of every class in plan.Bounds.
 bool PlanClasses(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan, int32_t bestMax,
                  int64_t bestSquares) {
     CandidateGroupsRecord& g = CandidateGroups;
     const int length = pattern.Length;
     plan.Length = length;
-    int32_t* sizes = g.ClassSizes + static_cast<size_t>(rank) * (MaxCodeLength + 1);
-    const bool measured = g.Verdict[rank] == MultisetVerdict::Measured;
-    if (measured) {
-        for (int m = 0; m <= length; ++m) plan.Size[m] = sizes[m];
-        if (BoundsLose(plan, 0, bestMax, bestSquares)) {
-            g.Verdict[rank] = MultisetVerdict::Lost;
-            return false;
-        }
+    if (bestMax != BestSeen.Max || bestSquares != BestSeen.Squares) {
+        BestSeen.Max = bestMax;
+        BestSeen.Squares = bestSquares;
+        ++BestSeen.Epoch;
     }
-    SumClasses(pattern, !measured, plan.Size, plan.Total);
-    if (!measured) {
-        for (int m = 0; m <= length; ++m) sizes[m] = static_cast<int32_t>(plan.Size[m]);
-        g.Verdict[rank] = MultisetVerdict::Measured;
-        // Before a single candidate is counted.
-        if (BoundsLose(plan, 0, bestMax, bestSquares)) {
-            g.Verdict[rank] = MultisetVerdict::Lost;
-            return false;
+    ClassTotals totals;
+    if (g.Verdict[rank] != MultisetVerdict::Measured) {
+        MeasureMultiset(pattern, rank, plan);
+        totals.Summed = true;
+    } else {
+        const int32_t* sizes = g.ClassSizes + static_cast<size_t>(rank) * (MaxCodeLength + 1);
+        for (int m = 0; m <= length; ++m) plan.Size[m] = sizes[m];
+    }
+    if (SizeBoundLoses(g.SizeBound + 2 * static_cast<size_t>(rank), bestMax, bestSquares)) {
+        g.Verdict[rank] = MultisetVerdict::Lost;
+        return false;
+    }
+    if (!totals.Summed) {
+        totals.Table = PlaceTotalsOf(pattern, rank);
+        if (totals.Table != nullptr) {
+            PlaceEntries(pattern, totals);
+            if (WholeMultisetLoses(pattern, rank, plan, totals.Table, bestMax, bestSquares)) {
+                g.Verdict[rank] = MultisetVerdict::Lost;
+                return false;
+            }
+        } else {
+            SumClasses(pattern, ClassSumKind::Totals, plan.Size, plan.Total);
+            totals.Summed = true;
         }
     }
     // The mean P of every class is known too; it may force a class further apart.
-    plan.Moments = true;
-    if (BoundsLose(plan, 1, bestMax, bestSquares)) return false;
+    if (MomentsLose(plan, totals, rank, bestMax, bestSquares)) return false;
+    if (!totals.Summed) {
+        for (int m = 1; m <= length; ++m) plan.Total[m] = TotalOf(plan, totals, m);
+        SumClasses(pattern, ClassSumKind::None, plan.Size, plan.Total);
+        totals.Summed = true;
+    }
     // And so is the spread of P, from the pairs of places that hold the trial's signs.
     if (g.PairCounts != nullptr) {
         PairTotals(pattern, plan.PairTotal);
         plan.Pairs = true;
-        if (BoundsLose(plan, 1, bestMax, bestSquares)) return false;
+        if (MomentsLose(plan, totals, rank, bestMax, bestSquares)) return false;
     }
-    return true;
+    plan.Moments = true;
+    return !BoundsLose(plan, 0, bestMax, bestSquares);
 }
 
-// Each class's groups in Order, those whose candidates hold the most signs in place first
+// The groups of class m into Order, those whose candidates hold the most signs in place first
 // (sorted by 256ths of the class's largest P): what they take of the class's total of P leaves
 // the others less to spread, so the bound rises quickly where the class must end up lopsided.
-void OrderGroupsByLevel(ClassPlan& plan) {
+// Done class by class as the count reaches it: most trial codes are given up in their first.
+void OrderClassGroups(ClassPlan& plan, int m) {
     CandidateGroupsRecord& g = CandidateGroups;
-    const int length = plan.Length;
     constexpr int kLevels = 256;
-    static int32_t start[MaxCodeLength + 1][kLevels];
-    std::memset(start, 0, sizeof start[0] * static_cast<size_t>(length + 1));
+    int32_t start[kLevels] = {};
     const int32_t count = g.Count;
     const uint8_t* __restrict groupM = g.GroupM;
     const uint16_t* __restrict total = g.GroupTotal;
     const float* __restrict scale = g.GroupScale;
     uint8_t* __restrict groupLevel = g.Level;
-    // The mean P over M in 256ths (a group of class 0 has no sign in place); rounding only
-    // moves a group among its neighbours.
+    // The mean P over M in 256ths; rounding only moves a group among its neighbours.
+    const float classM = static_cast<float>(m);
     for (int32_t i = 0; i < count; ++i) {
-        const float m = static_cast<float>(groupM[i] > 0 ? groupM[i] : 1);
-        const float level = static_cast<float>(total[i]) * scale[i] / m;
+        const float level = static_cast<float>(total[i]) * scale[i] / classM;
         groupLevel[i] =
             static_cast<uint8_t>(kLevels - 1 - (level < kLevels - 1 ? int(level) : kLevels - 1));
     }
-    for (int32_t i = 0; i < count; ++i) ++start[groupM[i]][groupLevel[i]];
+    for (int32_t i = 0; i < count; ++i)
+        if (groupM[i] == m) ++start[groupLevel[i]];
     int32_t next = 0;
-    for (int m = 0; m <= length; ++m) {
-        plan.FirstGroup[m] = next;
-        for (int l = 0; l < kLevels; ++l) {
-            const int32_t n = start[m][l];
-            start[m][l] = next;
-            next += n;
-        }
+    for (int l = 0; l < kLevels; ++l) {
+        const int32_t n = start[l];
+        start[l] = next;
+        next += n;
     }
-    plan.FirstGroup[length + 1] = next;
+    plan.ClassGroups = next;
     int32_t* __restrict order = g.Order;
-    for (int32_t i = 0; i < count; ++i) order[start[groupM[i]][groupLevel[i]]++] = i;
+    for (int32_t i = 0; i < count; ++i)
+        if (groupM[i] == m) order[start[groupLevel[i]]++] = i;
 }
 
 // Counts P class by class, the largest classes first (there the trial code most likely loses);
@@ -945,24 +1266,37 @@ bool CountClasses(const TrialPattern& pattern, ClassPlan& plan, int32_t bestMax,
                      [&](int a, int b) { return plan.Size[a] > plan.Size[b]; });
     int64_t pairs = 0;
     bool lost = false;
-    for (int c = 0; c < n && !lost; ++c)
+    for (int c = 0; c < n && !lost; ++c) {
+        OrderClassGroups(plan, classes[c]);
         lost = !CountClassOf(length, pattern, classes[c], plan, bestMax, bestSquares, pairs);
+    }
     PairsClassified += pairs;
     return !lost;
 }
 
 }  // namespace
 
-bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestMax, int64_t bestSquares,
-                     ClassCounts& out) {
+namespace {
+
+// The plan of the trial code between PlanGroupedCount and CountPlannedGrouped.
+ClassPlan Planned;
+
+}  // namespace
+
+bool PlanGroupedCount(const TrialPattern& pattern, int32_t bestMax, int64_t bestSquares) {
     const uint32_t rank = TrialRank(pattern);
-    ClassPlan plan;
+    Planned = ClassPlan{};
     if (CandidateGroups.Verdict[rank] == MultisetVerdict::Lost ||
-        !PlanClasses(pattern, rank, plan, bestMax, bestSquares)) {
+        !PlanClasses(pattern, rank, Planned, bestMax, bestSquares)) {
         ++TrialCodesAbandoned;
         return false;
     }
-    OrderGroupsByLevel(plan);
+    return true;
+}
+
+bool CountPlannedGrouped(const TrialPattern& pattern, int32_t bestMax, int64_t bestSquares,
+                         ClassCounts& out) {
+    ClassPlan& plan = Planned;
     if (!CountClasses(pattern, plan, bestMax, bestSquares)) {
         ++TrialCodesAbandoned;
         return false;
@@ -972,6 +1306,12 @@ bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestMax, int64_t bestS
         for (int p = 0; p <= m; ++p) out.Table[m][p] = static_cast<int32_t>(plan.Counts[m][p]);
     FinishClassCounts(plan.Length, out);
     return true;
+}
+
+bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestMax, int64_t bestSquares,
+                     ClassCounts& out) {
+    return PlanGroupedCount(pattern, bestMax, bestSquares) &&
+           CountPlannedGrouped(pattern, bestMax, bestSquares, out);
 }
 
 void KeepGroupedCandidates(const TrialPattern& pattern, int m, int p) {
@@ -1018,5 +1358,6 @@ void KeepGroupedCandidates(const TrialPattern& pattern, int m, int p) {
 void ReleaseCandidateGroups() {
     CandidateGroupsRecord& g = CandidateGroups;
     if (g.Block != nullptr) StoreFree(g.Block, g.BlockBytes);
+    StoreFree(g.Totals, g.TotalsRoom * sizeof(int32_t));
     g = CandidateGroupsRecord{};
 }

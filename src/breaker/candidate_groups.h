@@ -51,6 +51,26 @@ struct CandidateGroupsRecord {
     // [rank]: what this search knows of a trial multiset (cleared to Unknown per search).
     MultisetVerdict* Verdict = nullptr;
     int32_t* ClassSizes = nullptr;
+    // [rank * 2]: for a measured multiset the least largest class and the least sum of squares
+    // that its class sizes allow, wherever its signs stand: the first bound a trial code meets.
+    int64_t* SizeBound = nullptr;
+    // [rank * (MaxCodeLength + 1) ..]: a measured multiset's M-classes from the largest down.
+    uint8_t* ClassOrder = nullptr;
+    // Per measured multiset the totals of P that each of its signs gives every M-class from each
+    // place: [(m * L + k) * slots + j] for the j-th of its live signs (rising) at place k+1. With
+    // them a trial code's totals of P per class take L x (L + 1) additions instead of a pass over
+    // the groups. TotalsAt[rank] is 1 + the multiset's start in Totals; while it has none, minus
+    // the number of its codes that summed the groups themselves (cleared per search). Totals is a
+    // block of its own that grows as the search needs it (up to a bound); without room the groups
+    // are summed per trial code.
+    int32_t* TotalsAt = nullptr;
+    int32_t* Totals = nullptr;
+    size_t TotalsRoom = 0;
+    size_t TotalsUsed = 0;
+    bool TotalsRefused = false;
+    // [rank]: the best so far (numbered) against which the whole multiset was last found able to
+    // win on its totals of P; 0 while it was not checked in this search.
+    uint32_t* CheckedAt = nullptr;
     // [((k * N) + sign - 1) * GroupRoom + g]: the candidates of group g with the sign at
     // position k+1. What a trial code's positions match, summed over a group, is the group's
     // total of P: with it the mean P of every M-class is known before counting.
@@ -80,10 +100,20 @@ extern CandidateGroupsRecord CandidateGroups;
 bool PrepareCandidateGroups();
 // A new search: the trial multisets given up by the last one may win again.
 void BeginGroupedSearch();
+// Whether the trial code's multiset of signs is known to lose against the best so far, from
+// what the search has measured of it, without a look at the candidates: its codes need no
+// pattern and no count. A multiset found lost here stays lost for the search.
+bool GroupedMultisetLoses(const uint8_t* signs, int length, int32_t bestMax, int64_t bestSquares);
 // Like ClassifyCandidates, over the groups: false (counts incomplete) when the trial code is
 // given up as strictly worse than the best so far.
 bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestMax, int64_t bestSquares,
                      ClassCounts& out);
+// The same in two steps: PlanGroupedCount bounds the trial code by what is known before a
+// candidate is read (false: given up); CountPlannedGrouped then counts that same code against
+// the same best.
+bool PlanGroupedCount(const TrialPattern& pattern, int32_t bestMax, int64_t bestSquares);
+bool CountPlannedGrouped(const TrialPattern& pattern, int32_t bestMax, int64_t bestSquares,
+                         ClassCounts& out);
 // Keeps the candidates of class (m, p) in the groups, as KeepCandidates does in the chain.
 void KeepGroupedCandidates(const TrialPattern& pattern, int m, int p);
 // Frees the groups; the next match makes them anew.

@@ -364,6 +364,21 @@ bool BuildCandidateStore(bool candidateRepetitions) {
     return built;
 }
 
+void TrimCandidateStore() {
+    CandidateStoreRecord& s = CandidateStore;
+    if (s.CandidatePositions[0] != nullptr) {
+        const size_t kept = RecordBytes(s.CandidateCount + CandidateBlock, 1);
+        const size_t capacity = RecordBytes(s.CandidateCapacity, 1);
+        for (int k = 0; k < s.Length; ++k) {
+            const size_t column = RecordBytes(s.CandidateCapacity, size_t(k));
+            StoreTrim(s.CandidatePositions[0], column + kept, column + capacity);
+        }
+    }
+    if (s.TrialChain != nullptr)
+        StoreTrim(s.TrialChain, RecordBytes(s.TrialCount, sizeof(uint32_t)),
+                  RecordBytes(s.Allocated, sizeof(uint32_t)));
+}
+
 void ReleaseCandidateStore(bool freeAll) {
     if (freeAll) {
         FreeCandidateArrays();

@@ -93,6 +93,11 @@ bool BuildCandidateStore();
 // has four positions or more.
 bool BuildCandidateStore(bool candidateRepetitions);
 
+// After the candidates and the trial chain have been thinned: the pages behind the last
+// candidate of every column (past the zeros of its last block) and behind the chain's last code
+// go back to the machine, so that a later search does not hold the room the first one needed.
+void TrimCandidateStore();
+
 // Frees the stores (when freeAll is set) and recomputes the capacity table of the memory level
 // when the budget has changed since it was last computed. Safe to call at any time, repeatedly.
 void ReleaseCandidateStore(bool freeAll);

@@ -93,21 +93,11 @@ int Against(int32_t maxClass, int64_t squares, bool isCandidate, const BestTrial
     return 0;
 }
 
-// Classifies the candidates against one trial code and lets it take the best's place when it
-// splits them better; equal codes are drawn for so that the k-th of k wins with chance 1/k.
-// True when the code lost: given up or counted strictly worse than the best; otherwise its
-// counts are in `counts`.
-bool Evaluate(const uint8_t* signs, int32_t index, BestTrial& best, ClassCounts& counts) {
+// Lets a trial code with complete counts take the best's place when it splits the candidates
+// better; equal codes are drawn for so that the k-th of k wins with chance 1/k. True when the
+// code is strictly worse than the best.
+bool JudgeCounts(const uint8_t* signs, int32_t index, BestTrial& best, const ClassCounts& counts) {
     const int length = Length();
-    TrialPattern pattern;
-    MakeTrialPattern(signs, length, pattern);
-    const int knownM = SignsKnown && !CandidateGroups.Ready ? FirstCandidateM(pattern) : -1;
-    const int32_t bestMax = best.Found ? best.Counts.MaxClass : INT32_MAX;
-    const int64_t bestSquares = best.Found ? best.Counts.Squares : INT64_MAX;
-    const bool complete = CandidateGroups.Ready
-                              ? ClassifyGrouped(pattern, bestMax, bestSquares, counts)
-                              : ClassifyCandidates(pattern, knownM, bestMax, bestSquares, counts);
-    if (!complete) return true;
     const int standing = Against(counts.MaxClass, counts.Squares, counts.IsCandidate, best);
     if (standing > 0) return true;
     const bool tie = standing == 0;
@@ -126,21 +116,64 @@ bool Evaluate(const uint8_t* signs, int32_t index, BestTrial& best, ClassCounts&
     return false;
 }
 
-// Evaluates a trial code, or takes the verdict of a twin examined before when that verdict is
-// a loss.
+// Whether a twin examined before already shows the code strictly worse than the best.
+bool TwinLoses(const TwinVerdict& twin, const BestTrial& best) {
+    if (!twin.Known) return false;
+    if (!twin.Lost && Against(twin.MaxClass, twin.Squares, twin.IsCandidate, best) <= 0)
+        return false;
+    ++TrialCodesTwinned;
+    return true;
+}
+
+// The count over the groups of a code that its bounds did not give up: a twin's verdict is
+// looked up first, and the code's own is remembered for its twins. Only codes that get this
+// far are named: the bounds give up the others as quickly as a twin could.
+bool CountGroupedWithTwins(const uint8_t* signs, const TrialPattern& pattern, int32_t index,
+                           BestTrial& best, ClassCounts& counts) {
+    const int32_t bestMax = best.Found ? best.Counts.MaxClass : INT32_MAX;
+    const int64_t bestSquares = best.Found ? best.Counts.Squares : INT64_MAX;
+    const uint64_t key = TwinKey(signs);
+    const TwinVerdict twin = LookUpTwin(key);
+    if (TwinLoses(twin, best)) return true;
+    const bool lost = !CountPlannedGrouped(pattern, bestMax, bestSquares, counts) ||
+                      JudgeCounts(signs, index, best, counts);
+    if (!twin.Known) RememberTwin(key, lost, counts);
+    return lost;
+}
+
+// Classifies the candidates against one trial code and judges it. True when the code lost:
+// given up or counted strictly worse than the best; otherwise its counts are in `counts`.
+bool Evaluate(const uint8_t* signs, int32_t index, BestTrial& best, ClassCounts& counts) {
+    const int length = Length();
+    const int32_t bestMax = best.Found ? best.Counts.MaxClass : INT32_MAX;
+    const int64_t bestSquares = best.Found ? best.Counts.Squares : INT64_MAX;
+    TrialPattern pattern;
+    if (CandidateGroups.Ready) {
+        if (GroupedMultisetLoses(signs, length, bestMax, bestSquares)) return true;
+        MakeTrialPattern(signs, length, pattern);
+        if (!PlanGroupedCount(pattern, bestMax, bestSquares)) return true;
+        if (TwinsSought() && !TwinsNamedEarly())
+            return CountGroupedWithTwins(signs, pattern, index, best, counts);
+        return !CountPlannedGrouped(pattern, bestMax, bestSquares, counts) ||
+               JudgeCounts(signs, index, best, counts);
+    }
+    MakeTrialPattern(signs, length, pattern);
+    const int knownM = SignsKnown ? FirstCandidateM(pattern) : -1;
+    return !ClassifyCandidates(pattern, knownM, bestMax, bestSquares, counts) ||
+           JudgeCounts(signs, index, best, counts);
+}
+
+// Evaluates a trial code. When every code is named, a twin examined before gives its verdict
+// when it is a loss (otherwise Evaluate asks the twins once the bounds have not given it up).
 void Examine(const uint8_t* signs, int32_t index, BestTrial& best) {
     ClassCounts counts;
-    if (!TwinsSought()) {
+    if (!TwinsNamedEarly()) {
         (void)Evaluate(signs, index, best, counts);
         return;
     }
     const uint64_t key = TwinKey(signs);
     const TwinVerdict twin = LookUpTwin(key);
-    if (twin.Known &&
-        (twin.Lost || Against(twin.MaxClass, twin.Squares, twin.IsCandidate, best) > 0)) {
-        ++TrialCodesTwinned;
-        return;
-    }
+    if (TwinLoses(twin, best)) return;
     const bool lost = Evaluate(signs, index, best, counts);
     if (!twin.Known) RememberTwin(key, lost, counts);
 }
@@ -307,7 +340,7 @@ ScanPlan PlanScan(const TrialPlace& at) {
     // trial codes early, and examines one of every set of twin trial codes.
     if (plan.RealSearch) (void)PrepareCandidateGroups();
     BeginGroupedSearch();
-    if (plan.RealSearch) BeginTwinSearch(plan.ItemsTotal);
+    if (plan.RealSearch) BeginTwinSearch(plan.ItemsTotal, CandidateGroups.Ready);
     return plan;
 }
 
@@ -481,6 +514,7 @@ void ChooseTrial(Code& codeOut, uint8_t& pOut, uint8_t& zOut, uint8_t& keyOut) {
     const bool signsKnownOnEntry = SignsKnown != 0;
     if (!KeepAnswerClass(best.Signs, p, z, signsKnownOnEntry)) return BreakOff(keyOut);
     if (!ThinTrialCodes(best, plan.RealSearch, p, z, signsKnownOnEntry)) return BreakOff(keyOut);
+    TrimCandidateStore();
     if (OpeningPhase) PrepareNextOpening();
     if (PossibleSignCount == Length() && !Settings.RepetitionsAllowed) SignsKnown = 1;
     for (int k = 0; k < Length(); ++k) SignTried[best.Signs[k]] = 1;

@@ -29,6 +29,8 @@ constexpr uint8_t kFree = 0xFF;
 constexpr int kMaxOrders = 24;
 // Remembered codes: at most this many slots (24 bytes each).
 constexpr size_t kMaxSlots = size_t(1) << 21;
+// When only the codes that reach a count are named, fewer slots serve: they are far fewer.
+constexpr size_t kMaxLateSlots = size_t(1) << 20;
 constexpr size_t kFirstSlots = size_t(1) << 12;
 
 // One way of trading the answered trial's signs: the row each block of positions goes to, and
@@ -48,6 +50,8 @@ struct Slot {
 
 struct TwinSearch {
     bool On = false;
+    bool Early = false;  // every code is named, before it is examined
+    size_t SlotLimit = 0;
     int Length = 0;
     int Fixed = 0;  // columns of live signs of the answered trials
     // Positions at which every answered trial holds the same sign form a block; block b is
@@ -86,7 +90,7 @@ size_t Home(uint64_t key, size_t capacity) {
 // Room for twice as many slots; false when it is refused (the old slots stay).
 bool Grow() {
     const size_t capacity = Twins.Capacity == 0 ? kFirstSlots : Twins.Capacity * 2;
-    if (capacity > kMaxSlots) return false;
+    if (capacity > Twins.SlotLimit) return false;
     Slot* slots = static_cast<Slot*>(StoreAllocate(capacity * sizeof(Slot)));
     if (slots == nullptr) return false;
     std::memset(slots, 0, capacity * sizeof(Slot));
@@ -251,7 +255,7 @@ void ForgetAnsweredTrials() {
     AnsweredOverflow = false;
 }
 
-void BeginTwinSearch(int32_t codes) {
+void BeginTwinSearch(int32_t codes, bool lateNaming) {
     EndTwinSearch();
     const CandidateStoreRecord& s = CandidateStore;
     TwinSearch& t = Twins;
@@ -272,13 +276,19 @@ void BeginTwinSearch(int32_t codes) {
         for (int i = 2; i <= t.RowStart[b + 1] - t.RowStart[b]; ++i) ways *= i;
     for (int j = 0; j < t.KindCount; ++j)
         for (int i = 2; i <= t.KindSize[j]; ++i) ways *= i;
-    if (codes / ways > static_cast<double>(kMaxSlots / 2)) return;
+    t.Early = codes / ways <= static_cast<double>(kMaxSlots / 2);
+    if (!t.Early && !lateNaming) return;
+    t.SlotLimit = t.Early ? kMaxSlots : kMaxLateSlots;
     t.On = true;
     t.Full = false;
 }
 
 bool TwinsSought() {
     return Twins.On;
+}
+
+bool TwinsNamedEarly() {
+    return Twins.On && Twins.Early;
 }
 
 namespace {

@@ -33,9 +33,12 @@ void NoteAnsweredTrial(const uint8_t* signs, int length);
 void ForgetAnsweredTrials();
 
 // A new search over at most `codes` trial codes. Twins are looked for only when the search is
-// large enough to gain and the answers leave some positions or signs interchangeable.
-void BeginTwinSearch(int32_t codes);
+// large enough to gain and the answers leave some positions or signs interchangeable. Every
+// code is named before it is examined when the names would not far outnumber the slots; else,
+// where lateNaming allows it, only the codes that the bounds do not give up before their count.
+void BeginTwinSearch(int32_t codes, bool lateNaming);
 bool TwinsSought();
+bool TwinsNamedEarly();
 // The name shared by all twins of a code (only while TwinsSought()).
 uint64_t TwinKey(const uint8_t* signs);
 TwinVerdict LookUpTwin(uint64_t key);

@@ -156,6 +156,11 @@ void* StoreAllocate(size_t bytes) {
     return OnTerminal() ? TerminalStoreAllocate(bytes) : VirtualStoreAllocate(bytes);
 }
 
+void StoreTrim(void* block, size_t from, size_t to) {
+    if (block == nullptr || from >= to) return;
+    OnTerminal() ? TerminalStoreTrim(block, from, to) : VirtualStoreTrim(block, from, to);
+}
+
 void StoreFree(void* block, size_t bytes) {
     if (block == nullptr) return;
     OnTerminal() ? TerminalStoreFree(block, bytes) : VirtualStoreFree(block, bytes);

@@ -112,6 +112,10 @@ void LeaveFullScreen();
 // Returns nullptr instead of ending the program when the memory cannot be had.
 void* StoreAllocate(size_t bytes);
 void StoreFree(void* block, size_t bytes);
+// Gives the pages that lie wholly within bytes [from, to) of a block back to the machine: the
+// block keeps its size, and those bytes read as zeros from then on. A block too small to have
+// pages of its own keeps its bytes as they are.
+void StoreTrim(void* block, size_t from, size_t to);
 // Whether the machine can really back a store of this many bytes now; a store that could not
 // be backed is refused up front like an allocation that fails.
 bool StoreMayUse(size_t bytes);

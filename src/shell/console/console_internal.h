@@ -33,6 +33,7 @@ void TerminalLeaveFullScreen();
 bool TerminalColourDisplay();
 void* TerminalStoreAllocate(size_t bytes);
 void TerminalStoreFree(void* block, size_t bytes);
+void TerminalStoreTrim(void* block, size_t from, size_t to);
 
 // Virtual backend hooks.
 uint8_t VirtualReadKey();
@@ -51,4 +52,5 @@ uint8_t VirtualStartAttribute();
 void VirtualLeaveFullScreen();
 void* VirtualStoreAllocate(size_t bytes);
 void VirtualStoreFree(void* block, size_t bytes);
+void VirtualStoreTrim(void* block, size_t from, size_t to);
 bool VirtualStoreMayUse(size_t bytes);

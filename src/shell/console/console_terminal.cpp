@@ -14,6 +14,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -584,6 +585,18 @@ void* TerminalStoreAllocate(size_t bytes) {
     if (block == MAP_FAILED) return nullptr;
     T.Mapped.push_back({block, bytes});
     return block;
+}
+
+void TerminalStoreTrim(void* block, size_t from, size_t to) {
+    for (const auto& mapped : T.Mapped) {
+        if (mapped.Block != block) continue;
+        const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+        const size_t first = (from + page - 1) / page * page;
+        const size_t last = std::min(to, mapped.Bytes) / page * page;
+        if (first < last)
+            madvise(static_cast<uint8_t*>(block) + first, last - first, MADV_DONTNEED);
+        return;
+    }
 }
 
 void TerminalStoreFree(void* block, size_t) {

@@ -343,6 +343,10 @@ bool VirtualStoreMayUse(size_t bytes) {
     return V.HeapLimit == 0 || (bytes <= V.HeapLimit && V.HeapInUse <= V.HeapLimit - bytes);
 }
 
+void VirtualStoreTrim(void* block, size_t from, size_t to) {
+    if (V.MachineHeap) TerminalStoreTrim(block, from, to);
+}
+
 void VirtualStoreFree(void* block, size_t bytes) {
     if (V.MachineHeap)
         TerminalStoreFree(block, bytes);
