@@ -27,6 +27,8 @@ void TerminalFullRedraw();                                  // cleared or scroll
 void TerminalFlush();
 uint8_t TerminalReadKey();
 bool TerminalKeyPressed();
+bool TerminalKeyPressedNow();
+uint8_t TerminalPeekKey();
 void TerminalIdlePause();
 void TerminalBeep();
 void TerminalLeaveFullScreen();
@@ -37,6 +39,7 @@ void TerminalStoreFree(void* block, size_t bytes);
 // Virtual backend hooks.
 uint8_t VirtualReadKey();
 bool VirtualKeyPressed();
+uint8_t VirtualPeekKey();
 void VirtualIdlePause();
 void VirtualBeep();
 void VirtualDelay(int milliseconds);
