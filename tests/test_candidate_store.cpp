@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "breaker/candidate_store.h"
+#include "breaker/class_pass.h"
 #include "breaker/opening_book.h"
 #include "breaker/search_progress.h"
 #include "breaker/shuffle.h"
@@ -433,6 +434,34 @@ TEST_F(CandidateStoreTest, EscOrCtrlCBreakTheBuildOffAndEverythingIsFreed) {
     // The store builds again afterwards.
     ASSERT_TRUE(BuildCandidateStore());
     EXPECT_EQ(CandidateStore.Records, 80);
+}
+
+TEST_F(CandidateStoreTest, LongPassesLookAtTheKeyboardOftenAndLeaveItsKeys) {
+    // 32^4 = 1,048,576 records. After the last one the shuffle is sorted and replayed and the
+    // candidates are chained a piece at a time, with a look at the keyboard after each piece:
+    // at least one for every 16,384 of the 1,310,720 buckets and every 262,144 records.
+    Conditions('a', '5', 4, true, false);
+    const int32_t records = 1 << 20;
+    int64_t looks = 0;
+    VirtualSetPollObserver([&] { looks += CandidateStore.Records == records ? 1 : 0; });
+    ASSERT_TRUE(BuildCandidateStore());
+    EXPECT_GE(looks, 1310720 / 16384 + records / 262144);
+
+    // A pass of the search over the million candidates glances at the keyboard every 65,536 of
+    // them, and a key typed meanwhile stays for whoever reads next.
+    VirtualClearKeys();
+    VirtualQueueKey('y');
+    looks = 0;
+    VirtualSetPollObserver([&] { ++looks; });
+    TrialPattern pattern;
+    const uint8_t trial[] = {1, 2, 3, 4};
+    MakeTrialPattern(trial, 4, pattern);
+    KeepCandidates(pattern, -1, 0, 0);
+    VirtualSetPollObserver(nullptr);
+    EXPECT_EQ(CandidateStore.CandidateCount, 28 * 28 * 28 * 28);
+    EXPECT_GE(looks, records / 65536 - 1);
+    ASSERT_EQ(VirtualKeysLeft(), 1u);
+    EXPECT_EQ(ReadKey(), 'y');
 }
 
 TEST_F(CandidateStoreTest, AReleaseFreesBothStoresAndIsHarmlessTwice) {

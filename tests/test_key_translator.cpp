@@ -62,23 +62,43 @@ TEST(KeyTranslator, LoneEscNeedsTheTimeout) {
     // A timeout with nothing started delivers nothing.
     TranslateTimeout(t);
     EXPECT_FALSE(TranslatorHasKey(t));
+}
 
-    // The reader's side: the timeout counts from the last read, and only a look that found no
-    // more input settles; the rest of a sequence read late still completes it.
-    const uint8_t esc = KeyEsc;
-    const uint8_t up[] = {'[', 'A'};
-    TranslateRead(t, &esc, 1, 1000);
-    EXPECT_EQ(TranslatorDueIn(t, 1010), 15);
-    TranslateQuiet(t, 1024);
-    EXPECT_TRUE(TranslatorWaiting(t));
-    TranslateRead(t, up, 2, 1100);
-    EXPECT_EQ(TranslatorNextKey(t), KeyExtended);
-    EXPECT_EQ(TranslatorNextKey(t), ExtUp);
-    EXPECT_EQ(TranslatorDueIn(t, 1200), -1);
-    TranslateRead(t, &esc, 1, 2000);
-    TranslateQuiet(t, 2025);
-    EXPECT_FALSE(TranslatorWaiting(t));
+// The reader's side, with the times at which the pieces are read.
+TEST(KeyTranslator, PiecesCountByTheTimeTheyAreRead) {
+    KeyTranslator t;
+    auto read = [&t](const std::string& bytes, int64_t at) {
+        TranslateRead(t, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), at);
+        Keys got;
+        while (TranslatorHasKey(t)) got.push_back(TranslatorNextKey(t));
+        return got;
+    };
+    // Cursor keys sent byte by byte over a remote link, 40 ms apart, looks in between finding
+    // nothing: still one key each (a split Ctrl-Right's '1' is no key of its own).
+    int64_t at = 1000;
+    for (const std::string& key : {std::string("\x1b[C"), std::string("\x1b[1;5C")}) {
+        Keys got;
+        for (char c : key) {
+            TranslateQuiet(t, at - 1);
+            got = read(std::string(1, c), at);
+            at += 40;
+        }
+        EXPECT_EQ(got, key.size() == 3 ? Ext(ExtRight) : Ext(ExtCtrlRight)) << key.size();
+        EXPECT_FALSE(TranslatorWaiting(t));
+    }
+    // A lone Esc is settled by the first look that finds nothing once its timeout has run out.
+    EXPECT_EQ(read(kEsc, 2000), Keys{});
+    EXPECT_EQ(TranslatorDueIn(t, 2010), KeyEscTimeoutMs - 10);
+    TranslateQuiet(t, 2000 + KeyEscTimeoutMs);
     EXPECT_EQ(TranslatorNextKey(t), KeyEsc);
+    // An Esc read just before the program gets busy, and a key typed while it is: however late
+    // the key is read, the Esc whose timeout ran out before it stays an Esc.
+    EXPECT_EQ(read(kEsc, 3000), Keys{});
+    EXPECT_EQ(read("n", 3000 + 2200), (Keys{KeyEsc, 'n'}));
+    // Bytes read at one time are one piece, however late they are read.
+    EXPECT_EQ(read(kEsc, 6000), Keys{});
+    EXPECT_EQ(read("[A", 6000 + KeyEscTimeoutMs - 1), Ext(ExtUp));
+    EXPECT_EQ(read("\x1b[B", 9000), Ext(ExtDown));
 }
 
 TEST(KeyTranslator, EscEscIsTwoEscKeys) {

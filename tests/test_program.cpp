@@ -35,6 +35,20 @@ TEST_F(ProgramTest, EscOnTheFirstLanguageScreenEndsAtOnceWithSaveAndBanner) {
     EXPECT_EQ(file[6], '0');
 }
 
+TEST_F(ProgramTest, TheBannerWritesOnlyPrintableText) {
+    // Printable UTF-8 stays; a stray byte, a cut or overlong form and every control character
+    // (C0, DEL, C1 raw or in UTF-8) become '?', one for each byte or character.
+    VirtualSetProgramPath(
+        Directory +
+        "/Spiele-\xc3\xa4 \xc3\xbc|\x9b|\xc2\x9b|\x1b|\x7f|\xff|\xc0\xaf|\xe2\x82|"
+        "/zamikovantorel");
+    VirtualQueueKey(KeyEsc);
+    Run();
+    const std::string shown =
+        Directory + "/Spiele-\xc3\xa4 \xc3\xbc|?|?|?|?|?|??|??|/zamikovantorel";
+    EXPECT_EQ((RowText(1) + RowText(2)).substr(0, shown.size()), shown);
+}
+
 TEST_F(ProgramTest, TheBannerIsWrittenInTheAttributeFoundAtStart) {
     VirtualSetStartAttribute(0x02);
     VirtualQueueKey(KeyEsc);

@@ -1,5 +1,7 @@
 // The settings record: its file, its repairs and its saving.
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/fsuid.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,7 +9,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
+#include <string>
 
 #include "match/code.h"
 #include "setup/capacity.h"
@@ -25,6 +29,22 @@ std::vector<uint8_t> DefaultBytes() {
 std::vector<uint8_t> RecordBytes(const SettingsRecord& record) {
     const uint8_t* p = reinterpret_cast<const uint8_t*>(&record);
     return std::vector<uint8_t>(p, p + sizeof record);
+}
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// Tells a file written in place from one replaced by a new file.
+ino_t Inode(const std::string& path) {
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 ? status.st_ino : 0;
 }
 
 int Entries(const std::string& directory) {
@@ -321,14 +341,6 @@ TEST_F(SettingsTest, ASaveThatCannotBeWrittenLeavesTheOldFileWhole) {
     EXPECT_EQ(ReadSettingsFile(), old);
     EXPECT_EQ(Settings.CodeLength, 3);  // the program goes on with its values
 
-    // The directory cannot take a new file (only when the rights are really checked).
-    if (geteuid() != 0) {
-        ASSERT_EQ(chmod(Directory.c_str(), 0500), 0);
-        SaveSettings();
-        chmod(Directory.c_str(), 0700);
-        EXPECT_EQ(ReadSettingsFile(), old);
-    }
-
     // The directory has gone: nothing is written anywhere, nothing is reported.
     SettingsPath = Directory + "/missing/BEDINGUN.DAT";
     SaveSettings();
@@ -410,6 +422,110 @@ TEST_F(SettingsTest, ASaveKeepsTheRightsAndLeavesAReadOnlyFileAsItIs) {
     EXPECT_EQ(mode(), 0600u);
     EXPECT_EQ(ReadSettingsFile()[3], 7);
     EXPECT_EQ(Entries(Directory), 1);
+}
+
+// A shared install: the folder takes no new file, the file itself may be written by all. The
+// save is made with another user's rights (as root) or with the folder's write right taken.
+TEST_F(SettingsTest, AFolderThatTakesNoNewFileGetsTheRecordInPlace) {
+    WriteSettingsFile(DefaultBytes());
+    ASSERT_EQ(chmod(SettingsFile().c_str(), 0666), 0);
+    const ino_t inode = Inode(SettingsFile());
+    LoadSettings();
+    Settings.CodeLength = 6;
+    const bool root = geteuid() == 0;
+    ASSERT_EQ(chmod(Directory.c_str(), root ? 0755 : 0500), 0);
+    bool reachable = true;
+    if (root) {
+        (void)setfsgid(65534);
+        (void)setfsuid(65534);
+        reachable = faccessat(AT_FDCWD, SettingsFile().c_str(), W_OK, AT_EACCESS) == 0;
+        if (reachable) SaveSettings();
+        (void)setfsuid(0);
+        (void)setfsgid(0);
+    } else {
+        SaveSettings();
+    }
+    chmod(Directory.c_str(), 0700);
+    if (!reachable) GTEST_SKIP() << "the temporary folder is out of another user's reach";
+    std::vector<uint8_t> saved = ReadSettingsFile();
+    ASSERT_EQ(saved.size(), 80u);
+    EXPECT_EQ(saved[3], 6);
+    EXPECT_EQ(Inode(SettingsFile()), inode);
+    EXPECT_EQ(Entries(Directory), 1);
+    if (!root) return;
+
+    // A folder that takes new files, but a new file could not be given the old one's owner:
+    // the file is written in place and stays root's.
+    ASSERT_EQ(chmod(Directory.c_str(), 0777), 0);
+    Settings.CodeLength = 7;
+    (void)setfsgid(65534);
+    (void)setfsuid(65534);
+    SaveSettings();
+    (void)setfsuid(0);
+    (void)setfsgid(0);
+    struct stat status;
+    ASSERT_EQ(stat(SettingsFile().c_str(), &status), 0);
+    EXPECT_EQ(status.st_uid, 0u);
+    EXPECT_EQ(status.st_ino, inode);
+    EXPECT_EQ(ReadSettingsFile()[3], 7);
+    EXPECT_EQ(Entries(Directory), 1);
+}
+
+TEST_F(SettingsTest, AFileWithSeveralNamesIsWrittenInPlaceAndAnyOtherIsReplaced) {
+    WriteSettingsFile(DefaultBytes());
+    LoadSettings();
+    // One name: a new file takes the old one's place.
+    const ino_t first = Inode(SettingsFile());
+    Settings.CodeLength = 5;
+    SaveSettings();
+    EXPECT_NE(Inode(SettingsFile()), first);
+    // Two names: both see the record, and both are still the one file.
+    const std::string other = Directory + "/other.dat";
+    ASSERT_EQ(link(SettingsFile().c_str(), other.c_str()), 0);
+    const ino_t linked = Inode(SettingsFile());
+    Settings.CodeLength = 6;
+    SaveSettings();
+    EXPECT_EQ(Inode(SettingsFile()), linked);
+    EXPECT_EQ(Inode(other), linked);
+    EXPECT_EQ(ReadFile(other).size(), 80u);
+    EXPECT_EQ(ReadFile(other)[3], 6);
+    EXPECT_EQ(Entries(Directory), 2);
+}
+
+TEST_F(SettingsTest, LinkChainsAndLongNamesAreSavedAsFarAsTheSystemReaches) {
+    // Forty links in a row (BEDINGUN.DAT and link1..link39): the system follows them, and so
+    // does the save. One more, and neither reaches the file.
+    std::filesystem::create_directory(Directory + "/data");
+    const std::string real = Directory + "/data/real.dat";
+    WriteFile(real, DefaultBytes());
+    std::string next = "data/real.dat";
+    for (int i = 39; i >= 1; --i) {
+        const std::string name = "link" + std::to_string(i);
+        ASSERT_EQ(symlink(next.c_str(), (Directory + "/" + name).c_str()), 0);
+        next = name;
+    }
+    ASSERT_EQ(symlink(next.c_str(), SettingsFile().c_str()), 0);
+    LoadSettings();
+    Settings.CodeLength = 5;
+    SaveSettings();
+    EXPECT_EQ(ReadFile(real)[3], 5);
+    EXPECT_TRUE(std::filesystem::is_symlink(SettingsFile()));
+    ASSERT_EQ(rename((Directory + "/link39").c_str(), (Directory + "/link40").c_str()), 0);
+    ASSERT_EQ(symlink("link40", (Directory + "/link39").c_str()), 0);
+    Settings.CodeLength = 6;
+    SaveSettings();
+    EXPECT_EQ(ReadFile(real)[3], 5);
+
+    // A name of 255 bytes leaves no room for the temporary name beside it: written in place.
+    const std::string longName = std::string(251, 'n') + ".dat";
+    WriteFile(Directory + "/data/" + longName, DefaultBytes());
+    const ino_t inode = Inode(Directory + "/data/" + longName);
+    ASSERT_EQ(unlink(SettingsFile().c_str()), 0);
+    ASSERT_EQ(symlink(("data/" + longName).c_str(), SettingsFile().c_str()), 0);
+    SaveSettings();
+    EXPECT_EQ(ReadSettingsFile()[3], 6);
+    EXPECT_EQ(Inode(SettingsFile()), inode);
+    EXPECT_EQ(Entries(Directory + "/data"), 2);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "breaker/candidate_store.h"
 #include "breaker/lanes.h"
+#include "breaker/long_work.h"
 #include "breaker/sign_tables.h"
 #include "shell/console/console.h"
 
@@ -604,10 +605,12 @@ size_t AlignUp(size_t bytes) {
     return (bytes + 63) / 64 * 64;
 }
 
-// The packed copy of the candidates, where there is one; zero behind the last.
-void PackPositions() {
+// The packed copy of the candidates, where there is one; zero behind the last. False when a
+// break-off waits: the groups are then of no use.
+bool PackPositions() {
     CandidateGroupsRecord& g = CandidateGroups;
     for (int c = 0; c < g.PackedColumns; ++c) {
+        if (GlanceBefore(g.Candidates)) return false;
         uint8_t* packed = g.Packed[c];
         const uint8_t* low = g.Positions[2 * c];
         const uint8_t* high = 2 * c + 1 < g.Length ? g.Positions[2 * c + 1] : nullptr;
@@ -615,16 +618,29 @@ void PackPositions() {
             packed[i] = static_cast<uint8_t>(low[i] | (high != nullptr ? high[i] << 4 : 0));
         std::memset(packed + g.Candidates, 0, static_cast<size_t>(g.Capacity - g.Candidates));
     }
+    return true;
+}
+
+// Clears a large array a piece at a time, with a glance between the pieces; false when a
+// break-off waits.
+bool Clear(void* array, size_t bytes) {
+    constexpr size_t kPiece = size_t(4) << 20;
+    uint8_t* at = static_cast<uint8_t*>(array);
+    for (size_t done = 0; done < bytes; done += kPiece) {
+        if (done > 0 && WorkGlance()) return false;
+        std::memset(at + done, 0, std::min(kPiece, bytes - done));
+    }
+    return true;
 }
 
 // The place counts and sizes of every group, from the candidates themselves; everything
-// behind the last group is zero.
-void CountPlaces() {
+// behind the last group is zero. False when a break-off waits.
+bool CountPlaces() {
     CandidateGroupsRecord& g = CandidateGroups;
     const size_t room = static_cast<size_t>(g.GroupRoom);
-    std::memset(
-        g.PlaceCounts, 0,
-        room * static_cast<size_t>(g.Length) * static_cast<size_t>(g.Signs) * sizeof(uint16_t));
+    if (!Clear(g.PlaceCounts, room * static_cast<size_t>(g.Length) * static_cast<size_t>(g.Signs) *
+                                  sizeof(uint16_t)))
+        return false;
     std::memset(g.GroupSize, 0, room * sizeof(uint16_t));
     std::memset(g.GroupScale, 0, room * sizeof(float));
     g.LargestGroup = 0;
@@ -637,28 +653,33 @@ void CountPlaces() {
     for (int k = 0; k < g.Length; ++k) {
         uint16_t* counts = g.PlaceCounts + static_cast<size_t>(k) * g.Signs * room;
         const uint8_t* column = g.Positions[k];
+        int64_t next = GlanceItems;
         for (int32_t group = 0; group < g.Count; ++group) {
+            if (GlanceAfter(g.Start[group], next)) return false;
             for (int32_t i = g.Start[group]; i < g.Start[group + 1]; ++i)
                 ++counts[static_cast<size_t>(column[i] - 1) * room + static_cast<size_t>(group)];
         }
     }
-    if (g.PairCounts == nullptr) return;
+    if (g.PairCounts == nullptr) return true;
     const size_t n = static_cast<size_t>(g.Signs);
     const size_t placePairs = static_cast<size_t>(g.Length) * (g.Length - 1) / 2;
-    std::memset(g.PairCounts, 0, placePairs * n * n * room * sizeof(uint16_t));
+    if (!Clear(g.PairCounts, placePairs * n * n * room * sizeof(uint16_t))) return false;
     size_t pair = 0;
     for (int k = 0; k < g.Length; ++k) {
         for (int l = k + 1; l < g.Length; ++l, ++pair) {
             uint16_t* counts = g.PairCounts + pair * n * n * room;
             const uint8_t* first = g.Positions[k];
             const uint8_t* second = g.Positions[l];
+            int64_t next = GlanceItems;
             for (int32_t group = 0; group < g.Count; ++group) {
+                if (GlanceAfter(g.Start[group], next)) return false;
                 for (int32_t i = g.Start[group]; i < g.Start[group + 1]; ++i)
                     ++counts[((first[i] - 1) * n + (second[i] - 1)) * room +
                              static_cast<size_t>(group)];
             }
         }
     }
+    return true;
 }
 
 // M of every group goes into GroupM, its total of P into GroupTotal; per M-class the sums that
@@ -813,14 +834,17 @@ size_t LayOutGroups(const GroupShape& shape, uint8_t* block) {
 }
 
 // A counting sort by rank: the candidates of each multiset, in chain order, one group; then
-// how often every group holds each sign.
-void SortIntoGroups(const GroupShape& shape, int32_t candidates) {
+// how often every group holds each sign. False when a break-off waits.
+bool SortIntoGroups(const GroupShape& shape, int32_t candidates) {
     CandidateGroupsRecord& g = CandidateGroups;
     const CandidateStoreRecord& s = CandidateStore;
     const int length = shape.Length;
     int32_t* slot = g.ClassSizes;  // per rank: how many, then where the next goes
     std::memset(slot, 0, shape.Rows * sizeof(int32_t));
-    for (int32_t i = 0; i < candidates; ++i) ++slot[CandidateRank(i, length)];
+    for (int32_t i = 0; i < candidates; ++i) {
+        if (GlanceAt(i)) return false;
+        ++slot[CandidateRank(i, length)];
+    }
     int32_t groups = 0;
     int32_t next = 0;
     for (size_t r = 0; r < shape.Rows; ++r) {
@@ -833,6 +857,7 @@ void SortIntoGroups(const GroupShape& shape, int32_t candidates) {
     g.Start[groups] = next;
     g.Count = groups;
     for (int32_t i = 0; i < candidates; ++i) {
+        if (GlanceAt(i)) return false;
         const int32_t to = slot[CandidateRank(i, length)]++;
         for (int k = 0; k < length; ++k) g.Positions[k][to] = s.CandidatePositions[k][i];
     }
@@ -848,6 +873,7 @@ void SortIntoGroups(const GroupShape& shape, int32_t candidates) {
                 ++g.SignCounts[static_cast<size_t>(sign - 1) * shape.Room + group];
         }
     }
+    return true;
 }
 
 }  // namespace
@@ -895,10 +921,12 @@ bool PrepareCandidateGroups() {
     g.Capacity = shape.Capacity;
     g.TableSize = static_cast<int32_t>(table);
     g.GroupRoom = static_cast<int32_t>(shape.Room);
-    SortIntoGroups(shape, candidates);
     g.Candidates = candidates;
-    PackPositions();
-    CountPlaces();
+    // Esc meanwhile: the search goes on without the groups and breaks off at its first tick.
+    if (!SortIntoGroups(shape, candidates) || !PackPositions() || !CountPlaces()) {
+        ReleaseCandidateGroups();
+        return false;
+    }
     g.Ready = true;
     return true;
 }
@@ -1323,9 +1351,11 @@ void KeepGroupedCandidates(const TrialPattern& pattern, int m, int p) {
     const int32_t before = g.Count;
     int32_t kept = 0;
     int32_t groups = 0;
+    int64_t next = GlanceItems;
     for (int32_t group = 0; group < g.Count; ++group) {
         const int32_t from = g.Start[group];
         const int32_t to = g.Start[group + 1];
+        (void)GlanceAfter(from, next);
         if (g.GroupM[group] != m) continue;
         const int32_t first = kept;
         for (int32_t i = from; i < to; ++i) {
@@ -1345,14 +1375,13 @@ void KeepGroupedCandidates(const TrialPattern& pattern, int m, int p) {
     g.Start[groups] = kept;
     g.Count = groups;
     g.Candidates = kept;
-    PackPositions();
     for (int sign = 0; sign < g.Signs; ++sign)
         std::memset(g.SignCounts + sign * room + static_cast<size_t>(groups), 0,
                     static_cast<size_t>(before - groups));
-    CountPlaces();
     // The groups must hold exactly the chain's candidates; should they not, they are dropped
-    // and the search goes on without them.
-    if (kept != CandidateStore.CandidateCount) ReleaseCandidateGroups();
+    // and the search goes on without them (as after Esc, when the match breaks off anyway).
+    if (!PackPositions() || !CountPlaces() || kept != CandidateStore.CandidateCount)
+        ReleaseCandidateGroups();
 }
 
 void ReleaseCandidateGroups() {

@@ -31,10 +31,11 @@ namespace {
 uint32_t* Draws = nullptr;
 bool DrawsOwnBlock = false;
 
-// The sorting and replaying of the shuffle is done in slices, with the keyboard and the clock
-// looked at between them, so that Esc is noticed there too.
-constexpr int32_t kRecordSlice = 1 << 20;
-constexpr uint32_t kBucketSlice = 1 << 16;
+// The passes over all records after the enumeration (the sorting and replaying of the shuffle,
+// the candidate chain) are done in slices of a few milliseconds, with the keyboard and the clock
+// looked at between them, so that Esc acts there at once too.
+constexpr int32_t kRecordSlice = 1 << 18;
+constexpr uint32_t kBucketSlice = 1 << 14;
 // Records whose shuffle places are drawn together.
 constexpr int32_t kDrawStretch = 2048;
 
@@ -80,9 +81,12 @@ int64_t OdometerTotal(int length, int low, int n) {
     return low == 0 ? total - 1 : total;
 }
 
-bool Allocate(uint8_t*& block, size_t bytes) {
-    block = static_cast<uint8_t*>(StoreAllocate(bytes));
-    return block != nullptr;
+// One block of the store; false when it cannot be had or Esc breaks the build off while the
+// block is given its pages (the keyboard is looked at after each block).
+template <typename Item>
+bool Allocate(Item*& block, size_t bytes) {
+    block = static_cast<Item*>(StoreAllocate(bytes));
+    return block != nullptr && !TickAndBreakOff();
 }
 
 // Everything the store needs, in one go after the machine has said it can back it.
@@ -99,14 +103,14 @@ bool AllocateArrays(int length, int32_t records, int32_t candidates) {
     for (int k = 0; k < length; ++k)
         if (!Allocate(s.Positions[k], RecordBytes(records, 1))) return false;
     if (!Allocate(s.Marks, RecordBytes(records, 1))) return false;
-    s.TrialChain = static_cast<uint32_t*>(StoreAllocate(RecordBytes(records, sizeof(uint32_t))));
-    if (s.TrialChain == nullptr) return false;
+    if (!Allocate(s.TrialChain, RecordBytes(records, sizeof(uint32_t)))) return false;
     if (capacity > 0) {
-        uint8_t* block = nullptr;
-        if (!Allocate(block, candidateBytes)) return false;
+        uint8_t* block = static_cast<uint8_t*>(StoreAllocate(candidateBytes));
+        if (block == nullptr) return false;
         s.CandidateCapacity = capacity;
         for (int k = 0; k < length; ++k)
             s.CandidatePositions[k] = block + RecordBytes(capacity, size_t(k));
+        if (TickAndBreakOff()) return false;
     }
     if (drawsInside) {
         Draws = reinterpret_cast<uint32_t*>(s.CandidatePositions[0]);
@@ -114,6 +118,7 @@ bool AllocateArrays(int length, int32_t records, int32_t candidates) {
         Draws = static_cast<uint32_t*>(StoreAllocate(RecordBytes(records, sizeof(uint32_t))));
         if (Draws == nullptr) return false;
         DrawsOwnBlock = true;
+        if (TickAndBreakOff()) return false;
     }
     return true;
 }
@@ -234,31 +239,36 @@ bool ChainTrials(int32_t total) {
     return true;
 }
 
-// to[r] = from[total - 1 - r], eight bytes at a time.
-void ReverseCopy(const uint8_t* from, uint8_t* to, int32_t total) {
-    int32_t r = 0;
-    for (; r + 8 <= total; r += 8) {
+// to[r] = from[total - 1 - r] for the places r of [first, last), eight bytes at a time.
+void ReverseCopy(const uint8_t* from, uint8_t* to, int32_t total, int32_t first, int32_t last) {
+    int32_t r = first;
+    for (; r + 8 <= last; r += 8) {
         uint64_t word;
         std::memcpy(&word, from + (total - r - 8), sizeof word);
         word = __builtin_bswap64(word);
         std::memcpy(to + r, &word, sizeof word);
     }
-    for (; r < total; ++r) to[r] = from[total - 1 - r];
+    for (; r < last; ++r) to[r] = from[total - 1 - r];
 }
 
 // The candidate chain in allocation order, newest record first: with repetitions and no
 // vacant sign every record, otherwise those without the vacant sign and, without
-// repetitions, without a repeated sign.
-void ChainCandidates(int length, bool vacant, bool repetitions) {
+// repetitions, without a repeated sign. False when it was broken off.
+bool ChainCandidates(int length, bool vacant, bool repetitions) {
     CandidateStoreRecord& s = CandidateStore;
     const int32_t total = s.Records;
     int32_t count = 0;
     if (repetitions && !vacant) {
-        for (int k = 0; k < length; ++k)
-            ReverseCopy(s.Positions[k], s.CandidatePositions[k], total);
+        for (int32_t first = 0; first < total; first += kRecordSlice) {
+            const int32_t last = total - first > kRecordSlice ? first + kRecordSlice : total;
+            for (int k = 0; k < length; ++k)
+                ReverseCopy(s.Positions[k], s.CandidatePositions[k], total, first, last);
+            if (TickAndBreakOff()) return false;
+        }
         count = total;
     } else {
         for (int32_t r = total - 1; r >= 0; --r) {
+            if ((r & (kRecordSlice - 1)) == 0 && TickAndBreakOff()) return false;
             uint64_t seen = 0;
             bool candidate = true;
             for (int k = 0; k < length && candidate; ++k) {
@@ -277,6 +287,7 @@ void ChainCandidates(int length, bool vacant, bool repetitions) {
         std::memset(s.CandidatePositions[k] + count, 0,
                     static_cast<size_t>(s.CandidateCapacity - count));
     s.CandidateCount = count;
+    return true;
 }
 
 bool BreakOff() {
@@ -336,7 +347,7 @@ bool Build(bool matchRepetitions, bool repetitions) {
     if (!EnumerateCodes(length, n, s.LowDigit, total)) return BreakOff();
     if (!ChainTrials(total)) return BreakOff();
     if (TickAndBreakOff()) return BreakOff();
-    ChainCandidates(length, vacant, repetitions);
+    if (!ChainCandidates(length, vacant, repetitions)) return BreakOff();
     if (TickAndBreakOff()) return BreakOff();
     p.TimeLimitActive = p.TimeLimit > 0 ? 1 : 0;
     s.DigitBase = static_cast<uint32_t>(n + 1 - s.LowDigit);

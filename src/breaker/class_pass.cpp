@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "breaker/candidate_store.h"
+#include "breaker/long_work.h"
 #include "breaker/sign_tables.h"
 
 int64_t PairsClassified = 0;
@@ -206,6 +207,7 @@ bool ClassifyCandidates(const TrialPattern& pattern, int knownM, int32_t bestMax
     bool defeated = false;
     while (base < total) {
         const int count = static_cast<int>(std::min<int32_t>(kBlock, total - base));
+        (void)GlanceAt(base);
         ClassifyBlock(spread, columns, base, classes);
         CountClassBytes(classes, count, histogram);
         base += count;
@@ -242,6 +244,7 @@ void KeepCandidates(const TrialPattern& pattern, int knownM, int m, int p) {
     int32_t kept = 0;
     for (int32_t base = 0; base < total; base += kBlock) {
         const int count = static_cast<int>(std::min<int32_t>(kBlock, total - base));
+        (void)GlanceAt(base);
         ClassifyBlock(spread, columns, base, classes);
         // Every write lands at or before the place just read, so the block compacts in place.
         int32_t next = kept;
@@ -266,6 +269,7 @@ void SignsOfCandidates(uint8_t* seen) {
     const CandidateStoreRecord& s = CandidateStore;
     uint8_t any[256] = {};
     for (int k = 0; k < s.Length; ++k) {
+        (void)GlanceBefore(s.CandidateCount);
         const uint8_t* column = s.CandidatePositions[k];
         for (int32_t i = 0; i < s.CandidateCount; ++i) any[column[i]] = 1;
     }

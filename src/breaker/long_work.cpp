@@ -1,5 +1,6 @@
 // The long-work tick: the clock, the key poll and the progress stars, written once for the
-// store builds, the encoder's store and the search.
+// store builds, the encoder's store and the search, and the glance at the keyboard inside the
+// stretches between two ticks.
 #include "breaker/long_work.h"
 
 #include <string>
@@ -30,14 +31,18 @@ bool StopKey(uint8_t code) {
     }
 }
 
-}  // namespace
-
-WorkKey PollWorkKey() {
-    if (!KeyPressed()) return WorkKey::None;
+// The key that KeyPressed or KeyPressedNow found waiting, read whole.
+WorkKey TakeWorkKey() {
     const uint8_t key = ReadKey();
     if (key == KeyEsc || key == KeyCtrlC) return WorkKey::BreakOff;
     if (key == KeyExtended) return StopKey(ReadKey()) ? WorkKey::Stop : WorkKey::None;
     return WorkKey::None;
+}
+
+}  // namespace
+
+WorkKey PollWorkKey() {
+    return KeyPressedNow() ? TakeWorkKey() : WorkKey::None;
 }
 
 void BeginWorkItems(int32_t total) {
@@ -78,5 +83,11 @@ WorkKey WorkStep() {
         StepsSinceClock = 0;
         ClockTick();
     }
-    return PollWorkKey();
+    return KeyPressed() ? TakeWorkKey() : WorkKey::None;
+}
+
+bool WorkGlance() {
+    if (!KeyPressedNow()) return false;
+    const uint8_t key = PeekKey();
+    return key == KeyEsc || key == KeyCtrlC;
 }

@@ -2,6 +2,11 @@
 // stores and the search. The clock ticks, a waiting key is read (Esc and Ctrl-C break off, F4
 // and F6 ask a search to stop early, every other key is read whole and dropped), and the
 // progress stars of row 25 grow with the tenths of the items done.
+//
+// The keyboard is looked at often enough that no stretch of work goes longer than a few
+// milliseconds without a look: the steps and ticks come that often, and a stretch that cannot
+// be cut so finely glances at the keyboard meanwhile. None of it draws a random number or
+// changes the order of the work, so the computer decides the same however the keys come.
 #pragma once
 
 #include <cstdint>
@@ -12,16 +17,40 @@ enum class WorkKey {
     Stop,      // F4 or F6, plain or with Shift, Ctrl or Alt
 };
 
+// Items of the plainest passes (a byte or two of each code) between two glances: well under a
+// millisecond of work.
+constexpr int32_t GlanceItems = 1 << 16;
+
 // The start of a computation of `total` items: none done, no stars shown.
 void BeginWorkItems(int32_t total);
 // One item done: counted, and the stars drawn (the cursor put back) once another tenth is
 // reached.
 void CountWorkItem();
 
-// A waiting key, read whole.
+// A waiting key, read whole; the keyboard itself is looked at.
 WorkKey PollWorkKey();
-// Between two steps: the clock ticks and a waiting key is read.
+// Between two stretches of work: the clock ticks and a waiting key is read.
 WorkKey WorkTick();
-// The same for the many short steps of a store build: the keyboard every step, the clock every
-// 256th step since BeginWorkItems.
+// The same for the many short steps of a store build: the keyboard every step (the terminal
+// itself every so many), the clock every 256th step since BeginWorkItems.
 WorkKey WorkStep();
+// Inside a stretch of work that has no step to stop at: the keyboard is looked at, so that what
+// the terminal sends is read and timed as it comes; every key is left waiting for whoever reads
+// next (the next WorkTick or WorkStep acts on it). True when the key waiting first breaks off:
+// the stretch may end early, its computation breaks off at its next tick.
+bool WorkGlance();
+// The glances of a pass over many items: at every GlanceItems-th item of a loop; before each
+// part of a pass over `items` items; and in a loop that takes its items in uneven parts, once
+// `done` reaches `next` (which starts at GlanceItems and is moved on). Small passes, which reach
+// their tick soon enough, do not glance at all.
+inline bool GlanceAt(int64_t item) {
+    return item > 0 && item % GlanceItems == 0 && WorkGlance();
+}
+inline bool GlanceBefore(int64_t items) {
+    return items >= GlanceItems && WorkGlance();
+}
+inline bool GlanceAfter(int64_t done, int64_t& next) {
+    if (done < next) return false;
+    next = done + GlanceItems;
+    return WorkGlance();
+}

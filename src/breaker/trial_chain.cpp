@@ -9,9 +9,13 @@
 #include <cstring>
 
 #include "breaker/candidate_store.h"
+#include "breaker/long_work.h"
 #include "shell/console/console.h"
 
 namespace {
+
+// Places of the chain moved in one piece between two glances.
+constexpr int32_t kMovePiece = 1 << 20;
 
 bool RecordHolds(int64_t record, const uint8_t* signs) {
     const CandidateStoreRecord& s = CandidateStore;
@@ -104,6 +108,7 @@ int32_t MarkEligibleWide(const SymmetryRule& rule, uint64_t* bits) {
     const __m256i two = _mm256_set1_epi8(2);
     int32_t record = 0;
     for (; record + 32 <= s.Records; record += 32) {
+        (void)GlanceAt(record);
         __m256i met = _mm256_setzero_si256();
         __m256i bad = _mm256_setzero_si256();
         for (int k = 0; k < s.Length; ++k) {
@@ -133,6 +138,7 @@ int32_t MarkHoldingWide(const uint8_t* flags, uint64_t* bits) {
     LoadRows(table, rows);
     int32_t record = 0;
     for (; record + 32 <= s.Records; record += 32) {
+        (void)GlanceAt(record);
         __m256i any = _mm256_setzero_si256();
         for (int k = 0; k < s.Length; ++k)
             any = _mm256_or_si256(any, LookUp(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(
@@ -174,6 +180,7 @@ void MarkOneByOne(int32_t from, uint64_t* bits, Verdict verdict) {
     CandidateStoreRecord& s = CandidateStore;
     if (bits != nullptr && (from & 63) != 0) bits[from >> 6] &= ~uint64_t(0) >> (64 - (from & 63));
     for (int32_t record = from; record < s.Records; ++record) {
+        (void)GlanceAt(record);
         const uint64_t mark = verdict(static_cast<uint32_t>(record)) ? 1 : 0;
         s.Marks[record] = static_cast<uint8_t>(mark);
         if (bits == nullptr) continue;
@@ -242,8 +249,10 @@ int64_t FindRecord(const uint8_t* signs) {
 
 int32_t TrialIndexOf(uint32_t record) {
     const CandidateStoreRecord& s = CandidateStore;
-    for (int32_t i = 0; i < s.TrialCount; ++i)
+    for (int32_t i = 0; i < s.TrialCount; ++i) {
+        (void)GlanceAt(i);
         if (s.TrialChain[i] == record) return i;
+    }
     return -1;
 }
 
@@ -282,6 +291,7 @@ int32_t MarkEligible(const SymmetryRule& rule) {
     };
     if (s.Marks == nullptr || ChainIsShort()) {
         for (int32_t i = 0; i < s.TrialCount; ++i) {
+            (void)GlanceAt(i);
             RecordSigns(s.TrialChain[i], signs);
             const bool eligible = EligibleCode(signs, s.Length, rule);
             if (s.Marks != nullptr) s.Marks[s.TrialChain[i]] = eligible ? 1 : 0;
@@ -298,7 +308,10 @@ int32_t MarkEligible(const SymmetryRule& rule) {
         RecordSigns(r, signs);
         return EligibleCode(signs, s.Length, rule);
     });
-    for (int32_t i = 0; i < s.TrialCount; ++i) place(i, ChainRecordMark(recordBits, i));
+    for (int32_t i = 0; i < s.TrialCount; ++i) {
+        (void)GlanceAt(i);
+        place(i, ChainRecordMark(recordBits, i));
+    }
     s.ChainMarksValid = bits != nullptr;
     return count;
 }
@@ -346,7 +359,15 @@ void MoveToFront(int32_t index) {
     CandidateStoreRecord& s = CandidateStore;
     uint32_t* chain = s.TrialChain;
     if (index <= 0 || index >= s.TrialCount) return;
-    std::rotate(chain, chain + index, chain + index + 1);
+    // The codes before it move up one place, a piece at a time from the back.
+    const uint32_t front = chain[index];
+    for (int32_t end = index; end > 0;) {
+        const int32_t from = end > kMovePiece ? end - kMovePiece : 0;
+        std::memmove(chain + from + 1, chain + from, sizeof(uint32_t) * size_t(end - from));
+        end = from;
+        if (end > 0) (void)WorkGlance();
+    }
+    chain[0] = front;
     if (!s.ChainMarksValid) return;
     // The bits of the places before it move up one, its own goes to the front.
     uint64_t* bits = s.ChainMarks;
@@ -397,6 +418,7 @@ void RemoveTrialsHolding(const uint8_t* signFlags) {
         // Behind the places read, the codes kept close up (kept never passes i).
         uint32_t* chain = s.TrialChain;
         for (int32_t i = 0; i < s.TrialCount; ++i) {
+            (void)GlanceAt(i);
             const uint32_t record = chain[i];
             const uint64_t held = ChainRecordMark(recordBits, i);
             chain[kept] = record;
@@ -404,6 +426,7 @@ void RemoveTrialsHolding(const uint8_t* signFlags) {
         }
     } else {
         for (int32_t i = 0; i < s.TrialCount; ++i) {
+            (void)GlanceAt(i);
             const uint32_t record = s.TrialChain[i];
             s.TrialChain[kept] = record;
             kept += !holds(record);

@@ -1,6 +1,6 @@
 // The encoder's store: its chunks built code by code with the long-work tick between them,
 // every code classified by the class pass of the computer's search, and one class kept by a
-// stable compaction per chunk.
+// stable compaction per chunk (with a glance at the keyboard per chunk).
 #include "match/encoder_store.h"
 
 #if defined(__SSSE3__)
@@ -162,6 +162,7 @@ void ClassifyEncoderStore(const uint8_t* trial, bool signsKnown, int32_t classTa
 
     uint32_t histogram[4][ClassByteCount] = {};
     for (int32_t ci = 0; ci < s.ChunkCount; ++ci) {
+        (void)GlanceBefore(s.Count);
         const EncoderChunk& chunk = s.Chunks[ci];
         uint8_t* classes = ClassArray(chunk);
         const uint8_t* columns[MaxCodeLength];
@@ -260,6 +261,7 @@ void KeepEncoderClass(uint8_t answerByte) {
     EncoderStoreRecord& s = EncoderStore;
     int64_t remaining = 0;
     for (int32_t ci = 0; ci < s.ChunkCount; ++ci) {
+        (void)GlanceBefore(s.Count);
         EncoderChunk& chunk = s.Chunks[ci];
         chunk.Used = CompactChunk(chunk, answerByte);
         remaining += chunk.Used;

@@ -1,7 +1,12 @@
 // The program's course: the start-up (the machine's date put in range, the processor label, the
 // settings loaded), the language screen, the main menu and its entries, the rounds of conditions
-// dialog and match, and the exit banner. The language in use and the start attribute live here.
+// dialog and match, and the exit banner (which writes only printable text). The language in use
+// and the start attribute live here.
 #include "shell/program.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "breaker/shuffle.h"
 #include "calendar/clock_text.h"
@@ -186,8 +191,62 @@ void DrawMainMenu() {
     }
 }
 
+// The length of the well-formed UTF-8 character at the start of the text, with its code point;
+// 0 where the bytes form none (a stray byte, a cut or overlong form, a surrogate, a code point
+// beyond U+10FFFF).
+size_t Utf8Character(std::string_view text, uint32_t& code) {
+    const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
+    const uint8_t lead = byte(0);
+    size_t length = 1;
+    uint32_t least = 0;
+    if (lead < 0x80) {
+        code = lead;
+        return 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        code = lead & 0x1Fu;
+        least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        code = lead & 0x0Fu;
+        least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        code = lead & 0x07u;
+        least = 0x10000;
+    } else {
+        return 0;
+    }
+    if (text.size() < length) return 0;
+    for (size_t k = 1; k < length; ++k) {
+        if ((byte(k) & 0xC0) != 0x80) return 0;
+        code = code << 6 | (byte(k) & 0x3Fu);
+    }
+    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+    return length;
+}
+
+// The text as the banner may write it: characters of valid UTF-8 that print stay as they are;
+// every other byte, and every control character (C0, DEL, and C1 also in UTF-8), becomes '?',
+// so that no name of a folder can drive the terminal.
+std::string PrintableText(std::string_view text) {
+    std::string printable;
+    while (!text.empty()) {
+        uint32_t code = 0;
+        const size_t length = Utf8Character(text, code);
+        const bool control = code < 0x20 || (code >= 0x7F && code <= 0x9F);
+        if (length > 0 && !control) {
+            printable.append(text.substr(0, length));
+        } else {
+            printable += '?';
+        }
+        text.remove_prefix(length > 0 ? length : 1);
+    }
+    return printable;
+}
+
 void WriteExitBanner() {
-    WriteLine(ProgramPath());
+    WriteLine(PrintableText(ProgramPath()));
     WriteLine();
     WriteLine(std::string("Zamikovantorel  ***  Windows - ") + kBits + kVersionWord + kBuildDate +
               ",");

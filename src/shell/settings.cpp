@@ -1,4 +1,6 @@
-// Loading, repairing and saving the settings record.
+// Loading, repairing and saving the settings record. A save replaces the file through a new
+// file and a rename wherever that keeps the file's names, owner and rights (never torn, nothing
+// left behind); where it cannot, the record is written over the file in place.
 #include "shell/settings.h"
 
 #include <fcntl.h>
@@ -27,6 +29,7 @@ int64_t SettingsSaves = 0;
 namespace {
 
 constexpr const char* kFileName = "BEDINGUN.DAT";
+constexpr int kMostLinks = 40;  // symbolic links in a row that the system follows
 
 char FoldSign(char c) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -37,26 +40,28 @@ void RepairFlag(uint8_t& flag, uint8_t fallback) {
     if (flag > 1) flag = fallback;
 }
 
-bool WriteAll(int fd, const void* data, size_t size) {
+// Writes all bytes at the offset; false when the file takes fewer.
+bool WriteAllAt(int fd, const void* data, size_t size, off_t offset) {
     const char* bytes = static_cast<const char*>(data);
     while (size > 0) {
-        ssize_t written = write(fd, bytes, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
+        ssize_t written = pwrite(fd, bytes, size, offset);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
         bytes += written;
         size -= static_cast<size_t>(written);
+        offset += written;
     }
     return true;
 }
 
 // The file a save writes: the settings path with its symbolic links followed, so that a link
-// stays a link and its target receives the record. Empty when the links do not end.
+// stays a link and its target receives the record. Empty when the links do not end within the
+// 40 that the system follows itself.
 std::string SaveTarget(std::string path) {
-    for (int links = 0; links < 40; ++links) {
+    for (int links = 0;; ++links) {
         struct stat status;
         if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+        if (links == kMostLinks) return std::string();
         std::string target(PATH_MAX, '\0');
         ssize_t length = readlink(path.c_str(), target.data(), target.size());
         if (length <= 0 || static_cast<size_t>(length) >= target.size()) return std::string();
@@ -66,7 +71,61 @@ std::string SaveTarget(std::string path) {
             target = path.substr(0, slash + 1) + target;
         path = target;
     }
-    return std::string();
+}
+
+// The save through a new file beside the target, renamed over it once complete: a failure at
+// any point leaves the old file whole and no new file behind. False when this way cannot be
+// taken: no file can be made beside the target (a folder that takes no new file, a name with no
+// room for the suffix), or the new file cannot be given the old one's owner.
+bool SaveByRename(const std::string& target, const SettingsRecord& record, const struct stat* old,
+                  mode_t mode) {
+    std::string temporary = target + ".XXXXXX";
+    int fd = mkstemp(temporary.data());
+    if (fd < 0) return false;
+    struct stat made;
+    bool owned =
+        old == nullptr ||
+        (fstat(fd, &made) == 0 && made.st_uid == old->st_uid && made.st_gid == old->st_gid) ||
+        fchown(fd, old->st_uid, old->st_gid) == 0;
+    if (!owned) {
+        close(fd);
+        unlink(temporary.c_str());
+        return false;
+    }
+    bool ok = WriteAllAt(fd, &record, sizeof record, 0);
+    ok = fchmod(fd, mode) == 0 && ok;
+    ok = fsync(fd) == 0 && ok;
+    ok = close(fd) == 0 && ok;
+    if (!ok || rename(temporary.c_str(), target.c_str()) != 0) unlink(temporary.c_str());
+    return true;
+}
+
+// The save over the file itself, where no new file can take its place: its names, links,
+// owner and rights stay as they are. Not truncated first: the record is written, the file cut
+// to it and synced. A write that breaks off puts back the bytes it replaced (as far as the file
+// lets them be read); a file this save made and could not fill is removed again.
+void SaveInPlace(const std::string& target, const SettingsRecord& record, bool existing) {
+    const int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (existing ? 0 : O_CREAT | O_EXCL);
+    int fd = open(target.c_str(), O_RDWR | flags, 0666);
+    if (fd < 0 && errno == EACCES) fd = open(target.c_str(), O_WRONLY | flags, 0666);
+    if (fd < 0) return;
+    struct stat status;
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(fd);
+        return;
+    }
+    char before[sizeof record];
+    const ssize_t had = pread(fd, before, sizeof before, 0);
+    if (WriteAllAt(fd, &record, sizeof record, 0)) {
+        (void)ftruncate(fd, sizeof record);
+        (void)fsync(fd);
+    } else if (!existing) {
+        unlink(target.c_str());
+    } else if (had >= 0 && WriteAllAt(fd, before, static_cast<size_t>(had), 0) &&
+               status.st_size < static_cast<off_t>(sizeof record)) {
+        (void)ftruncate(fd, status.st_size);
+    }
+    close(fd);
 }
 
 }  // namespace
@@ -204,25 +263,17 @@ void SaveSettings() {
     umask(mask);
     mode_t mode = 0666 & ~mask;
     struct stat old;
-    bool replacing = stat(target.c_str(), &old) == 0;
-    if (replacing) {
+    const bool existing = stat(target.c_str(), &old) == 0;
+    if (existing) {
         if (!S_ISREG(old.st_mode) || (old.st_mode & S_IWUSR) == 0) return;
         if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return;
         mode = old.st_mode & 0777;
     }
-
-    // A new file beside the old one, renamed over it once complete: a failure at any point
-    // leaves the old file whole.
-    std::string temporary = target + ".XXXXXX";
-    int fd = mkstemp(temporary.data());
-    if (fd < 0) return;
-    bool ok = WriteAll(fd, &record, sizeof record);
-    if (replacing && (old.st_uid != geteuid() || old.st_gid != getegid())) {
-        int kept = fchown(fd, old.st_uid, old.st_gid);  // the owner stays where rights allow
-        (void)kept;
+    // A file with several names is written in place, so that every name sees the record;
+    // otherwise the rename is the way wherever it can be taken.
+    if (existing && old.st_nlink > 1) {
+        SaveInPlace(target, record, true);
+    } else if (!SaveByRename(target, record, existing ? &old : nullptr, mode)) {
+        SaveInPlace(target, record, existing);
     }
-    ok = fchmod(fd, mode) == 0 && ok;
-    ok = fsync(fd) == 0 && ok;
-    ok = close(fd) == 0 && ok;
-    if (!ok || rename(temporary.c_str(), target.c_str()) != 0) unlink(temporary.c_str());
 }

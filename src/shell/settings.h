@@ -47,7 +47,9 @@ void LoadSettings();
 void ValidateSettings();
 // Writes the record; a failure is silent and leaves the old file as it was. A symbolic link
 // stays a link and its target is written; an existing file keeps its rights; what is not an
-// ordinary file, or is read-only for its owner, is left as it is.
+// ordinary file, or is read-only for its owner, is left as it is. A file that can be written
+// but not replaced (its folder takes no new file, it has several names, its name leaves no room
+// for a temporary one, or a new file could not get its owner) is written in place.
 void SaveSettings();
 extern int64_t SettingsSaves;  // saves tried since the program was loaded (drivers watch it)
 // The attribute repairs of the load; also run when the colour display flag changes.

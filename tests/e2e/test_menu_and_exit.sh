@@ -89,4 +89,19 @@ for j in "${!expected[@]}"; do
         fail "banner line $((j + 1)) is '${lines[$j]}', expected '${expected[$j]}'"
 done
 [[ -f $E2E_WORK/$folder/BEDINGUN.DAT ]] || fail "BEDINGUN.DAT was not written beside the program"
+
+# A folder whose name holds control bytes (one that starts a sequence on an 8-bit terminal, the
+# same encoded in UTF-8, and Esc), and a program removed while it runs: the banner writes '?'
+# for each of them, and the path without the system's " (deleted)".
+raw="$(printf 'Roh-\x9b-\xc2\x9b-\x1b')"
+mkdir -p "$E2E_WORK/$raw"
+cp "$E2E_BINARY" "$E2E_WORK/$raw/zamikovantorel"
+type_line 'clear; ./Roh-*/zamikovantorel; echo "ZK-EXIT-$?"'
+wait_for "To choose 'English' as language, please press 'e' or 'E'."
+rm "$E2E_WORK/$raw/zamikovantorel"
+tm send-keys -t zk Escape
+wait_for "ZK-EXIT-0"
+mapfile -t lines < <(tm capture-pane -p -J -t zk | sed 's/ *$//')
+[[ ${lines[0]} == "$E2E_WORK/Roh-?-?-?/zamikovantorel" ]] ||
+    fail "the banner shows the path as '${lines[0]}'"
 echo "PASS menu and exit"

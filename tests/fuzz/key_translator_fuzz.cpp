@@ -4,9 +4,10 @@
 // - ordinary keys are bytes the screens know;
 // - a control key always ends whatever sequence was started and comes through itself, and once
 //   the input has been quiet for the escape timeout nothing waits any more;
-// - the keys are those of the whole stream fed at once when no pause of the escape timeout lies
-//   between its pieces, however the reader takes them; with such pauses, a reader that waits
-//   for its input settles at each pause, as if the stream had been fed burst by burst.
+// - the keys are those of the whole stream fed at once when its pieces come closer together
+//   than the escape timeout less the longest a busy reader goes without a look, however the
+//   reader takes them; with longer pauses, a reader that waits for its input settles at each
+//   pause, as if the stream had been fed burst by burst.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -80,6 +81,9 @@ Keys FeedBursts(const std::vector<Piece>& pieces, bool settleAtPauses) {
     return keys;
 }
 
+// The longest a busy reader (a long computation) goes without a look at the input.
+constexpr int64_t kBusyLookMs = 20;
+
 // The terminal backend's way of reading: look at the input; read what is there, a chunk at a
 // time; when nothing is there, let the translator judge the escape timeout. A waiting reader
 // sleeps until input comes or the timeout is due; a busy one looks again after a while.
@@ -112,7 +116,7 @@ Keys Read(const std::vector<Piece>& pieces, bool busy, uint32_t seed) {
         bool waiting = TranslatorWaiting(t);
         if (arrived == pieces.size() && !waiting) return keys;
         if (busy) {
-            now += next(61);
+            now += next(kBusyLookMs + 1);
         } else {
             int64_t wake = arrived < pieces.size() ? pieces[arrived].ArrivalMs : INT64_MAX;
             if (waiting && now + TranslatorDueIn(t, now) < wake)
@@ -137,7 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         bool pause = in.ConsumeIntegralInRange<int>(0, 7) == 0;
         if (!pieces.empty()) {
             at += pause ? in.ConsumeIntegralInRange<int64_t>(KeyEscTimeoutMs + 1, 300)
-                        : in.ConsumeIntegralInRange<int64_t>(0, KeyEscTimeoutMs - 1);
+                        : in.ConsumeIntegralInRange<int64_t>(0, KeyEscTimeoutMs - kBusyLookMs - 1);
             paused = paused || pause;
         }
         Piece piece{in.ConsumeBytes<uint8_t>(length), at};

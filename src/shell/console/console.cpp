@@ -142,6 +142,12 @@ uint8_t ReadKey() {
 bool KeyPressed() {
     return OnTerminal() ? TerminalKeyPressed() : VirtualKeyPressed();
 }
+bool KeyPressedNow() {
+    return OnTerminal() ? TerminalKeyPressedNow() : VirtualKeyPressed();
+}
+uint8_t PeekKey() {
+    return OnTerminal() ? TerminalPeekKey() : VirtualPeekKey();
+}
 void IdlePause() {
     OnTerminal() ? TerminalIdlePause() : VirtualIdlePause();
 }

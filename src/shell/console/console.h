@@ -71,6 +71,12 @@ std::string RowText(int row, int column, int length);  // a piece of a row
 // ---- Keyboard -------------------------------------------------------------------------------
 uint8_t ReadKey();  // blocks; an extended key gives 0 first, its code on the next call
 bool KeyPressed();  // never blocks; cheap enough to be called once per record of a store build
+// The same for a caller that comes by seldom, between the stretches of a long computation: the
+// terminal itself is looked at (every few milliseconds at most), not only every so many calls.
+bool KeyPressedNow();
+// The key that ReadKey gives next, left waiting; asked only once KeyPressed or KeyPressedNow
+// said that one waits.
+uint8_t PeekKey();
 // The pause of a key-wait loop: returns as soon as a key arrives, and otherwise when the clock
 // turns to its next whole second, so that a clock on the screen turns over with the machine's
 // clock while the process sleeps, and a waiting program wakes at most once a second.

@@ -27,6 +27,8 @@ void TerminalFullRedraw();                                  // cleared or scroll
 void TerminalFlush();
 uint8_t TerminalReadKey();
 bool TerminalKeyPressed();
+bool TerminalKeyPressedNow();
+uint8_t TerminalPeekKey();
 void TerminalIdlePause();
 void TerminalBeep();
 void TerminalLeaveFullScreen();
@@ -38,6 +40,7 @@ void TerminalStoreTrim(void* block, size_t from, size_t to);
 // Virtual backend hooks.
 uint8_t VirtualReadKey();
 bool VirtualKeyPressed();
+uint8_t VirtualPeekKey();
 void VirtualIdlePause();
 void VirtualBeep();
 void VirtualDelay(int milliseconds);

@@ -1,4 +1,5 @@
 // Clock, pauses, sound and the facts of the machine, dispatched to the active backend.
+#include <sys/stat.h>
 #include <sys/time.h>
 #include <time.h>
 #include <unistd.h>
@@ -6,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <string>
 
 #include "shell/console/console.h"
 #include "shell/console/console_internal.h"
@@ -154,7 +156,19 @@ std::string ProgramPath() {
     ssize_t length = readlink("/proc/self/exe", buffer, PATH_MAX);
     if (length <= 0) return "zamikovantorel";
     buffer[length] = '\0';
-    return std::string(buffer, static_cast<size_t>(length));
+    std::string path(buffer, static_cast<size_t>(length));
+    // A program removed while it runs is named with the system's mark " (deleted)" behind its
+    // path; the path is what it was, unless a file of that very name is the program.
+    const std::string mark = " (deleted)";
+    struct stat running;
+    struct stat named;
+    if (path.size() > mark.size() &&
+        path.compare(path.size() - mark.size(), mark.size(), mark) == 0 &&
+        stat("/proc/self/exe", &running) == 0 &&
+        (stat(path.c_str(), &named) != 0 || named.st_dev != running.st_dev ||
+         named.st_ino != running.st_ino))
+        path.resize(path.size() - mark.size());
+    return path;
 }
 
 // The memory the machine can still give without swapping, from /proc/meminfo; a machine that

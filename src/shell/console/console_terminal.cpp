@@ -34,10 +34,12 @@ constexpr int kPollEvery = 64;  // KeyPressed calls between two looks at the clo
 constexpr int64_t kSecondNs = 1000000000;
 constexpr unsigned kQuitGraceSeconds = 2;
 constexpr size_t kReadChunk = 256;
+constexpr int kReadChunksAtOnce = 64;
 
 // Code-store blocks from this size on are mapped pages; from kCheckedSize on the machine's
 // available memory is asked first, keeping kMemoryReserve for everything else.
 constexpr size_t kMappedSize = size_t(1) << 20;
+constexpr size_t kPagesPiece = size_t(4) << 20;  // pages given to a block between two looks
 constexpr size_t kCheckedSize = size_t(64) << 20;
 constexpr unsigned long long kMemoryReserve = 64ull << 20;
 
@@ -278,8 +280,9 @@ void BannerCatchUp() {
 void BannerCells(int column, int row, int count) {
     BannerDownTo(row);
     for (; T.BannerColumn < column; ++T.BannerColumn) T.Out += ' ';
-    // Bytes above 127 go out as they are: the program's path is written as the file system
-    // has it. Control characters never reach the terminal.
+    // Bytes above 127 go out as they are: the banner holds only printable UTF-8 (the program's
+    // path as the file system has it, anything else made '?'). Control characters never reach
+    // the terminal.
     for (int i = 0; i < count; ++i) {
         unsigned char c = static_cast<unsigned char>(Grid.Cells[row - 1][column - 1 + i].Char);
         T.Out += c >= 0x20 && c != 0x7F ? static_cast<char>(c) : '?';
@@ -314,6 +317,12 @@ void DrainWakePipe() {
     }
 }
 
+// Whether standard input has bytes to read right now.
+bool InputWaiting() {
+    struct pollfd in = {STDIN_FILENO, POLLIN, 0};
+    return poll(&in, 1, 0) > 0 && (in.revents & POLLIN) != 0;
+}
+
 // Nanoseconds until the machine's clock turns to its next whole second.
 int64_t NsToNextSecond() {
     struct timespec ts;
@@ -339,14 +348,22 @@ void PumpInput(int64_t waitNs) {
     }
     if (WakeRead >= 0 && fds[1].revents != 0) DrainWakePipe();
     if ((fds[0].revents & POLLIN) != 0) {
-        uint8_t buffer[kReadChunk];
-        ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n > 0) {
-            TranslateRead(T.Keys, buffer, static_cast<size_t>(n), NowMs());
+        // All that the terminal has sent by now (up to a bound, against a flood) is read as one
+        // piece, at one time: a sequence sent in one piece is never cut by the size of a read.
+        const int64_t now = NowMs();
+        for (int chunks = 1;; ++chunks) {
+            uint8_t buffer[kReadChunk];
+            ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+            if (n > 0) {
+                TranslateRead(T.Keys, buffer, static_cast<size_t>(n), now);
+                if (static_cast<size_t>(n) < sizeof buffer || chunks == kReadChunksAtOnce ||
+                    !InputWaiting())
+                    return;
+                continue;
+            }
+            if (n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) EndInput();
             return;
         }
-        if (n == 0 || (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) EndInput();
-        return;
     }
     if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
         EndInput();
@@ -390,6 +407,46 @@ void CloseWakePipe() {
     if (write >= 0) close(write);
     if (WakeRead >= 0) close(WakeRead);
     WakeRead = -1;
+}
+
+// Looks at the terminal itself, at most once per tick of the machine's coarse clock (a few
+// milliseconds, and far cheaper to read than the fine one): what came is read and translated.
+bool LookForKey() {
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    const int64_t now = int64_t(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+    if (now == T.LastPollMs) return false;
+    T.LastPollMs = now;
+    PumpInput(0);
+    return TranslatorHasKey(T.Keys) || T.InputEnded;
+}
+
+// The stores fill their blocks right away, so a block is given its pages at once: a piece at a
+// time, with a look at the keyboard between the pieces, so that a large block does not keep the
+// keys unread for long. Once Esc or Ctrl-C waits, the rest of the pages are left to come when
+// they are touched: the build that asked for the block breaks off at its next tick. False when
+// the machine cannot give the pages.
+bool GivePages(char* block, size_t bytes) {
+    for (size_t at = 0; at < bytes; at += kPagesPiece) {
+        const size_t piece = bytes - at < kPagesPiece ? bytes - at : kPagesPiece;
+#ifdef MADV_POPULATE_WRITE
+        if (madvise(block + at, piece, MADV_POPULATE_WRITE) != 0) {
+            if (errno != EINVAL) return false;
+            // A kernel without it: each page is touched.
+            for (size_t page = 0; page < piece; page += 4096)
+                static_cast<volatile char*>(block + at)[page] = 0;
+        }
+#else
+        for (size_t page = 0; page < piece; page += 4096)
+            static_cast<volatile char*>(block + at)[page] = 0;
+#endif
+        if (!T.Started) continue;
+        if (!T.InputEnded) (void)LookForKey();
+        if (T.InputEnded || (TranslatorHasKey(T.Keys) &&
+                             (T.Keys.Keys.front() == KeyEsc || T.Keys.Keys.front() == KeyCtrlC)))
+            return true;
+    }
+    return true;
 }
 
 // MemAvailable of /proc/meminfo in bytes; -1 when it cannot be read.
@@ -525,17 +582,24 @@ bool TerminalKeyPressed() {
     if (QuitSignal != 0) CheckQuit();
     if (TranslatorHasKey(T.Keys) || T.InputEnded || !T.Started) return true;
     if (FlushNeeded()) TerminalFlush();
-    // The terminal itself is looked at only every so many calls and at most once a millisecond.
+    // Called once per record: the terminal itself is looked at only every so many calls.
     if (T.PollCountdown > 0) {
         --T.PollCountdown;
         return false;
     }
     T.PollCountdown = kPollEvery - 1;
-    int64_t now = NowMs();
-    if (now == T.LastPollMs) return false;
-    T.LastPollMs = now;
-    PumpInput(0);
-    return TranslatorHasKey(T.Keys) || T.InputEnded;
+    return LookForKey();
+}
+
+bool TerminalKeyPressedNow() {
+    if (QuitSignal != 0) CheckQuit();
+    if (TranslatorHasKey(T.Keys) || T.InputEnded || !T.Started) return true;
+    if (FlushNeeded()) TerminalFlush();
+    return LookForKey();
+}
+
+uint8_t TerminalPeekKey() {
+    return TranslatorHasKey(T.Keys) ? T.Keys.Keys.front() : KeyCtrlC;
 }
 
 void TerminalIdlePause() {
@@ -577,12 +641,14 @@ void* TerminalStoreAllocate(size_t bytes) {
         }
     }
     if (bytes < kMappedSize) return std::malloc(bytes);
-    // The stores fill their blocks right away, so the pages are asked for in one go. No huge
-    // pages: finding and clearing 2 MiB pages at the faults costs more than the fewer misses of
-    // the address cache save (the stores are mostly read in order).
-    void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
-                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    // No huge pages: finding and clearing 2 MiB pages at the faults costs more than the fewer
+    // misses of the address cache save (the stores are mostly read in order).
+    void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (block == MAP_FAILED) return nullptr;
+    if (!GivePages(static_cast<char*>(block), bytes)) {
+        munmap(block, bytes);
+        return nullptr;
+    }
     T.Mapped.push_back({block, bytes});
     return block;
 }

@@ -238,6 +238,10 @@ bool VirtualKeyPressed() {
     return FrontReady();
 }
 
+uint8_t VirtualPeekKey() {
+    return V.Keys.empty() ? KeyCtrlC : V.Keys.front().Key;
+}
+
 uint8_t VirtualReadKey() {
     if (V.PollObserver) V.PollObserver();
     V.PollsSinceRead = 0;

@@ -470,6 +470,7 @@ void TranslateTimeout(KeyTranslator& t) {
 }
 
 void TranslateRead(KeyTranslator& translator, const uint8_t* bytes, size_t count, int64_t nowMs) {
+    TranslateQuiet(translator, nowMs);
     for (size_t i = 0; i < count; ++i) TranslateByte(translator, bytes[i]);
     translator.LastReadMs = nowMs;
 }

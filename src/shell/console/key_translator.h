@@ -13,8 +13,11 @@
 
 // Longest sequence kept; a longer one is garbage and is swallowed up to its end.
 constexpr int MaxKeySequence = 24;
-// A started sequence that has had no further byte for this long is settled.
-constexpr int64_t KeyEscTimeoutMs = 25;
+// A started sequence that has had no further byte for this long is settled. A tenth of a second
+// still lets a lone Esc act at once for the eye, and keeps a key whose bytes a remote link
+// delivers up to that far apart (jitter of several tens of milliseconds, plus the few
+// milliseconds between two looks of a long computation) one key.
+constexpr int64_t KeyEscTimeoutMs = 100;
 
 struct KeyTranslator {
     uint8_t Pending[MaxKeySequence] = {};  // the started sequence, beginning with Esc
@@ -31,10 +34,11 @@ void TranslateByte(KeyTranslator& translator, uint8_t byte);
 // becomes the key Esc, Esc + 'O' becomes Alt-O, anything else unfinished is swallowed).
 void TranslateTimeout(KeyTranslator& translator);
 
-// The reader's side, with the times of a steady clock in milliseconds. A sequence is settled
-// only when a look at the input found nothing more: bytes that came while the program was busy
-// are read before the timeout is judged, so a sequence sent in one piece is never cut, however
-// late and in how many reads it is taken.
+// The reader's side, with the times of a steady clock in milliseconds. Bytes read at one time
+// are one piece: a sequence sent in one piece is never cut, however late it is read. A started
+// sequence whose timeout ran out before the next bytes were read is settled before them: an Esc
+// stays an Esc, however late the program reads on, and is never joined with a key typed after
+// it into Alt with that key.
 void TranslateRead(KeyTranslator& translator, const uint8_t* bytes, size_t count, int64_t nowMs);
 // The input had nothing more at the time now: a started sequence whose last bytes were read at
 // least the escape timeout ago is settled.
