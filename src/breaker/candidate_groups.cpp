@@ -1037,7 +1037,7 @@ bool GrowTotals(size_t entries) {
 
 // The multiset's totals of P per class, place and sign (see Totals), made from the groups on
 // first use; null when Totals has no room left for them.
-const int32_t* PlaceTotalsOf(const TrialPattern& pattern, uint32_t rank) {
+int32_t* PlaceTotalsOf(const TrialPattern& pattern, uint32_t rank) {
     CandidateGroupsRecord& g = CandidateGroups;
     if (g.TotalsAt[rank] > 0) return g.Totals + (g.TotalsAt[rank] - 1);
     // A table costs about as much as summing the groups for a few dozen codes: it is made for
@@ -1048,7 +1048,7 @@ const int32_t* PlaceTotalsOf(const TrialPattern& pattern, uint32_t rank) {
     }
     const int length = pattern.Length;
     const size_t perClass = static_cast<size_t>(length) * pattern.Slots;
-    const size_t entries = perClass * (static_cast<size_t>(length) + 1);
+    const size_t entries = (perClass + 2) * (static_cast<size_t>(length) + 1);
     if (g.TotalsUsed + entries > g.TotalsRoom && !GrowTotals(g.TotalsUsed + entries))
         return nullptr;
     GroupMs(pattern);
@@ -1075,7 +1075,7 @@ const int32_t* PlaceTotalsOf(const TrialPattern& pattern, uint32_t rank) {
 // is one (Entry: per place the entry of its sign within a class's block, -1 for a sign that
 // cannot score), else from a pass over the groups.
 struct ClassTotals {
-    const int32_t* Table = nullptr;
+    int32_t* Table = nullptr;
     int Entry[MaxCodeLength] = {};
     int64_t PerClass = 0;
     bool Summed = false;  // plan.Total holds every class's total (and GroupM is the trial's)
@@ -1090,6 +1090,12 @@ void PlaceEntries(const TrialPattern& pattern, ClassTotals& totals) {
         totals.Entry[k] = j < 0 ? -1 : k * pattern.Slots + j;
     }
     totals.PerClass = static_cast<int64_t>(pattern.Length) * pattern.Slots;
+}
+
+// Behind a multiset's table: per class the least and the largest total of P that lets it stay
+// at or below the largest class the best so far allows (good while CheckedAt is the best's).
+int32_t* RangesOf(int32_t* table, int length, int slots) {
+    return table + static_cast<size_t>(length + 1) * length * slots;
 }
 
 int64_t TotalOf(const ClassPlan& plan, const ClassTotals& totals, int m) {
@@ -1120,11 +1126,20 @@ bool MomentsLose(ClassPlan& plan, const ClassTotals& totals, uint32_t rank, int3
     const int64_t h = HighestClass(rank, bestMax, bestSquares);
     const uint8_t* order = g.ClassOrder + static_cast<size_t>(rank) * (MaxCodeLength + 1);
     const int64_t none[MaxCodeLength + 1] = {};
+    // On the totals alone, the ranges the multiset's check left behind its table tell.
+    const int32_t* ranges =
+        totals.Table != nullptr && !plan.Pairs && g.CheckedAt[rank] == BestSeen.Epoch
+            ? RangesOf(totals.Table, plan.Length, static_cast<int>(totals.PerClass / plan.Length))
+            : nullptr;
     for (int c = 0; c <= plan.Length; ++c) {
         const int m = order[c];
         if (plan.Size[m] == 0) break;
         if (m == 0) continue;  // P = 0 throughout: the size alone tells
         plan.Total[m] = TotalOf(plan, totals, m);
+        if (ranges != nullptr) {
+            if (plan.Total[m] < ranges[2 * m] || plan.Total[m] > ranges[2 * m + 1]) return true;
+            continue;
+        }
         int64_t value[MaxCodeLength + 1];
         int64_t count[MaxCodeLength + 1];
         const int n = ValuesOf(m, plan.Length, none, value, count);
@@ -1139,8 +1154,9 @@ bool MomentsLose(ClassPlan& plan, const ClassTotals& totals, uint32_t rank, int3
 // signs, a class's total lies between the sums over the places of their least and largest
 // entries; when no total in that range lets some class stay at or below h, no code can.
 // A place that holds a sign unable to score adds nothing (blanks).
-bool MultisetMomentsLose(const ClassPlan& plan, const int32_t* table, int slots, bool blanks,
-                         int64_t h) {
+// The totals each class may end with and stay at or below h go behind the table (see
+// RangesOf), for the multiset's codes to be held against until the best changes.
+bool MultisetMomentsLose(const ClassPlan& plan, int32_t* table, int slots, bool blanks, int64_t h) {
     const int length = plan.Length;
     const int64_t none[MaxCodeLength + 1] = {};
     for (int m = 1; m <= length; ++m) {
@@ -1166,13 +1182,16 @@ bool MultisetMomentsLose(const ClassPlan& plan, const int32_t* table, int slots,
         if (!TotalRange(value, count, n, m == length, plan.Size[m], h, least, most) ||
             highest < least || lowest > most)
             return true;
+        int32_t* range = RangesOf(table, length, slots) + 2 * m;
+        range[0] = static_cast<int32_t>(std::max<int64_t>(least, INT32_MIN));
+        range[1] = static_cast<int32_t>(std::min<int64_t>(most, INT32_MAX));
     }
     return false;
 }
 
 // Once per multiset and best so far: whether every code of the multiset can be passed over.
 bool WholeMultisetLoses(const TrialPattern& pattern, uint32_t rank, const ClassPlan& plan,
-                        const int32_t* table, int32_t bestMax, int64_t bestSquares) {
+                        int32_t* table, int32_t bestMax, int64_t bestSquares) {
     CandidateGroupsRecord& g = CandidateGroups;
     if (bestMax == INT32_MAX || g.CheckedAt[rank] == BestSeen.Epoch) return false;
     g.CheckedAt[rank] = BestSeen.Epoch;

@@ -163,15 +163,15 @@ bool Evaluate(const uint8_t* signs, int32_t index, BestTrial& best, ClassCounts&
            JudgeCounts(signs, index, best, counts);
 }
 
-// Evaluates a trial code. When every code is named, a twin examined before gives its verdict
-// when it is a loss (otherwise Evaluate asks the twins once the bounds have not given it up).
-void Examine(const uint8_t* signs, int32_t index, BestTrial& best) {
+// Evaluates a trial code. When every code is named (key: its name), a twin examined before
+// gives its verdict when it is a loss (otherwise Evaluate asks the twins once the bounds have not
+// given it up).
+void Examine(const uint8_t* signs, int32_t index, BestTrial& best, uint64_t key) {
     ClassCounts counts;
     if (!TwinsNamedEarly()) {
         (void)Evaluate(signs, index, best, counts);
         return;
     }
-    const uint64_t key = TwinKey(signs);
     const TwinVerdict twin = LookUpTwin(key);
     if (TwinLoses(twin, best)) return;
     const bool lost = Evaluate(signs, index, best, counts);
@@ -344,28 +344,61 @@ ScanPlan PlanScan(const TrialPlace& at) {
     return plan;
 }
 
+// The codes a scan examines next, read a few places ahead of the one at hand. When every code is
+// named for its twins, a code's name is made and its slot asked for from memory while the codes
+// before it are examined; the records themselves are asked for further ahead still (without the
+// filter, eight places beyond the last code read).
+struct ScanAhead {
+    static constexpr int Depth = 8;
+    bool Named = false;
+    int32_t Index[Depth] = {};
+    uint8_t Signs[Depth][MaxCodeLength] = {};
+    uint64_t Key[Depth] = {};
+    int Head = 0;
+    int Count = 0;
+    int32_t Next = 0;  // the place of the next code to read
+};
+
+void ReadAhead(const ScanPlan& plan, ScanAhead& ahead) {
+    const CandidateStoreRecord& s = CandidateStore;
+    while (ahead.Count < ScanAhead::Depth && ahead.Next < s.TrialCount) {
+        const int at = (ahead.Head + ahead.Count) % ScanAhead::Depth;
+        const int32_t i = ahead.Next;
+        ahead.Index[at] = i;
+        RecordSigns(s.TrialChain[i], ahead.Signs[at]);
+        if (ahead.Named) {
+            ahead.Key[at] = TwinKey(ahead.Signs[at]);
+            PrefetchTwin(ahead.Key[at]);
+        }
+        ++ahead.Count;
+        ahead.Next = plan.Symmetry ? NextEligible(i + 1, plan.Rule) : i + 1;
+        if (plan.Symmetry && ahead.Next < s.TrialCount) PrefetchRecord(s.TrialChain[ahead.Next]);
+        if (!plan.Symmetry && i + 8 < s.TrialCount) PrefetchRecord(s.TrialChain[i + 8]);
+    }
+}
+
 // Examines the trial codes of the plan, with the keyboard and the clock after each. The best
 // is left in `best`; false when Esc or Ctrl-C broke the search off. An early stop (F4, the time
 // limit) rotates the chain so that the next search begins with the codes not reached.
 bool ScanTrials(const ScanPlan& plan, BestTrial& best) {
-    const CandidateStoreRecord& s = CandidateStore;
     if (!plan.RealSearch) {
         ClassCounts counts;
         (void)Evaluate(FixedTrialRecord.Signs, -1, best, counts);
         return SearchItemDone(false) != ItemVerdict::BreakOff;
     }
-    uint8_t signs[MaxCodeLength];
     bool stopped = false;
     int32_t examined = 0;
-    // The code after the one at hand is asked for from memory while this one is examined
-    // (without the filter, the code eight places on).
-    int32_t next = plan.Symmetry ? NextEligible(0, plan.Rule) : 0;
-    for (int32_t i = next; i < s.TrialCount; i = next) {
-        next = plan.Symmetry ? NextEligible(i + 1, plan.Rule) : i + 1;
-        if (plan.Symmetry && next < s.TrialCount) PrefetchRecord(s.TrialChain[next]);
-        if (!plan.Symmetry && i + 8 < s.TrialCount) PrefetchRecord(s.TrialChain[i + 8]);
-        RecordSigns(s.TrialChain[i], signs);
-        Examine(signs, i, best);
+    ScanAhead ahead;
+    ahead.Named = TwinsNamedEarly();
+    ahead.Next = plan.Symmetry ? NextEligible(0, plan.Rule) : 0;
+    ReadAhead(plan, ahead);
+    while (ahead.Count > 0) {
+        const int at = ahead.Head;
+        const int32_t i = ahead.Index[at];
+        Examine(ahead.Signs[at], i, best, ahead.Key[at]);
+        ahead.Head = (ahead.Head + 1) % ScanAhead::Depth;
+        --ahead.Count;
+        ReadAhead(plan, ahead);
         examined = i + 1;
         const ItemVerdict verdict = SearchItemDone(true);
         if (verdict == ItemVerdict::BreakOff) return false;

@@ -415,6 +415,11 @@ uint64_t TwinKey(const uint8_t* signs) {
     return least + 1;
 }
 
+void PrefetchTwin(uint64_t key) {
+    const TwinSearch& t = Twins;
+    if (t.Capacity > 0) __builtin_prefetch(&t.Slots[Home(key, t.Capacity)]);
+}
+
 TwinVerdict LookUpTwin(uint64_t key) {
     TwinVerdict verdict;
     const TwinSearch& t = Twins;

@@ -42,6 +42,8 @@ bool TwinsNamedEarly();
 // The name shared by all twins of a code (only while TwinsSought()).
 uint64_t TwinKey(const uint8_t* signs);
 TwinVerdict LookUpTwin(uint64_t key);
+// Asks the memory for where a name's verdict would be, ahead of its LookUpTwin.
+void PrefetchTwin(uint64_t key);
 // Remembers a code's verdict for its twins (its counts when it was counted in full and did not
 // lose). When the memory for more is refused, the search goes on remembering no more.
 void RememberTwin(uint64_t key, bool lost, const ClassCounts& counts);
