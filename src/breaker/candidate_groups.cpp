@@ -14,8 +14,9 @@ CandidateGroupsRecord CandidateGroups;
 
 namespace {
 
-// Below this many candidates the plain class pass is as quick.
-constexpr int32_t kMinCandidates = 256;
+// Below this many candidates the plain class pass is quicker: the bounds and tables of the groups
+// cost more per trial code than counting so few candidates one by one.
+constexpr int32_t kMinCandidates = 4096;
 // Multiset tables larger than this are not made (no admitted condition comes near it).
 constexpr int64_t kMaxTableSize = int64_t(1) << 22;
 // The pair counts are kept when they take at most this many bytes.
