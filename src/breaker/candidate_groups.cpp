@@ -88,10 +88,51 @@ inline __attribute__((always_inline)) uint32_t RankOf(uint8_t* symbols, int leng
     }
 }
 
-uint32_t CandidateRank(int32_t index, int length) {
-    uint8_t symbols[MaxCodeLength];
-    for (int k = 0; k < length; ++k) symbols[k] = CandidateStore.CandidatePositions[k][index];
-    return RankOf(symbols, length);
+// The ranks of the LaneCount candidates of the chain from `from` on (its columns have room for
+// whole blocks behind the last): the same network of exchanges, lane by lane.
+template <int Length>
+void CandidateRanksOfLength(int32_t from, uint32_t* rank) {
+    Lanes v[Length];
+    for (int k = 0; k < Length; ++k) v[k] = LoadLanes(CandidateStore.CandidatePositions[k] + from);
+#pragma GCC unroll 9
+    for (int i = 1; i < Length; ++i) {
+#pragma GCC unroll 9
+        for (int j = i; j > 0; --j) {
+            const Lanes a = v[j - 1];
+            const Lanes b = v[j];
+            const Lanes less = reinterpret_cast<Lanes>(a < b);
+            v[j - 1] = (a & less) | (b & ~less);
+            v[j] = (b & less) | (a & ~less);
+        }
+    }
+    uint8_t sorted[Length][LaneCount];
+    for (int k = 0; k < Length; ++k) StoreLanes(sorted[k], v[k]);
+    for (int lane = 0; lane < LaneCount; ++lane) {
+        uint32_t sum = 0;
+        for (int i = 0; i < Length; ++i) sum += Binomial[sorted[i][lane] + i][i + 1];
+        rank[lane] = sum;
+    }
+}
+
+void CandidateRanks(int length, int32_t from, uint32_t* rank) {
+    switch (length) {
+        case 2:
+            return CandidateRanksOfLength<2>(from, rank);
+        case 3:
+            return CandidateRanksOfLength<3>(from, rank);
+        case 4:
+            return CandidateRanksOfLength<4>(from, rank);
+        case 5:
+            return CandidateRanksOfLength<5>(from, rank);
+        case 6:
+            return CandidateRanksOfLength<6>(from, rank);
+        case 7:
+            return CandidateRanksOfLength<7>(from, rank);
+        case 8:
+            return CandidateRanksOfLength<8>(from, rank);
+        default:
+            return CandidateRanksOfLength<9>(from, rank);
+    }
 }
 
 // The least largest class and the least sum of squares that one M-class can end with, given
@@ -842,9 +883,12 @@ bool SortIntoGroups(const GroupShape& shape, int32_t candidates) {
     const int length = shape.Length;
     int32_t* slot = g.ClassSizes;  // per rank: how many, then where the next goes
     std::memset(slot, 0, shape.Rows * sizeof(int32_t));
-    for (int32_t i = 0; i < candidates; ++i) {
+    uint32_t rank[LaneCount];
+    for (int32_t i = 0; i < candidates; i += LaneCount) {
         if (GlanceAt(i)) return false;
-        ++slot[CandidateRank(i, length)];
+        CandidateRanks(length, i, rank);
+        const int n = std::min<int32_t>(LaneCount, candidates - i);
+        for (int lane = 0; lane < n; ++lane) ++slot[rank[lane]];
     }
     int32_t groups = 0;
     int32_t next = 0;
@@ -857,10 +901,15 @@ bool SortIntoGroups(const GroupShape& shape, int32_t candidates) {
     }
     g.Start[groups] = next;
     g.Count = groups;
-    for (int32_t i = 0; i < candidates; ++i) {
-        if (GlanceAt(i)) return false;
-        const int32_t to = slot[CandidateRank(i, length)]++;
-        for (int k = 0; k < length; ++k) g.Positions[k][to] = s.CandidatePositions[k][i];
+    for (int32_t base = 0; base < candidates; base += LaneCount) {
+        if (GlanceAt(base)) return false;
+        CandidateRanks(length, base, rank);
+        const int n = std::min<int32_t>(LaneCount, candidates - base);
+        for (int lane = 0; lane < n; ++lane) {
+            const int32_t to = slot[rank[lane]]++;
+            for (int k = 0; k < length; ++k)
+                g.Positions[k][to] = s.CandidatePositions[k][base + lane];
+        }
     }
     for (int k = 0; k < length; ++k)
         std::memset(g.Positions[k] + candidates, 0,
