@@ -1104,16 +1104,19 @@ int32_t* PlaceTotalsOf(const TrialPattern& pattern, uint32_t rank) {
     GroupMs(pattern);
     int32_t* table = g.Totals + g.TotalsUsed;
     std::memset(table, 0, entries * sizeof(int32_t));
+    // Group by group: the entries of a group's class take its place counts side by side, so
+    // that no sum waits for the one before it.
     const size_t room = static_cast<size_t>(g.GroupRoom);
+    const uint16_t* rows[MaxCodeLength * MaxCodeLength];
+    int n = 0;
+    for (int k = 0; k < length; ++k)
+        for (int j = 0; j < pattern.Slots; ++j)
+            rows[n++] = g.PlaceCounts +
+                        (static_cast<size_t>(k) * g.Signs + (pattern.SlotSign[j] - 1)) * room;
     const uint8_t* groupM = g.GroupM;
-    for (int k = 0; k < length; ++k) {
-        for (int j = 0; j < pattern.Slots; ++j) {
-            const uint16_t* row =
-                g.PlaceCounts +
-                (static_cast<size_t>(k) * g.Signs + (pattern.SlotSign[j] - 1)) * room;
-            int32_t* sum = table + static_cast<size_t>(k) * pattern.Slots + j;
-            for (int32_t i = 0; i < g.Count; ++i) sum[groupM[i] * perClass] += row[i];
-        }
+    for (int32_t i = 0; i < g.Count; ++i) {
+        int32_t* sum = table + groupM[i] * perClass;
+        for (int e = 0; e < n; ++e) sum[e] += rows[e][i];
     }
     g.TotalsAt[rank] = static_cast<int32_t>(g.TotalsUsed + 1);
     g.TotalsUsed += entries;
