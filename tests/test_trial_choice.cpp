@@ -15,6 +15,7 @@
 #include "breaker/class_pass.h"
 #include "breaker/engine_state.h"
 #include "breaker/opening_book.h"
+#include "breaker/record_ranks.h"
 #include "breaker/search_progress.h"
 #include "breaker/shuffle.h"
 #include "breaker/sign_tables.h"
@@ -387,6 +388,43 @@ TEST_F(TrialChoiceTest, EveryChoiceOfWholeMatchesIsTheReferencesChoice) {
     EXPECT_GT(choices, 150);
 }
 
+// Where no trade is allowed, a code's twins are marked by their record numbers: every record
+// that one code marks must split the candidates into the same classes as the code.
+void ExpectMarkedTwinsSplitAlike(int length, const char* secret) {
+    const CandidateStoreRecord& s = CandidateStore;
+    auto countsOf = [&](const uint8_t* signs) {
+        TrialPattern pattern;
+        MakeTrialPattern(signs, length, pattern);
+        ClassCounts counts{};
+        EXPECT_TRUE(ClassifyCandidates(pattern, -1, INT32_MAX, INT64_MAX, counts));
+        return counts;
+    };
+    int64_t marked = 0;
+    for (int32_t i = 0; i < s.TrialCount; i += 5) {
+        BeginTwinSearch(s.TrialCount, false);
+        if (!TwinsMarked()) return EndTwinSearch();
+        uint8_t signs[MaxCodeLength];
+        RecordSigns(s.TrialChain[i], signs);
+        const ClassCounts counts = countsOf(signs);
+        MarkTwins(signs);
+        for (int32_t record = 0; record < s.Records; ++record) {
+            if (!TwinMarked(static_cast<uint32_t>(record))) continue;
+            ++marked;
+            uint8_t twin[MaxCodeLength];
+            RecordSigns(static_cast<uint32_t>(record), twin);
+            const ClassCounts twinCounts = countsOf(twin);
+            for (int m = 0; m <= length; ++m)
+                for (int p = 0; p <= m; ++p)
+                    ASSERT_EQ(twinCounts.Table[m][p], counts.Table[m][p])
+                        << secret << ": record " << record << " marked by chain place " << i;
+            ASSERT_EQ(twinCounts.IsCandidate, counts.IsCandidate) << secret;
+        }
+        EndTwinSearch();
+    }
+    // The codes themselves are among their marks; twins besides them there are.
+    EXPECT_GT(marked, (s.TrialCount + 4) / 5) << secret;
+}
+
 TEST_F(TrialChoiceTest, TwinTrialCodesSplitTheCandidatesAlike) {
     // After the first answer (positions and signs of the trial may trade places) and after the
     // second (only positions the two trials treat alike may), every two codes of the trial
@@ -441,6 +479,7 @@ TEST_F(TrialChoiceTest, TwinTrialCodesSplitTheCandidatesAlike) {
             EXPECT_LT(named.size() * (answers == 1 ? 2 : 1), static_cast<size_t>(s.TrialCount))
                 << shape.Secret << " after " << answers << " answers";
             EndTwinSearch();
+            if (answers == 2) ExpectMarkedTwinsSplitAlike(shape.Length, shape.Secret);
         }
         ReleaseCandidateStore(true);
     }
@@ -861,6 +900,38 @@ TEST_F(TrialChoiceTest, TheCountOverTheGroupsGivesEveryClassTheCountOneByOne) {
                         << shape.Last << " round " << round << " class " << m << "/" << p;
             EXPECT_EQ(grouped.MaxClass, chained.MaxClass);
             EXPECT_EQ(grouped.Squares, chained.Squares);
+        }
+        ReleaseCandidateStore(true);
+    }
+}
+
+TEST_F(TrialChoiceTest, TheRanksFromRecordNumbersAreTheRanksFromTheSigns) {
+    // The scan takes a code's multiset from its record's number through tables of the low and
+    // the high digits: for every record it must be the rank its signs give, with signs that
+    // cannot score among them, with the vacant sign in play, and for odd and even lengths.
+    struct Shape {
+        char Last;
+        int Length;
+        bool Vacant;
+    };
+    for (const Shape shape :
+         {Shape{'h', 5, false}, Shape{'g', 6, false}, Shape{'b', 9, true}, Shape{'c', 9, false}}) {
+        Conditions('a', shape.Last, shape.Length, true, true, true, shape.Vacant);
+        ASSERT_TRUE(Build());
+        ASSERT_EQ(CandidateStore.VacantInPlay, shape.Vacant);
+        for (int round = 0; round < 2; ++round) {
+            if (round == 1) SignAlive[2] = 0;  // a sign that cannot score counts as symbol 0
+            // Room for more multisets than any of these shapes has.
+            ASSERT_TRUE(BeginRecordRanks(1 << 18)) << shape.Last;
+            const CandidateStoreRecord& s = CandidateStore;
+            for (int32_t record = 0; record < s.Records; ++record) {
+                uint8_t signs[MaxCodeLength];
+                RecordSigns(static_cast<uint32_t>(record), signs);
+                ASSERT_EQ(RecordRank(static_cast<uint32_t>(record)),
+                          GroupedRank(signs, shape.Length))
+                    << shape.Last << " record " << record << " round " << round;
+            }
+            EndRecordRanks();
         }
         ReleaseCandidateStore(true);
     }

@@ -1014,14 +1014,21 @@ bool SizeBoundLoses(const int64_t* bound, int32_t bestMax, int64_t bestSquares) 
 
 }  // namespace
 
-bool GroupedMultisetLoses(const uint8_t* signs, int length, int32_t bestMax, int64_t bestSquares) {
-    CandidateGroupsRecord& g = CandidateGroups;
+uint32_t GroupedRank(const uint8_t* signs, int length) {
     uint8_t symbols[MaxCodeLength];
     for (int k = 0; k < length; ++k) {
         const uint8_t sign = signs[k];
         symbols[k] = sign <= RingSize && SignAlive[sign] != 0 ? sign : 0;
     }
-    const uint32_t rank = RankOf(symbols, length);
+    return RankOf(symbols, length);
+}
+
+bool GroupedRankLost(uint32_t rank) {
+    return CandidateGroups.Verdict[rank] == MultisetVerdict::Lost;
+}
+
+bool GroupedMultisetLoses(uint32_t rank, int32_t bestMax, int64_t bestSquares) {
+    CandidateGroupsRecord& g = CandidateGroups;
     const MultisetVerdict verdict = g.Verdict[rank];
     if (verdict == MultisetVerdict::Measured &&
         SizeBoundLoses(g.SizeBound + 2 * static_cast<size_t>(rank), bestMax, bestSquares))
@@ -1383,8 +1390,8 @@ ClassPlan Planned;
 
 }  // namespace
 
-bool PlanGroupedCount(const TrialPattern& pattern, int32_t bestMax, int64_t bestSquares) {
-    const uint32_t rank = TrialRank(pattern);
+bool PlanGroupedCount(const TrialPattern& pattern, uint32_t rank, int32_t bestMax,
+                      int64_t bestSquares) {
     Planned = ClassPlan{};
     if (CandidateGroups.Verdict[rank] == MultisetVerdict::Lost ||
         !PlanClasses(pattern, rank, Planned, bestMax, bestSquares)) {
@@ -1410,7 +1417,7 @@ bool CountPlannedGrouped(const TrialPattern& pattern, int32_t bestMax, int64_t b
 
 bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestMax, int64_t bestSquares,
                      ClassCounts& out) {
-    return PlanGroupedCount(pattern, bestMax, bestSquares) &&
+    return PlanGroupedCount(pattern, TrialRank(pattern), bestMax, bestSquares) &&
            CountPlannedGrouped(pattern, bestMax, bestSquares, out);
 }
 

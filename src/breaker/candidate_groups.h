@@ -100,10 +100,15 @@ extern CandidateGroupsRecord CandidateGroups;
 bool PrepareCandidateGroups();
 // A new search: the trial multisets given up by the last one may win again.
 void BeginGroupedSearch();
+// The rank of a trial code's multiset of signs (signs that cannot score as one), below
+// TableSize: what the search knows of the code's multiset is kept under it.
+uint32_t GroupedRank(const uint8_t* signs, int length);
+// Whether the multiset of that rank is already known to lose for the rest of the search.
+bool GroupedRankLost(uint32_t rank);
 // Whether the trial code's multiset of signs is known to lose against the best so far, from
 // what the search has measured of it, without a look at the candidates: its codes need no
 // pattern and no count. A multiset found lost here stays lost for the search.
-bool GroupedMultisetLoses(const uint8_t* signs, int length, int32_t bestMax, int64_t bestSquares);
+bool GroupedMultisetLoses(uint32_t rank, int32_t bestMax, int64_t bestSquares);
 // Like ClassifyCandidates, over the groups: false (counts incomplete) when the trial code is
 // given up as strictly worse than the best so far.
 bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestMax, int64_t bestSquares,
@@ -111,7 +116,8 @@ bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestMax, int64_t bestS
 // The same in two steps: PlanGroupedCount bounds the trial code by what is known before a
 // candidate is read (false: given up); CountPlannedGrouped then counts that same code against
 // the same best.
-bool PlanGroupedCount(const TrialPattern& pattern, int32_t bestMax, int64_t bestSquares);
+bool PlanGroupedCount(const TrialPattern& pattern, uint32_t rank, int32_t bestMax,
+                      int64_t bestSquares);
 bool CountPlannedGrouped(const TrialPattern& pattern, int32_t bestMax, int64_t bestSquares,
                          ClassCounts& out);
 // Keeps the candidates of class (m, p) in the groups, as KeepCandidates does in the chain.

@@ -8,6 +8,7 @@
 #include "breaker/candidate_groups.h"
 #include "breaker/long_work.h"
 #include "breaker/opening_book.h"
+#include "breaker/record_ranks.h"
 #include "breaker/search_progress.h"
 #include "breaker/shuffle.h"
 #include "breaker/sign_tables.h"
@@ -67,6 +68,7 @@ void FreeCandidateArrays() {
     s = CandidateStoreRecord{};
     ReleaseCandidateGroups();
     EndTwinSearch();
+    EndRecordRanks();
 }
 
 // Between two stretches of the build: true when Esc or Ctrl-C breaks it off.

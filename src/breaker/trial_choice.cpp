@@ -12,6 +12,7 @@
 #include "breaker/engine_state.h"
 #include "breaker/long_work.h"
 #include "breaker/opening_book.h"
+#include "breaker/record_ranks.h"
 #include "breaker/search_driver.h"
 #include "breaker/search_progress.h"
 #include "breaker/sign_tables.h"
@@ -142,17 +143,19 @@ bool CountGroupedWithTwins(const uint8_t* signs, const TrialPattern& pattern, in
 }
 
 // Classifies the candidates against one trial code and judges it. True when the code lost:
-// given up or counted strictly worse than the best; otherwise its counts are in `counts`.
-bool Evaluate(const uint8_t* signs, int32_t index, BestTrial& best, ClassCounts& counts) {
+// given up or counted strictly worse than the best; otherwise its counts are in `counts`. With
+// the groups, rank is the code's multiset's (GroupedRank).
+bool Evaluate(const uint8_t* signs, uint32_t rank, int32_t index, BestTrial& best,
+              ClassCounts& counts) {
     const int length = Length();
     const int32_t bestMax = best.Found ? best.Counts.MaxClass : INT32_MAX;
     const int64_t bestSquares = best.Found ? best.Counts.Squares : INT64_MAX;
     TrialPattern pattern;
     if (CandidateGroups.Ready) {
-        if (GroupedMultisetLoses(signs, length, bestMax, bestSquares)) return true;
+        if (GroupedMultisetLoses(rank, bestMax, bestSquares)) return true;
         MakeTrialPattern(signs, length, pattern);
-        if (!PlanGroupedCount(pattern, bestMax, bestSquares)) return true;
-        if (TwinsSought() && !TwinsNamedEarly())
+        if (!PlanGroupedCount(pattern, rank, bestMax, bestSquares)) return true;
+        if (TwinsSought() && !TwinsNamedEarly() && !TwinsMarked())
             return CountGroupedWithTwins(signs, pattern, index, best, counts);
         return !CountPlannedGrouped(pattern, bestMax, bestSquares, counts) ||
                JudgeCounts(signs, index, best, counts);
@@ -163,18 +166,32 @@ bool Evaluate(const uint8_t* signs, int32_t index, BestTrial& best, ClassCounts&
            JudgeCounts(signs, index, best, counts);
 }
 
-// Evaluates a trial code. When every code is named (key: its name), a twin examined before
-// gives its verdict when it is a loss (otherwise Evaluate asks the twins once the bounds have not
-// given it up).
-void Examine(const uint8_t* signs, int32_t index, BestTrial& best, uint64_t key) {
+// Evaluates a trial code. When every code is named (key: its name, 0 when its multiset was
+// already lost as it was read), a code whose multiset is known to lose goes at once, and a twin
+// examined before gives its verdict when it is a loss (otherwise Evaluate asks the twins once
+// the bounds have not given it up).
+void Examine(const uint8_t* signs, uint32_t rank, int32_t index, BestTrial& best, uint64_t key) {
     ClassCounts counts;
-    if (!TwinsNamedEarly()) {
-        (void)Evaluate(signs, index, best, counts);
+    if (TwinsMarked()) {
+        if (CandidateGroups.Ready &&
+            GroupedMultisetLoses(rank, best.Found ? best.Counts.MaxClass : INT32_MAX,
+                                 best.Found ? best.Counts.Squares : INT64_MAX))
+            return;
+        if (Evaluate(signs, rank, index, best, counts)) MarkTwins(signs);
         return;
     }
+    if (!TwinsNamedEarly()) {
+        (void)Evaluate(signs, rank, index, best, counts);
+        return;
+    }
+    if (CandidateGroups.Ready &&
+        GroupedMultisetLoses(rank, best.Found ? best.Counts.MaxClass : INT32_MAX,
+                             best.Found ? best.Counts.Squares : INT64_MAX))
+        return;
+    if (key == 0) key = TwinKey(signs);
     const TwinVerdict twin = LookUpTwin(key);
     if (TwinLoses(twin, best)) return;
-    const bool lost = Evaluate(signs, index, best, counts);
+    const bool lost = Evaluate(signs, rank, index, best, counts);
     if (!twin.Known) RememberTwin(key, lost, counts);
 }
 
@@ -340,40 +357,67 @@ ScanPlan PlanScan(const TrialPlace& at) {
     // trial codes early, and examines one of every set of twin trial codes.
     if (plan.RealSearch) (void)PrepareCandidateGroups();
     BeginGroupedSearch();
+    if (plan.RealSearch && CandidateGroups.Ready) (void)BeginRecordRanks(CandidateGroups.TableSize);
     if (plan.RealSearch) BeginTwinSearch(plan.ItemsTotal, CandidateGroups.Ready);
     return plan;
 }
 
-// The codes a scan examines next, read a few places ahead of the one at hand. When every code is
-// named for its twins, a code's name is made and its slot asked for from memory while the codes
-// before it are examined; the records themselves are asked for further ahead still (without the
-// filter, eight places beyond the last code read).
+// The codes a scan examines next, read a few places ahead of the one at hand, with their
+// multisets' ranks when the candidates are grouped. Where twins are marked, a code whose twin
+// lost is passed over unread; so is a code whose multiset is already lost, where its rank comes
+// from its record's number. When every code is named for its twins, a code's name is made and
+// its slot asked for from memory while the codes before it are examined (not for a code whose
+// multiset is already lost: nothing needs its name); the records themselves (where the store
+// must be read) and the marks are asked for further ahead still.
 struct ScanAhead {
     static constexpr int Depth = 8;
     bool Named = false;
+    bool Marked = false;
     int32_t Index[Depth] = {};
+    bool Passed[Depth] = {};  // a twin lost: not read
+    bool Lost[Depth] = {};    // its multiset lost: not read
     uint8_t Signs[Depth][MaxCodeLength] = {};
     uint64_t Key[Depth] = {};
+    uint32_t Rank[Depth] = {};
     int Head = 0;
     int Count = 0;
     int32_t Next = 0;  // the place of the next code to read
 };
+
+void ReadCode(ScanAhead& ahead, int at, uint32_t record) {
+    const int length = Length();
+    const bool grouped = CandidateGroups.Ready;
+    const bool ranked = grouped && RecordRanksOn();
+    if (ranked) {
+        ahead.Rank[at] = RecordRank(record);
+        ahead.Lost[at] = GroupedRankLost(ahead.Rank[at]);
+        if (ahead.Lost[at]) return;
+    }
+    RecordSigns(record, ahead.Signs[at]);
+    if (!ranked) ahead.Rank[at] = grouped ? GroupedRank(ahead.Signs[at], length) : 0;
+    ahead.Key[at] = 0;
+    if (ahead.Named && !(grouped && GroupedRankLost(ahead.Rank[at]))) {
+        ahead.Key[at] = TwinKey(ahead.Signs[at]);
+        PrefetchTwin(ahead.Key[at]);
+    }
+}
 
 void ReadAhead(const ScanPlan& plan, ScanAhead& ahead) {
     const CandidateStoreRecord& s = CandidateStore;
     while (ahead.Count < ScanAhead::Depth && ahead.Next < s.TrialCount) {
         const int at = (ahead.Head + ahead.Count) % ScanAhead::Depth;
         const int32_t i = ahead.Next;
+        const uint32_t record = s.TrialChain[i];
         ahead.Index[at] = i;
-        RecordSigns(s.TrialChain[i], ahead.Signs[at]);
-        if (ahead.Named) {
-            ahead.Key[at] = TwinKey(ahead.Signs[at]);
-            PrefetchTwin(ahead.Key[at]);
-        }
+        ahead.Passed[at] = ahead.Marked && TwinMarked(record);
+        ahead.Lost[at] = false;
+        if (!ahead.Passed[at]) ReadCode(ahead, at, record);
         ++ahead.Count;
         ahead.Next = plan.Symmetry ? NextEligible(i + 1, plan.Rule) : i + 1;
-        if (plan.Symmetry && ahead.Next < s.TrialCount) PrefetchRecord(s.TrialChain[ahead.Next]);
-        if (!plan.Symmetry && i + 8 < s.TrialCount) PrefetchRecord(s.TrialChain[i + 8]);
+        const int32_t further = plan.Symmetry ? ahead.Next : i + 8;
+        if (further >= s.TrialCount) continue;
+        PrefetchRecord(s.TrialChain[further]);
+        if (ahead.Marked) PrefetchTwinMark(s.TrialChain[further]);
     }
 }
 
@@ -383,19 +427,27 @@ void ReadAhead(const ScanPlan& plan, ScanAhead& ahead) {
 bool ScanTrials(const ScanPlan& plan, BestTrial& best) {
     if (!plan.RealSearch) {
         ClassCounts counts;
-        (void)Evaluate(FixedTrialRecord.Signs, -1, best, counts);
+        const uint32_t rank =
+            CandidateGroups.Ready ? GroupedRank(FixedTrialRecord.Signs, Length()) : 0;
+        (void)Evaluate(FixedTrialRecord.Signs, rank, -1, best, counts);
         return SearchItemDone(false) != ItemVerdict::BreakOff;
     }
     bool stopped = false;
     int32_t examined = 0;
     ScanAhead ahead;
     ahead.Named = TwinsNamedEarly();
+    ahead.Marked = TwinsMarked();
     ahead.Next = plan.Symmetry ? NextEligible(0, plan.Rule) : 0;
     ReadAhead(plan, ahead);
     while (ahead.Count > 0) {
         const int at = ahead.Head;
         const int32_t i = ahead.Index[at];
-        Examine(ahead.Signs[at], i, best, ahead.Key[at]);
+        if (ahead.Passed[at])
+            ++TrialCodesTwinned;
+        else if (ahead.Lost[at])
+            ++TrialCodesAbandoned;
+        else
+            Examine(ahead.Signs[at], ahead.Rank[at], i, best, ahead.Key[at]);
         ahead.Head = (ahead.Head + 1) % ScanAhead::Depth;
         --ahead.Count;
         ReadAhead(plan, ahead);
@@ -520,6 +572,7 @@ void ChooseTrial(Code& codeOut, uint8_t& pOut, uint8_t& zOut, uint8_t& keyOut) {
     if (!ScanTrials(plan, best) || !best.Found) return BreakOff(keyOut);
     EndScan();
     EndTwinSearch();
+    EndRecordRanks();
     const Code trial = CodeOf(best.Signs, Length());
     codeOut = trial;
     WriteAt(at.X, at.Y, TextOf(trial, Length()));

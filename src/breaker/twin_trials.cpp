@@ -27,11 +27,13 @@ bool AnsweredOverflow = false;
 constexpr uint8_t kFree = 0xFF;
 // Tied blocks are tried in at most this many orders.
 constexpr int kMaxOrders = 24;
-// Remembered codes: at most this many slots (24 bytes each).
+// Remembered codes: at most this many slots (8 bytes each, and 16 bytes of counts beside).
 constexpr size_t kMaxSlots = size_t(1) << 21;
 // When only the codes that reach a count are named, fewer slots serve: they are far fewer.
 constexpr size_t kMaxLateSlots = size_t(1) << 20;
 constexpr size_t kFirstSlots = size_t(1) << 12;
+// A code that lost marks at most this many of its twins.
+constexpr int kMaxMarks = 512;
 
 // One way of trading the answered trial's signs: the row each block of positions goes to, and
 // the column each of its signs becomes.
@@ -40,11 +42,14 @@ struct RowMap {
     uint8_t Column[RingSize + 2];
 };
 
-struct Slot {
-    uint64_t Key;  // the name plus one; 0 for an empty slot
+// A slot holds the name plus one (0: empty), with kLostMark set when the code lost. Names use
+// at most 54 bits. The counts of a code that did not lose stand beside, at the same place in
+// SlotCounts: a lookup reads them only for such a code, so the slots the scan walks at random
+// stay small.
+constexpr uint64_t kLostMark = uint64_t(1) << 63;
+struct SlotCounts {
     int64_t Squares;
     int32_t MaxClass;
-    uint8_t Lost;
     uint8_t IsCandidate;
 };
 
@@ -69,16 +74,38 @@ struct TwinSearch {
     uint8_t BlockColumn[MaxCodeLength] = {};  // the column of the trial's sign in the block
     uint8_t ColumnBlock[RingSize + 2] = {};   // the block of a live sign's column
     RowMap Identity;
-    Slot* Slots = nullptr;
+    uint64_t* Slots = nullptr;
+    SlotCounts* Counts = nullptr;
     size_t Capacity = 0;  // slots, a power of two
     size_t Used = 0;
     bool Full = false;  // no more room will be asked for
+    // Where no trade is allowed, twins are found by their record numbers instead of names: a
+    // code that lost marks the records of its twins (a bit per record), and the scan passes
+    // over a marked code without reading its signs.
+    bool Marking = false;
+    uint64_t* Marks = nullptr;
+    size_t MarkWords = 0;
+    uint32_t Weight[MaxCodeLength] = {};  // per position what its digit counts in the number
+    uint8_t DigitOf[RingSize + 1] = {};   // per sign its digit
+    uint32_t Offset = 0;                  // 1 with the vacant sign in play
+    uint8_t Free[RingSize + 1] = {};      // the free signs, rising
+    int FreeCount = 0;
+    uint8_t BlockPlaces[MaxCodeLength][MaxCodeLength] = {};  // per block its positions
 };
 TwinSearch Twins;
 
+void FreeMarks() {
+    if (Twins.Marks != nullptr) StoreFree(Twins.Marks, Twins.MarkWords * sizeof(uint64_t));
+    Twins.Marks = nullptr;
+    Twins.MarkWords = 0;
+    Twins.Marking = false;
+}
+
 void FreeSlots() {
-    if (Twins.Slots != nullptr) StoreFree(Twins.Slots, Twins.Capacity * sizeof(Slot));
+    if (Twins.Slots != nullptr) StoreFree(Twins.Slots, Twins.Capacity * sizeof(uint64_t));
+    if (Twins.Counts != nullptr) StoreFree(Twins.Counts, Twins.Capacity * sizeof(SlotCounts));
     Twins.Slots = nullptr;
+    Twins.Counts = nullptr;
     Twins.Capacity = 0;
     Twins.Used = 0;
 }
@@ -91,19 +118,26 @@ size_t Home(uint64_t key, size_t capacity) {
 bool Grow() {
     const size_t capacity = Twins.Capacity == 0 ? kFirstSlots : Twins.Capacity * 2;
     if (capacity > Twins.SlotLimit) return false;
-    Slot* slots = static_cast<Slot*>(StoreAllocate(capacity * sizeof(Slot)));
+    uint64_t* slots = static_cast<uint64_t*>(StoreAllocate(capacity * sizeof(uint64_t)));
     if (slots == nullptr) return false;
-    std::memset(slots, 0, capacity * sizeof(Slot));
+    SlotCounts* counts = static_cast<SlotCounts*>(StoreAllocate(capacity * sizeof(SlotCounts)));
+    if (counts == nullptr) {
+        StoreFree(slots, capacity * sizeof(uint64_t));
+        return false;
+    }
+    std::memset(slots, 0, capacity * sizeof(uint64_t));
     for (size_t i = 0; i < Twins.Capacity; ++i) {
-        const Slot& slot = Twins.Slots[i];
-        if (slot.Key == 0) continue;
-        size_t at = Home(slot.Key, capacity);
-        while (slots[at].Key != 0) at = (at + 1) & (capacity - 1);
+        const uint64_t slot = Twins.Slots[i];
+        if (slot == 0) continue;
+        size_t at = Home(slot & ~kLostMark, capacity);
+        while (slots[at] != 0) at = (at + 1) & (capacity - 1);
         slots[at] = slot;
+        if ((slot & kLostMark) == 0) counts[at] = Twins.Counts[i];
     }
     const size_t used = Twins.Used;
     FreeSlots();
     Twins.Slots = slots;
+    Twins.Counts = counts;
     Twins.Capacity = capacity;
     Twins.Used = used;
     return true;
@@ -238,6 +272,91 @@ uint64_t NameUnder(const RowMap& map, const uint8_t* signs) {
     return packed;
 }
 
+// The marks of a new search: a bit per record, the digits of the record numbers, the free signs
+// and the positions of every block. False when the memory is refused (no twins are sought).
+bool BeginMarking() {
+    const CandidateStoreRecord& s = CandidateStore;
+    TwinSearch& t = Twins;
+    t.MarkWords = (static_cast<size_t>(s.Records) + 63) / 64;
+    t.Marks = static_cast<uint64_t*>(StoreAllocate(t.MarkWords * sizeof(uint64_t)));
+    if (t.Marks == nullptr) {
+        t.MarkWords = 0;
+        return false;
+    }
+    std::memset(t.Marks, 0, t.MarkWords * sizeof(uint64_t));
+    uint32_t weight = 1;
+    for (int k = 0; k < s.Length; ++k) {
+        t.Weight[s.DigitPlace[k]] = weight;
+        weight *= s.DigitBase;
+    }
+    std::memset(t.DigitOf, 0, sizeof t.DigitOf);
+    for (uint32_t digit = 0; digit < s.DigitBase && digit <= RingSize; ++digit)
+        if (s.DigitSign[digit] <= RingSize)
+            t.DigitOf[s.DigitSign[digit]] = static_cast<uint8_t>(digit);
+    t.Offset = s.VacantInPlay ? 1 : 0;
+    t.FreeCount = 0;
+    for (int sign = 0; sign <= RingSize; ++sign)
+        if (t.ColumnOf[sign] == kFree) t.Free[t.FreeCount++] = static_cast<uint8_t>(sign);
+    uint8_t fill[MaxCodeLength] = {};
+    for (int k = 0; k < s.Length; ++k) {
+        const int b = t.BlockOf[k];
+        t.BlockPlaces[b][fill[b]++] = static_cast<uint8_t>(k);
+    }
+    t.Marking = true;
+    return true;
+}
+
+// The next arrangement of n small values in rising order of arrangements; false after the last.
+bool NextArrangement(uint8_t* v, int n) {
+    int i = n - 2;
+    while (i >= 0 && v[i] >= v[i + 1]) --i;
+    if (i < 0) return false;
+    int j = n - 1;
+    while (v[j] <= v[i]) --j;
+    std::swap(v[i], v[j]);
+    for (int a = i + 1, b = n - 1; a < b; ++a, --b) std::swap(v[a], v[b]);
+    return true;
+}
+
+// Marks the records of the code's twins under one renaming of the free signs: every order of
+// the signs within each block, the blocks' orders combined like an odometer, until `left`
+// marks are spent (each is a twin; fewer only means fewer codes passed over).
+void MarkArrangements(const uint8_t* signs, int& left) {
+    TwinSearch& t = Twins;
+    constexpr int kMaxOrders = 720;
+    uint32_t part[MaxCodeLength][kMaxOrders];
+    int parts[MaxCodeLength] = {};
+    for (int b = 0; b < t.Blocks; ++b) {
+        const int size = t.RowStart[b + 1] - t.RowStart[b];
+        uint8_t order[MaxCodeLength];
+        for (int i = 0; i < size; ++i) {
+            const uint8_t v = signs[t.BlockPlaces[b][i]];
+            int j = i;
+            for (; j > 0 && order[j - 1] > v; --j) order[j] = order[j - 1];
+            order[j] = v;
+        }
+        do {
+            uint32_t sum = 0;
+            for (int i = 0; i < size; ++i)
+                sum += t.Weight[t.BlockPlaces[b][i]] * t.DigitOf[order[i]];
+            part[b][parts[b]++] = sum;
+        } while (parts[b] < kMaxOrders && NextArrangement(order, size));
+    }
+    int at[MaxCodeLength] = {};
+    while (left > 0) {
+        uint32_t number = 0;
+        for (int b = 0; b < t.Blocks; ++b) number += part[b][at[b]];
+        if (number >= t.Offset) {
+            const uint32_t record = number - t.Offset;
+            if (record / 64 < t.MarkWords) t.Marks[record / 64] |= uint64_t(1) << (record % 64);
+        }
+        --left;
+        int b = 0;
+        while (b < t.Blocks && ++at[b] == parts[b]) at[b++] = 0;
+        if (b == t.Blocks) return;
+    }
+}
+
 }  // namespace
 
 void NoteAnsweredTrial(const uint8_t* signs, int length) {
@@ -268,6 +387,10 @@ void BeginTwinSearch(int32_t codes, bool lateNaming) {
     // alone are left to the symmetry filter.
     const bool swaps = t.Blocks < t.Length;
     if (!swaps && !t.Trading) return;
+    if (!t.Trading && s.Numbered) {
+        t.On = BeginMarking();
+        return;
+    }
     // The ways of swapping and trading: a code has at most this many twins. When the codes
     // would still leave more names than the slots can hold, most twins would find no verdict
     // and the names would only cost time.
@@ -288,7 +411,39 @@ bool TwinsSought() {
 }
 
 bool TwinsNamedEarly() {
-    return Twins.On && Twins.Early;
+    return Twins.On && !Twins.Marking && Twins.Early;
+}
+
+bool TwinsMarked() {
+    return Twins.On && Twins.Marking;
+}
+
+bool TwinMarked(uint32_t record) {
+    const TwinSearch& t = Twins;
+    return record / 64 < t.MarkWords && ((t.Marks[record / 64] >> (record % 64)) & 1) != 0;
+}
+
+void PrefetchTwinMark(uint32_t record) {
+    const TwinSearch& t = Twins;
+    if (record / 64 < t.MarkWords) __builtin_prefetch(&t.Marks[record / 64]);
+}
+
+void MarkTwins(const uint8_t* signs) {
+    const TwinSearch& t = Twins;
+    const int length = t.Length;
+    int left = kMaxMarks;
+    // Every renaming of the free signs (as far as the marks go), in the order of their
+    // permutations; the identity first.
+    uint8_t renamed[RingSize + 1];
+    for (int sign = 0; sign <= RingSize; ++sign) renamed[sign] = static_cast<uint8_t>(sign);
+    uint8_t image[RingSize + 1];
+    std::memcpy(image, t.Free, static_cast<size_t>(t.FreeCount));
+    do {
+        for (int f = 0; f < t.FreeCount; ++f) renamed[t.Free[f]] = image[f];
+        uint8_t code[MaxCodeLength];
+        for (int k = 0; k < length; ++k) code[k] = renamed[signs[k] <= RingSize ? signs[k] : 0];
+        MarkArrangements(code, left);
+    } while (left > 0 && NextArrangement(image, t.FreeCount));
 }
 
 namespace {
@@ -425,14 +580,17 @@ TwinVerdict LookUpTwin(uint64_t key) {
     const TwinSearch& t = Twins;
     if (t.Capacity == 0) return verdict;
     for (size_t at = Home(key, t.Capacity);; at = (at + 1) & (t.Capacity - 1)) {
-        const Slot& slot = t.Slots[at];
-        if (slot.Key == 0) return verdict;
-        if (slot.Key != key) continue;
+        const uint64_t slot = t.Slots[at];
+        if (slot == 0) return verdict;
+        if ((slot & ~kLostMark) != key) continue;
         verdict.Known = true;
-        verdict.Lost = slot.Lost != 0;
-        verdict.MaxClass = slot.MaxClass;
-        verdict.Squares = slot.Squares;
-        verdict.IsCandidate = slot.IsCandidate != 0;
+        verdict.Lost = (slot & kLostMark) != 0;
+        if (!verdict.Lost) {
+            const SlotCounts& counts = t.Counts[at];
+            verdict.MaxClass = counts.MaxClass;
+            verdict.Squares = counts.Squares;
+            verdict.IsCandidate = counts.IsCandidate != 0;
+        }
         return verdict;
     }
 }
@@ -443,21 +601,18 @@ void RememberTwin(uint64_t key, bool lost, const ClassCounts& counts) {
     if ((t.Used + 1) * 2 > t.Capacity && !t.Full && !Grow()) t.Full = true;
     if (t.Capacity == 0 || (t.Used + 1) * 4 > t.Capacity * 3) return;
     size_t at = Home(key, t.Capacity);
-    while (t.Slots[at].Key != 0) {
-        if (t.Slots[at].Key == key) return;
+    while (t.Slots[at] != 0) {
+        if ((t.Slots[at] & ~kLostMark) == key) return;
         at = (at + 1) & (t.Capacity - 1);
     }
-    Slot& slot = t.Slots[at];
-    slot.Key = key;
-    slot.Lost = lost ? 1 : 0;
-    slot.MaxClass = lost ? 0 : counts.MaxClass;
-    slot.Squares = lost ? 0 : counts.Squares;
-    slot.IsCandidate = !lost && counts.IsCandidate ? 1 : 0;
+    t.Slots[at] = key | (lost ? kLostMark : 0);
+    if (!lost) t.Counts[at] = SlotCounts{counts.Squares, counts.MaxClass, counts.IsCandidate};
     ++t.Used;
 }
 
 void EndTwinSearch() {
     FreeSlots();
+    FreeMarks();
     Twins.On = false;
     Twins.Full = false;
 }

@@ -13,6 +13,11 @@
 // code that was counted in full is compared with the best by those counts. When such counts
 // equal the best's, the twin is examined in full after all, so that it draws for the tie and
 // brings its own class counts. No choice and no random draw changes.
+//
+// Where no trade is allowed, a code's twins follow from its signs by swaps and renamings alone,
+// and the store numbers its records: a code that lost marks its twins' records instead of
+// leaving its name, and the scan passes over a marked code without reading it. A code that did
+// not lose marks nothing; its twins are examined in full.
 #pragma once
 #include <cstdint>
 
@@ -39,6 +44,14 @@ void ForgetAnsweredTrials();
 void BeginTwinSearch(int32_t codes, bool lateNaming);
 bool TwinsSought();
 bool TwinsNamedEarly();
+// Where no trade is allowed (and the records are numbered), twins are not named: a code that
+// lost marks its twins' records, and the scan passes over a marked code unread.
+bool TwinsMarked();
+bool TwinMarked(uint32_t record);
+// Asks the memory for a record's mark ahead of its TwinMarked.
+void PrefetchTwinMark(uint32_t record);
+// Marks the twins of a code that was given up or lost (at most a few hundred of them).
+void MarkTwins(const uint8_t* signs);
 // The name shared by all twins of a code (only while TwinsSought()).
 uint64_t TwinKey(const uint8_t* signs);
 TwinVerdict LookUpTwin(uint64_t key);
