@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "breaker/candidate_store.h"
 #include "breaker/lanes.h"
@@ -19,8 +20,11 @@ namespace {
 constexpr int32_t kMinCandidates = 4096;
 // Multiset tables larger than this are not made (no admitted condition comes near it).
 constexpr int64_t kMaxTableSize = int64_t(1) << 22;
-// The pair counts are kept when they take at most this many bytes.
+// The pair counts are kept when they take at most this many bytes, and at most kPairsPerCandidate
+// times the candidates' own bytes: over many signs they are mostly zeros, and clearing and
+// filling them would cost more than they save.
 constexpr size_t kMaxPairBytes = size_t(64) << 20;
+constexpr size_t kPairsPerCandidate = 8;
 // The per-multiset totals of P take at most this many bytes; their room starts at the least
 // and doubles as they need it.
 constexpr size_t kMaxTotalsBytes = size_t(32) << 20;
@@ -42,6 +46,30 @@ void MakeBinomials() {
             Binomial[n][k] = n == 0 ? 0 : Binomial[n - 1][k - 1] + Binomial[n - 1][k];
     }
     BinomialReady = true;
+}
+
+// Calls f with the code length as a constant (std::integral_constant), for the copies of a
+// procedure made per length; lengths below 2 take 2's and above 9 take 9's.
+template <typename F>
+inline __attribute__((always_inline)) decltype(auto) ByLength(int length, F&& f) {
+    switch (length) {
+        case 2:
+            return f(std::integral_constant<int, 2>{});
+        case 3:
+            return f(std::integral_constant<int, 3>{});
+        case 4:
+            return f(std::integral_constant<int, 4>{});
+        case 5:
+            return f(std::integral_constant<int, 5>{});
+        case 6:
+            return f(std::integral_constant<int, 6>{});
+        case 7:
+            return f(std::integral_constant<int, 7>{});
+        case 8:
+            return f(std::integral_constant<int, 8>{});
+        default:
+            return f(std::integral_constant<int, 9>{});
+    }
 }
 
 // The rank of a multiset of symbols (sorted in place): the i-th smallest symbol a gives the
@@ -68,24 +96,7 @@ inline __attribute__((always_inline)) uint32_t RankOfLength(uint8_t* symbols) {
 }
 
 inline __attribute__((always_inline)) uint32_t RankOf(uint8_t* symbols, int length) {
-    switch (length) {
-        case 2:
-            return RankOfLength<2>(symbols);
-        case 3:
-            return RankOfLength<3>(symbols);
-        case 4:
-            return RankOfLength<4>(symbols);
-        case 5:
-            return RankOfLength<5>(symbols);
-        case 6:
-            return RankOfLength<6>(symbols);
-        case 7:
-            return RankOfLength<7>(symbols);
-        case 8:
-            return RankOfLength<8>(symbols);
-        default:
-            return RankOfLength<9>(symbols);
-    }
+    return ByLength(length, [&](auto L) { return RankOfLength<L>(symbols); });
 }
 
 // The ranks of the LaneCount candidates of the chain from `from` on (its columns have room for
@@ -115,24 +126,7 @@ void CandidateRanksOfLength(int32_t from, uint32_t* rank) {
 }
 
 void CandidateRanks(int length, int32_t from, uint32_t* rank) {
-    switch (length) {
-        case 2:
-            return CandidateRanksOfLength<2>(from, rank);
-        case 3:
-            return CandidateRanksOfLength<3>(from, rank);
-        case 4:
-            return CandidateRanksOfLength<4>(from, rank);
-        case 5:
-            return CandidateRanksOfLength<5>(from, rank);
-        case 6:
-            return CandidateRanksOfLength<6>(from, rank);
-        case 7:
-            return CandidateRanksOfLength<7>(from, rank);
-        case 8:
-            return CandidateRanksOfLength<8>(from, rank);
-        default:
-            return CandidateRanksOfLength<9>(from, rank);
-    }
+    ByLength(length, [&](auto L) { CandidateRanksOfLength<L>(from, rank); });
 }
 
 // The least largest class and the least sum of squares that one M-class can end with, given
@@ -730,25 +724,10 @@ inline __attribute__((always_inline)) void SumClasses(const TrialPattern& patter
                                                       ClassSumKind kind, int64_t* size,
                                                       int64_t* total) {
     CandidateGroupsRecord& g = CandidateGroups;
+    ++g.Passes;
     if (int64_t(g.LargestGroup) * pattern.Length <= 65535) {
-        switch (pattern.Length) {
-            case 2:
-                return ClassSumsOf<2>(pattern, kind, size, total);
-            case 3:
-                return ClassSumsOf<3>(pattern, kind, size, total);
-            case 4:
-                return ClassSumsOf<4>(pattern, kind, size, total);
-            case 5:
-                return ClassSumsOf<5>(pattern, kind, size, total);
-            case 6:
-                return ClassSumsOf<6>(pattern, kind, size, total);
-            case 7:
-                return ClassSumsOf<7>(pattern, kind, size, total);
-            case 8:
-                return ClassSumsOf<8>(pattern, kind, size, total);
-            default:
-                return ClassSumsOf<9>(pattern, kind, size, total);
-        }
+        return ByLength(pattern.Length,
+                        [&](auto L) { ClassSumsOf<L>(pattern, kind, size, total); });
     }
     GroupMs(pattern);
     const size_t room = static_cast<size_t>(g.GroupRoom);
@@ -955,7 +934,9 @@ bool PrepareCandidateGroups() {
     // passes 8! = 40,320.
     shape.Room = (std::min<size_t>(shape.Rows, static_cast<size_t>(candidates)) + 63) / 32 * 32;
     const size_t placePairs = static_cast<size_t>(length) * (length - 1) / 2;
-    shape.Pairs = placePairs * signs * signs * shape.Room * sizeof(uint16_t) <= kMaxPairBytes;
+    const size_t pairBytes = placePairs * signs * signs * shape.Room * sizeof(uint16_t);
+    shape.Pairs = pairBytes <= kMaxPairBytes &&
+                  pairBytes <= kPairsPerCandidate * static_cast<size_t>(candidates) * length;
     const size_t bytes = LayOutGroups(shape, nullptr);
     uint8_t* block = StoreMayUse(bytes) ? static_cast<uint8_t*>(StoreAllocate(bytes)) : nullptr;
     if (block == nullptr) {
@@ -1310,6 +1291,7 @@ bool PlanClasses(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan, in
     }
     // And so is the spread of P, from the pairs of places that hold the trial's signs.
     if (g.PairCounts != nullptr) {
+        ++g.Passes;
         PairTotals(pattern, plan.PairTotal);
         plan.Pairs = true;
         if (MomentsLose(plan, totals, rank, bestMax, bestSquares)) return false;
@@ -1356,6 +1338,7 @@ void OrderClassGroups(ClassPlan& plan, int m) {
 // false as soon as it has lost.
 bool CountClasses(const TrialPattern& pattern, ClassPlan& plan, int32_t bestMax,
                   int64_t bestSquares) {
+    ++CandidateGroups.Passes;
     const int length = plan.Length;
     int classes[MaxCodeLength + 1];
     int n = 0;

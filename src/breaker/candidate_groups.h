@@ -90,6 +90,9 @@ struct CandidateGroupsRecord {
     uint16_t* GroupTotal = nullptr;
     // Per group: 256 over its size, for placing it among its class's groups by its mean P.
     float* GroupScale = nullptr;
+    // The passes over all groups that trial codes have needed so far (a sum, the pair totals, a
+    // count): a code that needed one was costly to give up.
+    int64_t Passes = 0;
     void* Block = nullptr;  // all of the above in one allocation
     size_t BlockBytes = 0;
 };

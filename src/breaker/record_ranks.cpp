@@ -22,8 +22,11 @@ struct RecordRanksRecord {
     uint64_t* High = nullptr;
     uint32_t HighCount = 0;
     // Packed words (0: empty) and their ranks, a power of two of them.
-    uint64_t* Keys = nullptr;
-    uint32_t* Ranks = nullptr;
+    struct Slot {
+        uint64_t Key;
+        uint64_t Rank;
+    };
+    Slot* Slots = nullptr;
     size_t Capacity = 0;
     int Shift = 0;  // 64 - log2(Capacity)
     void* Block = nullptr;
@@ -99,7 +102,7 @@ bool BeginRecordRanks(int32_t tableSize) {
         ++log;
     }
     const size_t tables = (lowBase + highCount) * sizeof(uint64_t);
-    const size_t bytes = tables + capacity * (sizeof(uint64_t) + sizeof(uint32_t));
+    const size_t bytes = tables + capacity * sizeof(RecordRanksRecord::Slot);
     if (highCount > UINT32_MAX || !StoreMayUse(bytes)) return false;
     r.Block = StoreAllocate(bytes);
     if (r.Block == nullptr) return false;
@@ -113,13 +116,12 @@ bool BeginRecordRanks(int32_t tableSize) {
     r.HighCount = static_cast<uint32_t>(highCount);
     r.Low = static_cast<uint64_t*>(r.Block);
     r.High = r.Low + lowBase;
-    r.Keys = r.High + highCount;
-    r.Ranks = reinterpret_cast<uint32_t*>(r.Keys + capacity);
+    r.Slots = reinterpret_cast<RecordRanksRecord::Slot*>(r.High + highCount);
     r.Capacity = capacity;
     r.Shift = 64 - log;
     for (uint32_t n = 0; n < r.LowBase; ++n) r.Low[n] = PackedDigits(n, lowDigits);
     for (uint32_t n = 0; n < r.HighCount; ++n) r.High[n] = PackedDigits(n, s.Length - lowDigits);
-    std::memset(r.Keys, 0, capacity * sizeof(uint64_t));
+    std::memset(r.Slots, 0, capacity * sizeof(RecordRanksRecord::Slot));
     r.On = true;
     return true;
 }
@@ -128,23 +130,33 @@ bool RecordRanksOn() {
     return Ranks.On;
 }
 
-uint32_t RecordRank(uint32_t record) {
-    RecordRanksRecord& r = Ranks;
+uint64_t RecordMultiset(uint32_t record) {
+    const RecordRanksRecord& r = Ranks;
     // Numbers stay below 2^32, where the product with the rounded-up reciprocal divides exactly.
     __extension__ typedef unsigned __int128 Product;
     const uint32_t number = record + r.Offset;
     const uint32_t high = static_cast<uint32_t>((Product(r.LowMagic) * number) >> 64);
     const uint64_t packed = r.Low[number - high * r.LowBase] + r.High[high];
+    __builtin_prefetch(&r.Slots[Home(packed)]);
+    return packed;
+}
+
+uint32_t RankOfMultiset(uint64_t packed) {
+    RecordRanksRecord& r = Ranks;
     size_t at = Home(packed);
-    while (r.Keys[at] != packed) {
-        if (r.Keys[at] == 0) {
-            r.Keys[at] = packed;
-            r.Ranks[at] = RankOfCounts(packed);
+    while (r.Slots[at].Key != packed) {
+        if (r.Slots[at].Key == 0) {
+            r.Slots[at].Key = packed;
+            r.Slots[at].Rank = RankOfCounts(packed);
             break;
         }
         at = (at + 1) & (r.Capacity - 1);
     }
-    return r.Ranks[at];
+    return static_cast<uint32_t>(r.Slots[at].Rank);
+}
+
+uint32_t RecordRank(uint32_t record) {
+    return RankOfMultiset(RecordMultiset(record));
 }
 
 void EndRecordRanks() {

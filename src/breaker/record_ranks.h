@@ -17,5 +17,9 @@
 bool BeginRecordRanks(int32_t tableSize);
 bool RecordRanksOn();
 uint32_t RecordRank(uint32_t record);
+// The same in two steps, a few codes apart: the record's packed multiset (its rank's place is
+// asked for from memory meanwhile), then its rank.
+uint64_t RecordMultiset(uint32_t record);
+uint32_t RankOfMultiset(uint64_t packed);
 // Frees the tables.
 void EndRecordRanks();

@@ -177,7 +177,11 @@ void Examine(const uint8_t* signs, uint32_t rank, int32_t index, BestTrial& best
             GroupedMultisetLoses(rank, best.Found ? best.Counts.MaxClass : INT32_MAX,
                                  best.Found ? best.Counts.Squares : INT64_MAX))
             return;
-        if (Evaluate(signs, rank, index, best, counts)) MarkTwins(signs);
+        // Only a code that was costly to give up, or that has many twins, marks them.
+        const int64_t passes = CandidateGroups.Passes;
+        const bool lost = Evaluate(signs, rank, index, best, counts);
+        const bool costly = !CandidateGroups.Ready || CandidateGroups.Passes != passes;
+        if (lost && (costly || ManyTwins())) MarkTwins(signs);
         return;
     }
     if (!TwinsNamedEarly()) {
@@ -364,18 +368,22 @@ ScanPlan PlanScan(const TrialPlace& at) {
 
 // The codes a scan examines next, read a few places ahead of the one at hand, with their
 // multisets' ranks when the candidates are grouped. Where twins are marked, a code whose twin
-// lost is passed over unread; so is a code whose multiset is already lost, where its rank comes
-// from its record's number. When every code is named for its twins, a code's name is made and
-// its slot asked for from memory while the codes before it are examined (not for a code whose
-// multiset is already lost: nothing needs its name); the records themselves (where the store
-// must be read) and the marks are asked for further ahead still.
+// lost is passed over unread. Where the rank comes from the record's number, only the number's
+// multiset is read ahead (and its rank asked for from memory): the rank and, unless the multiset
+// is already lost, the signs are read when the code's turn comes. When every code is named for
+// its twins, a code's name is made and its slot asked for from memory while the codes before it
+// are examined (not for a code whose multiset is already lost: nothing needs its name); the
+// records themselves (where the store must be read) and the marks are asked for further ahead
+// still.
 struct ScanAhead {
     static constexpr int Depth = 8;
     bool Named = false;
     bool Marked = false;
     int32_t Index[Depth] = {};
     bool Passed[Depth] = {};  // a twin lost: not read
-    bool Lost[Depth] = {};    // its multiset lost: not read
+    bool Ranked[Depth] = {};  // only its multiset read, from its number
+    uint32_t Record[Depth] = {};
+    uint64_t Multiset[Depth] = {};
     uint8_t Signs[Depth][MaxCodeLength] = {};
     uint64_t Key[Depth] = {};
     uint32_t Rank[Depth] = {};
@@ -387,15 +395,14 @@ struct ScanAhead {
 void ReadCode(ScanAhead& ahead, int at, uint32_t record) {
     const int length = Length();
     const bool grouped = CandidateGroups.Ready;
-    const bool ranked = grouped && RecordRanksOn();
-    if (ranked) {
-        ahead.Rank[at] = RecordRank(record);
-        ahead.Lost[at] = GroupedRankLost(ahead.Rank[at]);
-        if (ahead.Lost[at]) return;
+    ahead.Key[at] = 0;
+    ahead.Ranked[at] = grouped && RecordRanksOn() && !ahead.Named;
+    if (ahead.Ranked[at]) {
+        ahead.Multiset[at] = RecordMultiset(record);
+        return;
     }
     RecordSigns(record, ahead.Signs[at]);
-    if (!ranked) ahead.Rank[at] = grouped ? GroupedRank(ahead.Signs[at], length) : 0;
-    ahead.Key[at] = 0;
+    ahead.Rank[at] = grouped ? GroupedRank(ahead.Signs[at], length) : 0;
     if (ahead.Named && !(grouped && GroupedRankLost(ahead.Rank[at]))) {
         ahead.Key[at] = TwinKey(ahead.Signs[at]);
         PrefetchTwin(ahead.Key[at]);
@@ -409,8 +416,8 @@ void ReadAhead(const ScanPlan& plan, ScanAhead& ahead) {
         const int32_t i = ahead.Next;
         const uint32_t record = s.TrialChain[i];
         ahead.Index[at] = i;
+        ahead.Record[at] = record;
         ahead.Passed[at] = ahead.Marked && TwinMarked(record);
-        ahead.Lost[at] = false;
         if (!ahead.Passed[at]) ReadCode(ahead, at, record);
         ++ahead.Count;
         ahead.Next = plan.Symmetry ? NextEligible(i + 1, plan.Rule) : i + 1;
@@ -419,6 +426,18 @@ void ReadAhead(const ScanPlan& plan, ScanAhead& ahead) {
         PrefetchRecord(s.TrialChain[further]);
         if (ahead.Marked) PrefetchTwinMark(s.TrialChain[further]);
     }
+}
+
+// A code of which only the multiset was read ahead: passed over when that is known to lose,
+// else read and examined.
+void ExamineRanked(ScanAhead& ahead, int at, int32_t index, BestTrial& best) {
+    const uint32_t rank = RankOfMultiset(ahead.Multiset[at]);
+    if (GroupedRankLost(rank)) {
+        ++TrialCodesAbandoned;
+        return;
+    }
+    RecordSigns(ahead.Record[at], ahead.Signs[at]);
+    Examine(ahead.Signs[at], rank, index, best, 0);
 }
 
 // Examines the trial codes of the plan, with the keyboard and the clock after each. The best
@@ -444,8 +463,8 @@ bool ScanTrials(const ScanPlan& plan, BestTrial& best) {
         const int32_t i = ahead.Index[at];
         if (ahead.Passed[at])
             ++TrialCodesTwinned;
-        else if (ahead.Lost[at])
-            ++TrialCodesAbandoned;
+        else if (ahead.Ranked[at])
+            ExamineRanked(ahead, at, i, best);
         else
             Examine(ahead.Signs[at], ahead.Rank[at], i, best, ahead.Key[at]);
         ahead.Head = (ahead.Head + 1) % ScanAhead::Depth;

@@ -91,6 +91,7 @@ struct TwinSearch {
     uint8_t Free[RingSize + 1] = {};      // the free signs, rising
     int FreeCount = 0;
     uint8_t BlockPlaces[MaxCodeLength][MaxCodeLength] = {};  // per block its positions
+    double MostTwins = 0;  // the orders within the blocks times the renamings of free signs
 };
 TwinSearch Twins;
 
@@ -302,6 +303,10 @@ bool BeginMarking() {
         const int b = t.BlockOf[k];
         t.BlockPlaces[b][fill[b]++] = static_cast<uint8_t>(k);
     }
+    t.MostTwins = 1;
+    for (int b = 0; b < t.Blocks; ++b)
+        for (int i = 2; i <= fill[b]; ++i) t.MostTwins *= i;
+    for (int i = 2; i <= t.FreeCount; ++i) t.MostTwins *= i;
     t.Marking = true;
     return true;
 }
@@ -426,6 +431,12 @@ bool TwinMarked(uint32_t record) {
 void PrefetchTwinMark(uint32_t record) {
     const TwinSearch& t = Twins;
     if (record / 64 < t.MarkWords) __builtin_prefetch(&t.Marks[record / 64]);
+}
+
+bool ManyTwins() {
+    // A mark costs a few percent of the bounds that give a code up without a pass over the
+    // groups; with a handful of twins, half of them behind the scan already, it does not pay.
+    return Twins.MostTwins >= 8;
 }
 
 void MarkTwins(const uint8_t* signs) {

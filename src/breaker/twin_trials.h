@@ -52,6 +52,8 @@ bool TwinMarked(uint32_t record);
 void PrefetchTwinMark(uint32_t record);
 // Marks the twins of a code that was given up or lost (at most a few hundred of them).
 void MarkTwins(const uint8_t* signs);
+// Whether a code has many twins to mark: then even a code given up cheaply marks its twins.
+bool ManyTwins();
 // The name shared by all twins of a code (only while TwinsSought()).
 uint64_t TwinKey(const uint8_t* signs);
 TwinVerdict LookUpTwin(uint64_t key);
