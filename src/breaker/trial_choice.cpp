@@ -422,9 +422,9 @@ void ReadAhead(const ScanPlan& plan, ScanAhead& ahead) {
         ++ahead.Count;
         ahead.Next = plan.Symmetry ? NextEligible(i + 1, plan.Rule) : i + 1;
         const int32_t further = plan.Symmetry ? ahead.Next : i + 8;
-        if (further >= s.TrialCount) continue;
-        PrefetchRecord(s.TrialChain[further]);
-        if (ahead.Marked) PrefetchTwinMark(s.TrialChain[further]);
+        if (further < s.TrialCount) PrefetchRecord(s.TrialChain[further]);
+        // The marks further still: with the filter, the codes between are mostly read too.
+        if (ahead.Marked && i + 16 < s.TrialCount) PrefetchTwinMark(s.TrialChain[i + 16]);
     }
 }
 

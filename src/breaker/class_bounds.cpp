@@ -1,0 +1,171 @@
+// The bounds on a trial code's M-classes: the water fill of the class sizes and the fits of
+// the moments of P.
+#include "breaker/class_bounds.h"
+
+#include <algorithm>
+
+namespace {
+
+// The least largest class and the least sum of squares that one M-class can end with, given
+// the counts so far of its possible P values and the candidates still to come: water poured
+// into the lowest counts first gives both at once. With capped set the last value is the
+// class of the trial itself (P = L), which holds one candidate at most: it takes its one
+// before the others, which only lowers the bound.
+Bound WaterFill(const int64_t* counts, int values, int64_t rest, bool capped) {
+    int64_t level[MaxCodeLength + 1];
+    int k = values;
+    Bound bound;
+    for (int v = 0; v < values; ++v) level[v] = counts[v];
+    if (capped) {
+        const int64_t own = level[--k];
+        bound.Max = own;
+        bound.Squares = own * own;
+        rest = std::max<int64_t>(0, rest - (1 - own));
+    }
+    for (int i = 1; i < k; ++i) {
+        const int64_t v = level[i];
+        int j = i;
+        for (; j > 0 && level[j - 1] > v; --j) level[j] = level[j - 1];
+        level[j] = v;
+    }
+    int64_t sum = 0;
+    for (int j = 1; j <= k; ++j) {
+        sum += level[j - 1];
+        const int64_t total = rest + sum;
+        if (j < k && total > level[j] * j) continue;
+        const int64_t q = total / j;
+        const int64_t r = total % j;
+        bound.Max = std::max(bound.Max, q + (r > 0 ? 1 : 0));
+        bound.Squares += r * (q + 1) * (q + 1) + (j - r) * q * q;
+        for (int i = j; i < k; ++i) {
+            bound.Max = std::max(bound.Max, level[i]);
+            bound.Squares += level[i] * level[i];
+        }
+        break;
+    }
+    return bound;
+}
+
+}  // namespace
+
+int ValuesOf(int m, int length, const int64_t* counts, int64_t* value, int64_t* count) {
+    int n = 0;
+    for (int v = 0; v <= m; ++v) {
+        if (m == length && v == length - 1) continue;
+        value[n] = v;
+        count[n++] = counts[v];
+    }
+    return n;
+}
+
+bool TotalRange(const int64_t* value, const int64_t* count, int n, bool capped, int64_t size,
+                int64_t h, int64_t& least, int64_t& most) {
+    int64_t rest = size;
+    int64_t base = 0;
+    for (int i = 0; i < n; ++i) {
+        rest -= count[i];
+        base += value[i] * count[i];
+    }
+    auto room = [&](int i) {
+        const int64_t cap = capped && i == n - 1 ? std::min<int64_t>(h, 1) : h;
+        return std::max<int64_t>(0, cap - count[i]);
+    };
+    int64_t left = rest;
+    least = base;
+    for (int i = 0; i < n && left > 0; ++i) {
+        const int64_t add = std::min(left, room(i));
+        least += value[i] * add;
+        left -= add;
+    }
+    if (left > 0) return false;
+    left = rest;
+    most = base;
+    for (int i = n - 1; i >= 0 && left > 0; --i) {
+        const int64_t add = std::min(left, room(i));
+        most += value[i] * add;
+        left -= add;
+    }
+    return true;
+}
+
+bool MomentFits(const int64_t* value, const int64_t* count, int n, bool capped, int64_t size,
+                int64_t total, bool pairs, int64_t pairTotal, int64_t h) {
+    int64_t least = 0;
+    int64_t most = 0;
+    if (!TotalRange(value, count, n, capped, size, h, least, most)) return false;
+    if (least > total || most < total) return false;
+    if (!pairs || size == 0) return true;
+    int64_t rest = size;
+    for (int i = 0; i < n; ++i) rest -= count[i];
+    auto room = [&](int i) {
+        const int64_t cap = capped && i == n - 1 ? std::min<int64_t>(h, 1) : h;
+        return std::max<int64_t>(0, cap - count[i]);
+    };
+    int64_t left = rest;
+    // The spread of P is known too: sum of P squared = 2 x pairTotal + total. For every centre
+    // y/2 the sum of (2P - y)^2 is fixed; the least it can be with classes at most h (filling
+    // the values nearest the centre first) must not exceed it.
+    const int64_t squares = 2 * pairTotal + total;
+    const int64_t centre = size > 0 ? 2 * total / size : 0;
+    for (int64_t y = centre - 1; y <= centre + 2; ++y) {
+        const int64_t known = 4 * squares - 4 * y * total + y * y * size;
+        int64_t weight[MaxCodeLength + 1];
+        int order[MaxCodeLength + 1];
+        int64_t fixed = 0;
+        for (int i = 0; i < n; ++i) {
+            weight[i] = (2 * value[i] - y) * (2 * value[i] - y);
+            fixed += weight[i] * count[i];
+            order[i] = i;
+        }
+        for (int i = 1; i < n; ++i) {
+            const int o = order[i];
+            int j = i;
+            for (; j > 0 && weight[order[j - 1]] > weight[o]; --j) order[j] = order[j - 1];
+            order[j] = o;
+        }
+        left = rest;
+        int64_t lowest = fixed;
+        for (int j = 0; j < n && left > 0; ++j) {
+            const int i = order[j];
+            const int64_t add = std::min(left, room(i));
+            lowest += weight[i] * add;
+            left -= add;
+        }
+        if (lowest > known) return false;
+    }
+    return true;
+}
+
+Bound ClassBound(const ClassPlan& plan, int m, int32_t bestMax) {
+    int64_t value[MaxCodeLength + 1];
+    int64_t count[MaxCodeLength + 1];
+    const int n = ValuesOf(m, plan.Length, plan.Counts[m], value, count);
+    const bool capped = m == plan.Length;
+    Bound bound = WaterFill(count, n, plan.Size[m] - plan.Done[m], capped);
+    bound.Over = bound.Max > bestMax;
+    bound.Reaches = bound.Max >= bestMax;
+    if (!plan.Moments || plan.Size[m] == 0 || bestMax == INT32_MAX || bound.Reaches) return bound;
+    auto fits = [&](int64_t h) {
+        return MomentFits(value, count, n, capped, plan.Size[m], plan.Total[m], plan.Pairs,
+                          plan.PairTotal[m], h);
+    };
+    bound.Over = !fits(bestMax);
+    bound.Reaches = bound.Over || !fits(int64_t(bestMax) - 1);
+    return bound;
+}
+
+bool Loses(const ClassPlan& plan, int64_t bestSquares, int64_t& boundMax) {
+    int64_t largest = 0;
+    int64_t squares = 0;
+    bool over = false;
+    bool reaches = false;
+    for (int m = 0; m <= plan.Length; ++m) {
+        if (plan.Size[m] == 0) continue;
+        largest = std::max(largest, plan.Bounds[m].Max);
+        squares += plan.Bounds[m].Squares;
+        over = over || plan.Bounds[m].Over;
+        reaches = reaches || plan.Bounds[m].Reaches;
+    }
+    boundMax = largest;
+    return over || (reaches && squares > bestSquares);
+}
