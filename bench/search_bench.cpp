@@ -1,15 +1,16 @@
 // Self-play of the computer as codebreaker, headless on the virtual console with a fixed seed:
 // for each set of conditions the matches, the trials (min / mean / max), the wall time per
-// match, the (trial code, candidate) pairs classified per second while searching, and the
-// store build rate with the peak memory. Then one large scan on its own (L = 6 over 10 signs
-// with repetitions: the first real search, a million trial codes against the candidates the
-// opening leaves) for the class pass's speed.
+// match, the (trial code, candidate) pairs classified per second while searching, the store
+// build rate, the longest search (CPU seconds) and the peak memory. Then one large scan on its
+// own (L = 6 over 10 signs with repetitions: the first real search, a million trial codes
+// against the candidates the opening leaves) for the class pass's speed.
 //
 // The default run has no time limit and ends with a signature line (total trials and total
 // classified pairs): a change meant only for speed leaves it unchanged.
 //
 // Arguments (optional): length signs repetitions(0/1) fixed(0/1) matches [timeLimitTens]
 // plays that one set instead, with the virtual clock following the real one.
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -78,7 +79,7 @@ struct Totals {
 bool PlaySet(const Conditions& c, int timeLimitTens, Totals& totals) {
     int minTrials = 1 << 30, maxTrials = 0;
     int64_t trials = 0;
-    double searchSeconds = 0, buildSeconds = 0, wall = 0;
+    double searchSeconds = 0, buildSeconds = 0, wall = 0, longest = 0;
     int64_t pairs = 0, records = 0;
     bool allSolved = true;
     for (int match = 0; match < c.Matches; ++match) {
@@ -100,8 +101,10 @@ bool PlaySet(const Conditions& c, int timeLimitTens, Totals& totals) {
             uint8_t key = 0;
             const int64_t before = PairsClassified;
             const auto searchStart = Clock::now();
+            const double cpuStart = CpuSeconds();
             ChooseTrial(row.Signs, row.P, row.Z, key);
             searchSeconds += Seconds(searchStart);
+            longest = std::max(longest, CpuSeconds() - cpuStart);
             pairs += PairsClassified - before;
             if (key == KeyEsc || key == KeyCtrlC) {
                 allSolved = false;
@@ -119,11 +122,11 @@ bool PlaySet(const Conditions& c, int timeLimitTens, Totals& totals) {
     }
     std::printf(
         "L %d N %2d %-7s %-9s %s| %4d matches | trials %d / %.3f / %d | %8.2f ms/match | "
-        "%7.0f M pairs/s | build %6.1f M records/s | peak %.0f MiB\n",
+        "%7.0f M pairs/s | build %6.1f M records/s | longest search %.2f s CPU | peak %.0f MiB\n",
         c.Length, c.Signs, c.Repetitions ? "rep" : "no-rep", c.Fixed ? "fixed" : "not-fixed",
         c.Vacant ? "vacant " : "", c.Matches, minTrials, double(trials) / c.Matches, maxTrials,
         wall * 1000 / c.Matches, searchSeconds > 0 ? pairs / searchSeconds / 1e6 : 0.0,
-        buildSeconds > 0 ? records / buildSeconds / 1e6 : 0.0, PeakMiB());
+        buildSeconds > 0 ? records / buildSeconds / 1e6 : 0.0, longest, PeakMiB());
     totals.Trials += trials;
     totals.Pairs += pairs;
     return allSolved;

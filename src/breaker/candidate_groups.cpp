@@ -1001,13 +1001,50 @@ bool MomentsLose(ClassPlan& plan, const ClassTotals& totals, uint32_t rank, int3
     return false;
 }
 
+// The least and the largest sum that a class's entries can take over the orders of the
+// multiset's signs, bounded two ways: every place takes one of its entries (the least or the
+// largest of them; a place that may hold a sign unable to score adds nothing), and every sign
+// takes as many places as it has occurrences (the least or the largest entries of its column).
+void EntrySumRange(const int32_t* block, int length, int slots, const uint8_t* occurs, bool blanks,
+                   int64_t& lowest, int64_t& highest) {
+    int64_t placeLow = 0;
+    int64_t placeHigh = 0;
+    for (int k = 0; k < length; ++k) {
+        int32_t low = block[k * slots];
+        int32_t high = low;
+        for (int j = 1; j < slots; ++j) {
+            low = std::min(low, block[k * slots + j]);
+            high = std::max(high, block[k * slots + j]);
+        }
+        placeLow += blanks ? 0 : low;
+        placeHigh += high;
+    }
+    int64_t signLow = 0;
+    int64_t signHigh = 0;
+    for (int j = 0; j < slots; ++j) {
+        int32_t column[MaxCodeLength];
+        for (int k = 0; k < length; ++k) {
+            const int32_t v = block[k * slots + j];
+            int i = k;
+            for (; i > 0 && column[i - 1] > v; --i) column[i] = column[i - 1];
+            column[i] = v;
+        }
+        for (int i = 0; i < occurs[j]; ++i) {
+            signLow += column[i];
+            signHigh += column[length - 1 - i];
+        }
+    }
+    lowest = std::max(placeLow, signLow);
+    highest = std::min(placeHigh, signHigh);
+}
+
 // Whether every code of the multiset loses on the totals of P alone. Whatever the order of its
-// signs, a class's total lies between the sums over the places of their least and largest
-// entries; when no total in that range lets some class stay at or below h, no code can.
-// A place that holds a sign unable to score adds nothing (blanks).
+// signs, a class's total lies within EntrySumRange; when no total in that range lets some
+// class stay at or below h, no code can.
 // The totals each class may end with and stay at or below h go behind the table (see
 // RangesOf), for the multiset's codes to be held against until the best changes.
-bool MultisetMomentsLose(const ClassPlan& plan, int32_t* table, int slots, bool blanks, int64_t h) {
+bool MultisetMomentsLose(const ClassPlan& plan, int32_t* table, int slots, const uint8_t* occurs,
+                         bool blanks, int64_t h) {
     const int length = plan.Length;
     const int64_t none[MaxCodeLength + 1] = {};
     for (int m = 1; m <= length; ++m) {
@@ -1015,16 +1052,7 @@ bool MultisetMomentsLose(const ClassPlan& plan, int32_t* table, int slots, bool 
         const int32_t* block = table + static_cast<size_t>(m) * length * slots;
         int64_t lowest = 0;
         int64_t highest = 0;
-        for (int k = 0; k < length; ++k) {
-            int32_t low = block[k * slots];
-            int32_t high = low;
-            for (int j = 1; j < slots; ++j) {
-                low = std::min(low, block[k * slots + j]);
-                high = std::max(high, block[k * slots + j]);
-            }
-            lowest += blanks ? 0 : low;
-            highest += high;
-        }
+        EntrySumRange(block, length, slots, occurs, blanks, lowest, highest);
         int64_t value[MaxCodeLength + 1];
         int64_t count[MaxCodeLength + 1];
         const int n = ValuesOf(m, length, none, value, count);
@@ -1048,7 +1076,7 @@ bool WholeMultisetLoses(const TrialPattern& pattern, uint32_t rank, const ClassP
     g.CheckedAt[rank] = BestSeen.Epoch;
     int live = 0;
     for (int j = 0; j < pattern.Slots; ++j) live += pattern.SlotCount[j];
-    return MultisetMomentsLose(plan, table, pattern.Slots, live < pattern.Length,
+    return MultisetMomentsLose(plan, table, pattern.Slots, pattern.SlotCount, live < pattern.Length,
                                HighestClass(rank, bestMax, bestSquares));
 }
 
