@@ -36,18 +36,18 @@ constexpr int32_t kCodesBeforeTotals = 16;
 constexpr int32_t kSlack = 64;
 
 // C(n, k) for n < 46, k <= 9.
-uint32_t Binomial[46][MaxCodeLength + 1];
-bool BinomialReady = false;
-
-void MakeBinomials() {
-    if (BinomialReady) return;
-    for (int n = 0; n < 46; ++n) {
-        Binomial[n][0] = 1;
-        for (int k = 1; k <= MaxCodeLength; ++k)
-            Binomial[n][k] = n == 0 ? 0 : Binomial[n - 1][k - 1] + Binomial[n - 1][k];
+struct BinomialTable {
+    uint32_t Of[46][MaxCodeLength + 1] = {};
+    constexpr BinomialTable() {
+        for (int n = 0; n < 46; ++n) {
+            Of[n][0] = 1;
+            for (int k = 1; k <= MaxCodeLength; ++k)
+                Of[n][k] = n == 0 ? 0 : Of[n - 1][k - 1] + Of[n - 1][k];
+        }
     }
-    BinomialReady = true;
-}
+};
+constexpr BinomialTable Binomials;
+constexpr const uint32_t (&Binomial)[46][MaxCodeLength + 1] = Binomials.Of;
 
 // Calls f with the code length as a constant (std::integral_constant), for the copies of a
 // procedure made per length; lengths below 2 take 2's and above 9 take 9's.
@@ -731,7 +731,6 @@ bool PrepareCandidateGroups() {
     if (candidates < kMinCandidates || length < 2 || length > MaxCodeLength || signs < 1 ||
         signs + length >= 46)
         return false;
-    MakeBinomials();
     const int64_t table = Binomial[signs + length][length];
     if (table > kMaxTableSize) return false;
 
