@@ -453,6 +453,26 @@ size_t AlignUp(size_t bytes) {
 
 // The packed copy of the candidates, where there is one; zero behind the last. False when a
 // break-off waits: the groups are then of no use.
+// Room for this many groups in a per-group array: whole vectors and one more.
+size_t RoomFor(size_t groups) {
+    return (groups + 63) / 32 * 32;
+}
+
+// The rows per sign, place and pair of places close up to the room the groups need now (at
+// most the room they had), so that the rows a trial code reads lie side by side; the entries
+// behind the last group stay zero.
+void CloseUpGroupRoom() {
+    CandidateGroupsRecord& g = CandidateGroups;
+    const size_t before = static_cast<size_t>(g.GroupRoom);
+    const size_t room = std::min(before, RoomFor(static_cast<size_t>(g.Count)));
+    for (size_t sign = 0; sign < static_cast<size_t>(g.Signs); ++sign) {
+        uint8_t* row = g.SignCounts + sign * room;
+        std::memmove(row, g.SignCounts + sign * before, static_cast<size_t>(g.Count));
+        std::memset(row + g.Count, 0, room - static_cast<size_t>(g.Count));
+    }
+    g.GroupRoom = static_cast<int32_t>(room);
+}
+
 bool PackPositions() {
     CandidateGroupsRecord& g = CandidateGroups;
     for (int c = 0; c < g.PackedColumns; ++c) {
@@ -576,26 +596,33 @@ inline __attribute__((always_inline)) void PairTotals(const TrialPattern& patter
             row[rows++] = g.PairCounts + ((pair * signs + (a - 1)) * signs + (b - 1)) * room;
         }
     }
-    // A class's sum stays below 2^32: at most 36 pairs of places for each of fewer than 2^27
-    // candidates.
-    // LaneCount / 4 groups at a time, 32 bits each.
-    constexpr int kStep = LaneCount / 4;
+    // A group's sum of `chunk` rows fits in 16 bits: the rows are summed chunk by chunk,
+    // LaneCount / 2 groups at a time, and spread over 32 bits per class (an even group's share in
+    // the low half of a word pair, an odd one's in the high half). A class's sum stays below
+    // 2^32: at most 36 pairs of places for each of fewer than 2^27 candidates.
+    const int chunk = static_cast<int>(65535 / std::max<int32_t>(1, g.LargestGroup));
+    constexpr int kStep = LaneCount / 2;
     DwordLanes sum[MaxCodeLength + 1];
     for (int v = 0; v <= length; ++v) sum[v] = DwordLanes{};
     const int32_t count = g.Count;
     for (int32_t base = 0; base < count; base += kStep) {
-        DwordLanes pairs{};
-        for (int r = 0; r < rows; ++r)
-            pairs += __builtin_convertvector(
-                *reinterpret_cast<const QuarterWordsAnywhere*>(row[r] + base), DwordLanes);
-        const DwordLanes m = __builtin_convertvector(
-            *reinterpret_cast<const QuarterBytesAnywhere*>(g.GroupM + base), DwordLanes);
-        for (int v = 1; v <= length; ++v)
-            sum[v] += pairs & reinterpret_cast<DwordLanes>(m == DwordLanes{} + uint32_t(v));
+        const WordLanes m = __builtin_convertvector(
+            *reinterpret_cast<const HalfLanesAnywhere*>(g.GroupM + base), WordLanes);
+        for (int first = 0; first < rows; first += chunk) {
+            const int last = std::min(rows, first + chunk);
+            WordLanes pairs{};
+            for (int r = first; r < last; ++r)
+                pairs += *reinterpret_cast<const WordLanesAnywhere*>(row[r] + base);
+            for (int v = 1; v <= length; ++v) {
+                const DwordLanes hit = reinterpret_cast<DwordLanes>(
+                    pairs & reinterpret_cast<WordLanes>(m == WordLanes{} + uint16_t(v)));
+                sum[v] += (hit & 0xFFFF) + (hit >> 16);
+            }
+        }
     }
     for (int v = 1; v <= length; ++v) {
         int64_t total = 0;
-        for (int i = 0; i < kStep; ++i) total += sum[v][i];
+        for (int i = 0; i < LaneCount / 4; ++i) total += sum[v][i];
         pairTotal[v] += total;
     }
 }
@@ -641,6 +668,7 @@ size_t LayOutGroups(const GroupShape& shape, uint8_t* block) {
                           : nullptr;
     g.Start = reinterpret_cast<int32_t*>(take((room + 1) * sizeof(int32_t)));
     g.Order = reinterpret_cast<int32_t*>(take(room * sizeof(int32_t)));
+    g.Members = reinterpret_cast<int32_t*>(take(room * sizeof(int32_t)));
     g.SignCounts = take(room * signs);
     g.GroupM = take(room);
     g.Verdict = reinterpret_cast<MultisetVerdict*>(take(rows));
@@ -741,7 +769,7 @@ bool PrepareCandidateGroups() {
     shape.Rows = static_cast<size_t>(table);
     // Candidates of one multiset never outnumber its arrangements, so that no place count
     // passes 8! = 40,320.
-    shape.Room = (std::min<size_t>(shape.Rows, static_cast<size_t>(candidates)) + 63) / 32 * 32;
+    shape.Room = RoomFor(std::min<size_t>(shape.Rows, static_cast<size_t>(candidates)));
     const size_t placePairs = static_cast<size_t>(length) * (length - 1) / 2;
     const size_t pairBytes = placePairs * signs * signs * shape.Room * sizeof(uint16_t);
     shape.Pairs = pairBytes <= kMaxPairBytes &&
@@ -763,7 +791,9 @@ bool PrepareCandidateGroups() {
     g.GroupRoom = static_cast<int32_t>(shape.Room);
     g.Candidates = candidates;
     // Esc meanwhile: the search goes on without the groups and breaks off at its first tick.
-    if (!SortIntoGroups(shape, candidates) || !PackPositions() || !CountPlaces()) {
+    const bool sorted = SortIntoGroups(shape, candidates);
+    if (sorted) CloseUpGroupRoom();
+    if (!sorted || !PackPositions() || !CountPlaces()) {
         ReleaseCandidateGroups();
         return false;
     }
@@ -830,9 +860,11 @@ bool GroupedMultisetLoses(uint32_t rank, int32_t bestMax, int64_t bestSquares) {
 
 namespace {
 
-// Bounds every class of the plan from `from` on and tells whether the trial code has lost.
-bool BoundsLose(ClassPlan& plan, int from, int32_t bestMax, int64_t bestSquares) {
-    for (int m = from; m <= plan.Length; ++m) plan.Bounds[m] = ClassBound(plan, m, bestMax);
+// Bounds every class of the plan before the count and tells whether the trial code has lost;
+// fitsFrom[m] is the height class m was last found to fit at (see MomentsLose).
+bool BoundsLose(ClassPlan& plan, int32_t bestMax, int64_t bestSquares, const int64_t* fitsFrom) {
+    for (int m = 0; m <= plan.Length; ++m)
+        plan.Bounds[m] = ClassBound(plan, m, bestMax, fitsFrom[m]);
     int64_t boundMax = 0;
     return Loses(plan, bestSquares, boundMax);
 }
@@ -969,8 +1001,11 @@ int64_t HighestClass(uint32_t rank, int32_t bestMax, int64_t bestSquares) {
 // can only show a class unable to stay at or below some size h. The trial code loses when one
 // cannot stay at or below the best's largest class, or one below it when the sizes alone
 // already force more squares than the best's. Tried from the largest class down.
+// With fitsFrom (the last check before the count), the least height every class was found to
+// fit at goes there, for the bounds that follow not to try it again; with the pair totals a
+// class is tried one below the best's largest class first, which those bounds ask too.
 bool MomentsLose(ClassPlan& plan, const ClassTotals& totals, uint32_t rank, int32_t bestMax,
-                 int64_t bestSquares) {
+                 int64_t bestSquares, int64_t* fitsFrom) {
     const CandidateGroupsRecord& g = CandidateGroups;
     if (bestMax == INT32_MAX) return false;
     const int64_t h = HighestClass(rank, bestMax, bestSquares);
@@ -988,14 +1023,22 @@ bool MomentsLose(ClassPlan& plan, const ClassTotals& totals, uint32_t rank, int3
         plan.Total[m] = TotalOf(plan, totals, m);
         if (ranges != nullptr) {
             if (plan.Total[m] < ranges[2 * m] || plan.Total[m] > ranges[2 * m + 1]) return true;
+            if (fitsFrom != nullptr) fitsFrom[m] = h;
             continue;
         }
         int64_t value[MaxCodeLength + 1];
         int64_t count[MaxCodeLength + 1];
         const int n = ValuesOf(m, plan.Length, none, value, count);
-        if (!MomentFits(value, count, n, m == plan.Length, plan.Size[m], plan.Total[m], plan.Pairs,
-                        plan.PairTotal[m], h))
-            return true;
+        auto fits = [&](int64_t height) {
+            return MomentFits(value, count, n, m == plan.Length, plan.Size[m], plan.Total[m],
+                              plan.Pairs, plan.PairTotal[m], height);
+        };
+        if (fitsFrom != nullptr && plan.Pairs && h == bestMax && fits(h - 1)) {
+            fitsFrom[m] = h - 1;
+            continue;
+        }
+        if (!fits(h)) return true;
+        if (fitsFrom != nullptr) fitsFrom[m] = h;
     }
     return false;
 }
@@ -1120,7 +1163,11 @@ bool PlanClasses(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan, in
         }
     }
     // The mean P of every class is known too; it may force a class further apart.
-    if (MomentsLose(plan, totals, rank, bestMax, bestSquares)) return false;
+    int64_t fitsFrom[MaxCodeLength + 1];
+    for (int m = 0; m <= length; ++m) fitsFrom[m] = INT64_MAX;
+    const bool pairsFollow = g.PairCounts != nullptr;
+    if (MomentsLose(plan, totals, rank, bestMax, bestSquares, pairsFollow ? nullptr : fitsFrom))
+        return false;
     if (!totals.Summed) {
         for (int m = 1; m <= length; ++m) plan.Total[m] = TotalOf(plan, totals, m);
         SumClasses(pattern, ClassSumKind::None, plan.Size, plan.Total);
@@ -1131,10 +1178,10 @@ bool PlanClasses(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan, in
         ++g.Passes;
         PairTotals(pattern, plan.PairTotal);
         plan.Pairs = true;
-        if (MomentsLose(plan, totals, rank, bestMax, bestSquares)) return false;
+        if (MomentsLose(plan, totals, rank, bestMax, bestSquares, fitsFrom)) return false;
     }
     plan.Moments = true;
-    return !BoundsLose(plan, 0, bestMax, bestSquares);
+    return !BoundsLose(plan, bestMax, bestSquares, fitsFrom);
 }
 
 // The groups of class m into Order, those whose candidates hold the most signs in place first
@@ -1157,18 +1204,25 @@ void OrderClassGroups(ClassPlan& plan, int m) {
         groupLevel[i] =
             static_cast<uint8_t>(kLevels - 1 - (level < kLevels - 1 ? int(level) : kLevels - 1));
     }
-    for (int32_t i = 0; i < count; ++i)
-        if (groupM[i] == m) ++start[groupLevel[i]];
+    // The class's groups and their levels to the front, without a branch on a group's class.
+    int32_t* __restrict member = g.Members;
+    int32_t members = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        member[members] = i;
+        groupLevel[members] = groupLevel[i];
+        members += groupM[i] == m;
+    }
+    // Four counts per level, so that groups of one level in a row do not wait on each other.
+    int32_t counts[4][kLevels] = {};
+    for (int32_t j = 0; j < members; ++j) ++counts[j & 3][groupLevel[j]];
     int32_t next = 0;
     for (int l = 0; l < kLevels; ++l) {
-        const int32_t n = start[l];
         start[l] = next;
-        next += n;
+        next += counts[0][l] + counts[1][l] + counts[2][l] + counts[3][l];
     }
     plan.ClassGroups = next;
     int32_t* __restrict order = g.Order;
-    for (int32_t i = 0; i < count; ++i)
-        if (groupM[i] == m) order[start[groupLevel[i]]++] = i;
+    for (int32_t j = 0; j < members; ++j) order[start[groupLevel[j]]++] = member[j];
 }
 
 // Counts P class by class, the largest classes first (there the trial code most likely loses);
@@ -1247,7 +1301,6 @@ void KeepGroupedCandidates(const TrialPattern& pattern, int m, int p) {
     const int length = pattern.Length;
     GroupMs(pattern);
     const size_t room = static_cast<size_t>(g.GroupRoom);
-    const int32_t before = g.Count;
     int32_t kept = 0;
     int32_t groups = 0;
     int64_t next = GlanceItems;
@@ -1274,9 +1327,7 @@ void KeepGroupedCandidates(const TrialPattern& pattern, int m, int p) {
     g.Start[groups] = kept;
     g.Count = groups;
     g.Candidates = kept;
-    for (int sign = 0; sign < g.Signs; ++sign)
-        std::memset(g.SignCounts + sign * room + static_cast<size_t>(groups), 0,
-                    static_cast<size_t>(before - groups));
+    CloseUpGroupRoom();
     // The groups must hold exactly the chain's candidates; should they not, they are dropped
     // and the search goes on without them (as after Esc, when the match breaks off anyway).
     if (!PackPositions() || !CountPlaces() || kept != CandidateStore.CandidateCount)

@@ -48,6 +48,7 @@ struct CandidateGroupsRecord {
     uint8_t* SignCounts = nullptr;  // [(sign - 1) * GroupRoom + g]: how often group g holds it
     uint8_t* GroupM = nullptr;      // scratch per group: M against the trial code at hand
     int32_t* Order = nullptr;       // scratch per group: the groups ordered by M
+    int32_t* Members = nullptr;     // scratch per group: the groups of one class
     // [rank]: what this search knows of a trial multiset (cleared to Unknown per search).
     MultisetVerdict* Verdict = nullptr;
     int32_t* ClassSizes = nullptr;

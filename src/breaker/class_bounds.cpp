@@ -136,7 +136,7 @@ bool MomentFits(const int64_t* value, const int64_t* count, int n, bool capped, 
     return true;
 }
 
-Bound ClassBound(const ClassPlan& plan, int m, int32_t bestMax) {
+Bound ClassBound(const ClassPlan& plan, int m, int32_t bestMax, int64_t fitsFrom) {
     int64_t value[MaxCodeLength + 1];
     int64_t count[MaxCodeLength + 1];
     const int n = ValuesOf(m, plan.Length, plan.Counts[m], value, count);
@@ -146,8 +146,8 @@ Bound ClassBound(const ClassPlan& plan, int m, int32_t bestMax) {
     bound.Reaches = bound.Max >= bestMax;
     if (!plan.Moments || plan.Size[m] == 0 || bestMax == INT32_MAX || bound.Reaches) return bound;
     auto fits = [&](int64_t h) {
-        return MomentFits(value, count, n, capped, plan.Size[m], plan.Total[m], plan.Pairs,
-                          plan.PairTotal[m], h);
+        return h >= fitsFrom || MomentFits(value, count, n, capped, plan.Size[m], plan.Total[m],
+                                           plan.Pairs, plan.PairTotal[m], h);
     };
     bound.Over = !fits(bestMax);
     bound.Reaches = bound.Over || !fits(int64_t(bestMax) - 1);

@@ -46,8 +46,11 @@ bool TotalRange(const int64_t* value, const int64_t* count, int n, bool capped, 
 // candidates can have the given total of P (and, with pairs, the given sum of P(P-1)/2).
 bool MomentFits(const int64_t* value, const int64_t* count, int n, bool capped, int64_t size,
                 int64_t total, bool pairs, int64_t pairTotal, int64_t h);
-// The bound of class m of the plan against the best's largest class.
-Bound ClassBound(const ClassPlan& plan, int m, int32_t bestMax);
+// The bound of class m of the plan against the best's largest class. fitsFrom is a height that
+// the class's moments are already known to fit at (nothing counted yet and the plan's moments
+// the same), INT64_MAX when none: no height at or above it is tried again, since a class that
+// fits at some height fits at every greater one.
+Bound ClassBound(const ClassPlan& plan, int m, int32_t bestMax, int64_t fitsFrom = INT64_MAX);
 // Whether the bounds of the plan's classes show the trial code strictly worse than the best;
 // the largest class they allow goes into boundMax.
 bool Loses(const ClassPlan& plan, int64_t bestSquares, int64_t& boundMax);
