@@ -109,26 +109,21 @@ bool MomentFits(const int64_t* value, const int64_t* count, int n, bool capped, 
     const int64_t centre = size > 0 ? 2 * total / size : 0;
     for (int64_t y = centre - 1; y <= centre + 2; ++y) {
         const int64_t known = 4 * squares - 4 * y * total + y * y * size;
-        int64_t weight[MaxCodeLength + 1];
-        int order[MaxCodeLength + 1];
-        int64_t fixed = 0;
-        for (int i = 0; i < n; ++i) {
-            weight[i] = (2 * value[i] - y) * (2 * value[i] - y);
-            fixed += weight[i] * count[i];
-            order[i] = i;
-        }
-        for (int i = 1; i < n; ++i) {
-            const int o = order[i];
-            int j = i;
-            for (; j > 0 && weight[order[j - 1]] > weight[o]; --j) order[j] = order[j - 1];
-            order[j] = o;
-        }
+        auto weight = [&](int i) { return (2 * value[i] - y) * (2 * value[i] - y); };
+        int64_t lowest = 0;
+        for (int i = 0; i < n; ++i) lowest += weight(i) * count[i];
+        // The values rise: the nearest to the centre are found walking out from it both ways
+        // (of two as near, either: they weigh the same).
+        int below = -1;
+        while (below + 1 < n && 2 * value[below + 1] <= y) ++below;
+        int above = below + 1;
         left = rest;
-        int64_t lowest = fixed;
-        for (int j = 0; j < n && left > 0; ++j) {
-            const int i = order[j];
+        while (left > 0 && (below >= 0 || above < n)) {
+            const bool down =
+                above >= n || (below >= 0 && y - 2 * value[below] <= 2 * value[above] - y);
+            const int i = down ? below-- : above++;
             const int64_t add = std::min(left, room(i));
-            lowest += weight[i] * add;
+            lowest += weight(i) * add;
             left -= add;
         }
         if (lowest > known) return false;
