@@ -871,13 +871,13 @@ TEST_F(TrialChoiceTest, TheCountOverTheGroupsGivesEveryClassTheCountOneByOne) {
     // The count over the candidates' groups reads two places to a byte with up to 14 signs and
     // a byte a place with more; unbounded, it must give every class what the count of the
     // chain gives, for odd and even lengths, and for trial codes with a place that cannot
-    // score.
+    // score. At 9 over 4 a group holds up to 7,560 codes: its total of P passes 16 bits.
     struct Shape {
         char Last;
         int Length;
     };
     std::mt19937 random(7);
-    for (const Shape shape : {Shape{'h', 5}, Shape{'p', 4}, Shape{'g', 6}}) {
+    for (const Shape shape : {Shape{'h', 5}, Shape{'p', 4}, Shape{'g', 6}, Shape{'d', 9}}) {
         Conditions('a', shape.Last, shape.Length, true, true, true);
         ASSERT_TRUE(Build());
         ASSERT_TRUE(PrepareCandidateGroups());

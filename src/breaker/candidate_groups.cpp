@@ -548,8 +548,71 @@ bool CountPlaces() {
     return true;
 }
 
+// The same pass where a group's total of P may pass 16 bits: 32 bits per group, LaneCount / 4
+// groups at a time. GroupTotal keeps at most 65,535: beyond it only the group's place among its
+// class's groups would change.
+void WideClassSums(const TrialPattern& pattern, ClassSumKind kind, int64_t* size, int64_t* total) {
+    CandidateGroupsRecord& g = CandidateGroups;
+    GroupMs(pattern);
+    const size_t room = static_cast<size_t>(g.GroupRoom);
+    const int length = pattern.Length;
+    const uint16_t* place[MaxCodeLength];
+    int places = 0;
+    for (int k = 0; k < length; ++k) {
+        const uint8_t sign = pattern.Position[k];
+        if (sign == 0xFF || sign < 1 || sign > g.Signs) continue;
+        place[places++] = g.PlaceCounts + (static_cast<size_t>(k) * g.Signs + (sign - 1)) * room;
+    }
+    typedef uint16_t QuarterWords __attribute__((vector_size(LaneCount / 2)));
+    typedef int32_t SignedDwords __attribute__((vector_size(LaneCount)));
+    typedef uint32_t DwordsAnywhere __attribute__((vector_size(LaneCount), aligned(4), may_alias));
+    constexpr int kStep = LaneCount / 4;
+    SignedDwords lane;
+    for (int i = 0; i < kStep; ++i) lane[i] = i;
+    DwordLanes totalSum[MaxCodeLength + 1];
+    DwordLanes sizeSum[MaxCodeLength + 1];
+    for (int v = 0; v <= length; ++v) totalSum[v] = sizeSum[v] = DwordLanes{};
+    const int32_t count = g.Count;
+    for (int32_t base = 0; base < count; base += kStep) {
+        DwordLanes p{};
+        for (int i = 0; i < places; ++i)
+            p += __builtin_convertvector(
+                *reinterpret_cast<const QuarterWordsAnywhere*>(place[i] + base), DwordLanes);
+        const DwordLanes most = DwordLanes{} + 65535u;
+        *reinterpret_cast<QuarterWordsAnywhere*>(g.GroupTotal + base) =
+            __builtin_convertvector(p < most ? p : most, QuarterWords);
+        if (kind == ClassSumKind::None) continue;
+        // Behind the last group M is left from before: those lanes count for nothing.
+        const DwordLanes live = reinterpret_cast<DwordLanes>(lane + base < count);
+        const DwordLanes m =
+            __builtin_convertvector(*reinterpret_cast<const QuarterBytesAnywhere*>(g.GroupM + base),
+                                    DwordLanes) &
+            live;
+        DwordLanes groupSize{};
+        if (kind == ClassSumKind::SizesAndTotals)
+            groupSize = (*reinterpret_cast<const DwordsAnywhere*>(g.Start + base + 1) -
+                         *reinterpret_cast<const DwordsAnywhere*>(g.Start + base)) &
+                        live;
+        for (int v = 1; v <= length; ++v) {
+            const DwordLanes mask = reinterpret_cast<DwordLanes>(m == DwordLanes{} + uint32_t(v));
+            totalSum[v] += p & mask;
+            sizeSum[v] += groupSize & mask;
+        }
+    }
+    if (kind == ClassSumKind::None) return;
+    int64_t all = g.Candidates;
+    for (int v = 1; v <= length; ++v) {
+        for (int i = 0; i < kStep; ++i) {
+            total[v] += totalSum[v][i];
+            size[v] += sizeSum[v][i];
+            all -= sizeSum[v][i];
+        }
+    }
+    if (kind == ClassSumKind::SizesAndTotals) size[0] = all;
+}
+
 // M of every group goes into GroupM, its total of P into GroupTotal; per M-class the sums that
-// kind asks for. Sums that 16 bits cannot carry are taken one group at a time.
+// kind asks for, in 16 bits where they fit.
 inline __attribute__((always_inline)) void SumClasses(const TrialPattern& pattern,
                                                       ClassSumKind kind, int64_t* size,
                                                       int64_t* total) {
@@ -559,22 +622,7 @@ inline __attribute__((always_inline)) void SumClasses(const TrialPattern& patter
         return ByLength(pattern.Length,
                         [&](auto L) { ClassSumsOf<L>(pattern, kind, size, total); });
     }
-    GroupMs(pattern);
-    const size_t room = static_cast<size_t>(g.GroupRoom);
-    for (int32_t i = 0; i < g.Count; ++i) {
-        int64_t p = 0;
-        for (int k = 0; k < pattern.Length; ++k) {
-            const uint8_t sign = pattern.Position[k];
-            if (sign == 0xFF || sign < 1 || sign > g.Signs) continue;
-            p += g.PlaceCounts[(static_cast<size_t>(k) * g.Signs + (sign - 1)) * room +
-                               static_cast<size_t>(i)];
-        }
-        // Beyond 16 bits only the group's place among its class's groups would change.
-        g.GroupTotal[i] = static_cast<uint16_t>(std::min<int64_t>(p, 65535));
-        if (kind == ClassSumKind::None) continue;
-        total[g.GroupM[i]] += p;
-        if (kind == ClassSumKind::SizesAndTotals) size[g.GroupM[i]] += g.Start[i + 1] - g.Start[i];
-    }
+    WideClassSums(pattern, kind, size, total);
 }
 
 // Per M-class the sum of P(P-1)/2 over its candidates: the pairs of places that hold the trial's

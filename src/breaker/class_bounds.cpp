@@ -144,8 +144,10 @@ Bound ClassBound(const ClassPlan& plan, int m, int32_t bestMax, int64_t fitsFrom
         return h >= fitsFrom || MomentFits(value, count, n, capped, plan.Size[m], plan.Total[m],
                                            plan.Pairs, plan.PairTotal[m], h);
     };
-    bound.Over = !fits(bestMax);
-    bound.Reaches = bound.Over || !fits(int64_t(bestMax) - 1);
+    // A class that fits one below the best's largest class fits at it too: while the count goes
+    // on, that is the usual answer, and one fit tells it.
+    bound.Reaches = !fits(int64_t(bestMax) - 1);
+    bound.Over = bound.Reaches && !fits(bestMax);
     return bound;
 }
 

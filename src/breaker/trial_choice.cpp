@@ -1,6 +1,7 @@
 // The computer's trial: the choice by minimax, the answer, and the thinning that follows.
 #include "breaker/trial_choice.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -390,6 +391,9 @@ struct ScanAhead {
     int Head = 0;
     int Count = 0;
     int32_t Next = 0;  // the place of the next code to read
+    // The marks are asked for up to this place (every place once, eligible or not: under the
+    // symmetry filter the next eligible code may lie anywhere ahead).
+    int32_t MarksAsked = 0;
 };
 
 void ReadCode(ScanAhead& ahead, int at, uint32_t record) {
@@ -423,8 +427,12 @@ void ReadAhead(const ScanPlan& plan, ScanAhead& ahead) {
         ahead.Next = plan.Symmetry ? NextEligible(i + 1, plan.Rule) : i + 1;
         const int32_t further = plan.Symmetry ? ahead.Next : i + 8;
         if (further < s.TrialCount) PrefetchRecord(s.TrialChain[further]);
-        // The marks further still: with the filter, the codes between are mostly read too.
-        if (ahead.Marked && i + 16 < s.TrialCount) PrefetchTwinMark(s.TrialChain[i + 16]);
+        // The marks further still.
+        if (ahead.Marked) {
+            const int32_t until = std::min(ahead.Next + 16, s.TrialCount);
+            for (; ahead.MarksAsked < until; ++ahead.MarksAsked)
+                PrefetchTwinMark(s.TrialChain[ahead.MarksAsked]);
+        }
     }
 }
 
