@@ -645,27 +645,34 @@ inline __attribute__((always_inline)) void PairTotals(const TrialPattern& patter
         }
     }
     // A group's sum of `chunk` rows fits in 16 bits: the rows are summed chunk by chunk,
-    // LaneCount / 2 groups at a time, and spread over 32 bits per class (an even group's share in
-    // the low half of a word pair, an odd one's in the high half). A class's sum stays below
-    // 2^32: at most 36 pairs of places for each of fewer than 2^27 candidates.
+    // LaneCount / 2 groups at a time, and the chunks in 32 bits (the even groups in the low half
+    // of each word pair, the odd ones in the high half), then spread over the classes. A
+    // class's sum stays below 2^32: at most 36 pairs of places for each of fewer than 2^27
+    // candidates.
     const int chunk = static_cast<int>(65535 / std::max<int32_t>(1, g.LargestGroup));
     constexpr int kStep = LaneCount / 2;
     DwordLanes sum[MaxCodeLength + 1];
     for (int v = 0; v <= length; ++v) sum[v] = DwordLanes{};
     const int32_t count = g.Count;
     for (int32_t base = 0; base < count; base += kStep) {
-        const WordLanes m = __builtin_convertvector(
-            *reinterpret_cast<const HalfLanesAnywhere*>(g.GroupM + base), WordLanes);
+        DwordLanes even{};
+        DwordLanes odd{};
         for (int first = 0; first < rows; first += chunk) {
             const int last = std::min(rows, first + chunk);
             WordLanes pairs{};
             for (int r = first; r < last; ++r)
                 pairs += *reinterpret_cast<const WordLanesAnywhere*>(row[r] + base);
-            for (int v = 1; v <= length; ++v) {
-                const DwordLanes hit = reinterpret_cast<DwordLanes>(
-                    pairs & reinterpret_cast<WordLanes>(m == WordLanes{} + uint16_t(v)));
-                sum[v] += (hit & 0xFFFF) + (hit >> 16);
-            }
+            even += reinterpret_cast<DwordLanes>(pairs) & 0xFFFF;
+            odd += reinterpret_cast<DwordLanes>(pairs) >> 16;
+        }
+        const DwordLanes m = reinterpret_cast<DwordLanes>(__builtin_convertvector(
+            *reinterpret_cast<const HalfLanesAnywhere*>(g.GroupM + base), WordLanes));
+        const DwordLanes evenM = m & 0xFFFF;
+        const DwordLanes oddM = m >> 16;
+        for (int v = 1; v <= length; ++v) {
+            const DwordLanes value = DwordLanes{} + uint32_t(v);
+            sum[v] += (even & reinterpret_cast<DwordLanes>(evenM == value)) +
+                      (odd & reinterpret_cast<DwordLanes>(oddM == value));
         }
     }
     for (int v = 1; v <= length; ++v) {

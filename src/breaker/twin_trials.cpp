@@ -347,18 +347,23 @@ void MarkArrangements(const uint8_t* signs, int& left) {
             part[b][parts[b]++] = sum;
         } while (parts[b] < kMaxOrders && NextArrangement(order, size));
     }
+    // The first block's orders run innermost, over the sum of the other blocks' parts.
     int at[MaxCodeLength] = {};
-    while (left > 0) {
-        uint32_t number = 0;
-        for (int b = 0; b < t.Blocks; ++b) number += part[b][at[b]];
-        if (number >= t.Offset) {
-            const uint32_t record = number - t.Offset;
-            if (record / 64 < t.MarkWords) t.Marks[record / 64] |= uint64_t(1) << (record % 64);
+    while (true) {
+        uint32_t outer = 0;
+        for (int b = 1; b < t.Blocks; ++b) outer += part[b][at[b]];
+        for (int i = 0; i < parts[0]; ++i) {
+            if (left == 0) return;
+            const uint32_t number = outer + part[0][i];
+            if (number >= t.Offset) {
+                const uint32_t record = number - t.Offset;
+                if (record / 64 < t.MarkWords) t.Marks[record / 64] |= uint64_t(1) << (record % 64);
+            }
+            --left;
         }
-        --left;
-        int b = 0;
+        int b = 1;
         while (b < t.Blocks && ++at[b] == parts[b]) at[b++] = 0;
-        if (b == t.Blocks) return;
+        if (b >= t.Blocks) return;
     }
 }
 
