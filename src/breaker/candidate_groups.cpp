@@ -451,8 +451,6 @@ size_t AlignUp(size_t bytes) {
     return (bytes + 63) / 64 * 64;
 }
 
-// The packed copy of the candidates, where there is one; zero behind the last. False when a
-// break-off waits: the groups are then of no use.
 // Room for this many groups in a per-group array: whole vectors and one more.
 size_t RoomFor(size_t groups) {
     return (groups + 63) / 32 * 32;
@@ -473,6 +471,8 @@ void CloseUpGroupRoom() {
     g.GroupRoom = static_cast<int32_t>(room);
 }
 
+// The packed copy of the candidates, where there is one; zero behind the last. False when a
+// break-off waits: the groups are then of no use.
 bool PackPositions() {
     CandidateGroupsRecord& g = CandidateGroups;
     for (int c = 0; c < g.PackedColumns; ++c) {
@@ -649,7 +649,8 @@ inline __attribute__((always_inline)) void PairTotals(const TrialPattern& patter
     // of each word pair, the odd ones in the high half), then spread over the classes. A
     // class's sum stays below 2^32: at most 36 pairs of places for each of fewer than 2^27
     // candidates.
-    const int chunk = static_cast<int>(65535 / std::max<int32_t>(1, g.LargestGroup));
+    // (A single row always fits: its counts are kept in 16 bits.)
+    const int chunk = std::max(1, static_cast<int>(65535 / std::max<int32_t>(1, g.LargestGroup)));
     constexpr int kStep = LaneCount / 2;
     DwordLanes sum[MaxCodeLength + 1];
     for (int v = 0; v <= length; ++v) sum[v] = DwordLanes{};
