@@ -76,8 +76,9 @@ struct CandidateGroupsRecord {
     // position k+1. What a trial code's positions match, summed over a group, is the group's
     // total of P: with it the mean P of every M-class is known before counting.
     uint16_t* PlaceCounts = nullptr;
-    // Room for groups in every per-group array, whole vectors and one more; the entries behind
-    // the last group are zero.
+    // The rows per sign, place and pair of places are this many groups apart: whole vectors and
+    // one more beyond the groups as they stand, closed up as the groups thin out (the per-group
+    // arrays keep the room they were made with). The entries behind the last group are zero.
     int32_t GroupRoom = 0;
     uint16_t* GroupSize = nullptr;  // [g]: the candidates of group g (while they fit)
     int32_t LargestGroup = 0;
