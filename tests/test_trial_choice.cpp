@@ -12,6 +12,7 @@
 #include "breaker/answer_order.h"
 #include "breaker/candidate_groups.h"
 #include "breaker/candidate_store.h"
+#include "breaker/class_bounds.h"
 #include "breaker/class_pass.h"
 #include "breaker/engine_state.h"
 #include "breaker/opening_book.h"
@@ -903,6 +904,56 @@ TEST_F(TrialChoiceTest, TheCountOverTheGroupsGivesEveryClassTheCountOneByOne) {
         }
         ReleaseCandidateStore(true);
     }
+}
+
+TEST(ClassBoundsTest, TheMomentsOfRealClassesFitAndAnImpossibleSpreadDoesNot) {
+    // Every class that exists, with some of it counted, fits at its own largest P-class: a bound
+    // that said otherwise would give up a trial code that could win. Classes of 0..m, and of
+    // m = L with P = L - 1 missing and P = L held once at most.
+    std::mt19937 random(11);
+    for (int round = 0; round < 3000; ++round) {
+        const int length = 2 + static_cast<int>(random() % 8);
+        const int m = 1 + static_cast<int>(random() % static_cast<unsigned>(length));
+        int64_t sizes[MaxCodeLength + 1] = {};
+        int64_t counted[MaxCodeLength + 1] = {};
+        const int64_t scale = 1 + static_cast<int64_t>(random() % 50000);
+        for (int p = 0; p <= m; ++p) {
+            if (m == length && p == length - 1) continue;
+            sizes[p] =
+                m == length && p == length ? random() % 2 : static_cast<int64_t>(random() % scale);
+            if (random() % 3 == 0) sizes[p] = 0;
+            counted[p] = random() % 2 ? static_cast<int64_t>(random() % (sizes[p] + 1)) : 0;
+        }
+        int64_t value[MaxCodeLength + 1];
+        int64_t count[MaxCodeLength + 1];
+        int64_t size = 0, total = 0, pairs = 0, height = 0;
+        for (int p = 0; p <= m; ++p) {
+            size += sizes[p];
+            total += p * sizes[p];
+            pairs += int64_t(p) * (p - 1) / 2 * sizes[p];
+            height = std::max(height, sizes[p]);
+        }
+        const int n = ValuesOf(m, length, counted, value, count);
+        ASSERT_TRUE(MomentFits(value, count, n, m == length, size, total, true, pairs, height))
+            << "round " << round << " m " << m << " L " << length;
+    }
+    // Found in a search at 8 over 8: a class of M = 4 with P spread 258,599 / 313,982 /
+    // 161,431 / 43,554 / 5,934 cannot keep every P-class at 262,847 or below. Its mean and the
+    // spread just around it allow that; the spread around P = 3 does not.
+    const int64_t sizes[] = {258599, 313982, 161431, 43554, 5934};
+    int64_t size = 0, total = 0, pairs = 0;
+    for (int p = 0; p <= 4; ++p) {
+        size += sizes[p];
+        total += p * sizes[p];
+        pairs += int64_t(p) * (p - 1) / 2 * sizes[p];
+    }
+    const int64_t none[MaxCodeLength + 1] = {};
+    int64_t value[MaxCodeLength + 1];
+    int64_t count[MaxCodeLength + 1];
+    const int n = ValuesOf(4, 8, none, value, count);
+    EXPECT_FALSE(MomentFits(value, count, n, false, size, total, true, pairs, 262847));
+    EXPECT_TRUE(MomentFits(value, count, n, false, size, total, false, 0, 262847));
+    EXPECT_TRUE(MomentFits(value, count, n, false, size, total, true, pairs, 313982));
 }
 
 TEST_F(TrialChoiceTest, TheRanksFromRecordNumbersAreTheRanksFromTheSigns) {

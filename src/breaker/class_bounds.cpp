@@ -3,6 +3,7 @@
 #include "breaker/class_bounds.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -44,6 +45,50 @@ Bound WaterFill(const int64_t* counts, int values, int64_t rest, bool capped) {
         break;
     }
     return bound;
+}
+
+// Whether the spread of P can be as large as the moments say, with every value at or below its
+// room. Around a centre y/2 the sum of (2P - y)^2 is known from the moments; the most it can be
+// fills the values farthest from the centre first. Less than known for some y, and the class
+// cannot fit. The most less the known, g(y), is a maximum of functions linear in y, so convex:
+// its least over the integer centres from 0 to twice the largest value (where the order of the
+// values changes, and beyond which the order stays) is found by halving, led by the slope that
+// the fill itself gives, -4 (its total of P - total).
+template <typename Room>
+bool SpreadFits(const int64_t* value, const int64_t* count, int n, int64_t rest, Room room,
+                int64_t total, int64_t squares) {
+    int64_t counted = 0;    // the sum of P over the counts so far
+    int64_t countedSq = 0;  // and of P squared
+    for (int i = 0; i < n; ++i) {
+        counted += value[i] * count[i];
+        countedSq += value[i] * value[i] * count[i];
+    }
+    int64_t lo = 0;
+    int64_t hi = 2 * value[n - 1];
+    while (lo <= hi) {
+        const int64_t y = (lo + hi) / 2;
+        auto distance = [&](int i) { return std::abs(2 * value[i] - y); };
+        int64_t sum = counted;
+        int64_t sumSq = countedSq;
+        int64_t left = rest;
+        for (int low = 0, high = n - 1; left > 0 && low <= high;) {
+            const int i = distance(high) >= distance(low) ? high-- : low++;
+            const int64_t add = std::min(left, room(i));
+            sum += value[i] * add;
+            sumSq += value[i] * value[i] * add;
+            left -= add;
+        }
+        // g(y) = 4 (sumSq - squares) - 4 y (sum - total); the y^2 terms are alike (size each).
+        const int64_t g = 4 * (sumSq - squares) - 4 * y * (sum - total);
+        if (g < 0) return false;
+        if (sum > total)
+            lo = y + 1;
+        else if (sum < total)
+            hi = y - 1;
+        else
+            break;
+    }
+    return true;
 }
 
 }  // namespace
@@ -128,7 +173,7 @@ bool MomentFits(const int64_t* value, const int64_t* count, int n, bool capped, 
         }
         if (lowest > known) return false;
     }
-    return true;
+    return SpreadFits(value, count, n, rest, room, total, squares);
 }
 
 Bound ClassBound(const ClassPlan& plan, int m, int32_t bestMax, int64_t fitsFrom) {
