@@ -167,13 +167,13 @@ inline __attribute__((always_inline)) Lanes PlacesHit(const Lanes* position, int
 #pragma GCC unroll 5
         for (int c = 0; c < Columns; ++c) {
             const Lanes x = LoadLanes(g.Packed[c] + at) ^ position[c];
-            p -= reinterpret_cast<Lanes>((x & lowHalf) == Lanes{});
-            if (2 * c + 1 < Length) p -= reinterpret_cast<Lanes>((x & highHalf) == Lanes{});
+            p = AddWhere(p, (x & lowHalf) == Lanes{});
+            if (2 * c + 1 < Length) p = AddWhere(p, (x & highHalf) == Lanes{});
         }
     } else {
 #pragma GCC unroll 9
         for (int k = 0; k < Length; ++k)
-            p -= reinterpret_cast<Lanes>(LoadLanes(g.Positions[k] + at) == position[k]);
+            p = AddWhere(p, LoadLanes(g.Positions[k] + at) == position[k]);
     }
     return p;
 }
@@ -240,7 +240,7 @@ inline __attribute__((always_inline)) bool CountClass(const TrialPattern& patter
                 if (n - i < LaneCount)
                     p |= reinterpret_cast<Lanes>(iota >= LanesOf(static_cast<uint8_t>(n - i)));
 #pragma GCC unroll 9
-                for (int v = 1; v <= Top; ++v) count[v] -= reinterpret_cast<Lanes>(p == value[v]);
+                for (int v = 1; v <= Top; ++v) count[v] = AddWhere(count[v], p == value[v]);
                 ++rounds;
             }
             from += n;

@@ -21,8 +21,7 @@ constexpr int kBlock = ClassBlockSize;
 
 // The class bytes of one whole block of codes (the arrays have room for whole blocks; what lies
 // behind the last code is classified but never counted), P alone when M is known. Everything
-// for LaneCount codes stays in registers: a comparison gives -1 per lane that matches, so
-// subtracting it counts.
+// for LaneCount codes stays in registers: every comparison that holds adds one to its lane.
 template <int Length>
 inline __attribute__((always_inline)) void ClassBlock(const SpreadPattern& t,
                                                       const uint8_t* const* columns, int32_t base,
@@ -35,14 +34,13 @@ inline __attribute__((always_inline)) void ClassBlock(const SpreadPattern& t,
         for (int k = 0; k < Length; ++k) column[k] = LoadLanes(from[k] + i);
         Lanes p{};
 #pragma GCC unroll 9
-        for (int k = 0; k < Length; ++k) p -= reinterpret_cast<Lanes>(column[k] == t.Position[k]);
+        for (int k = 0; k < Length; ++k) p = AddWhere(p, column[k] == t.Position[k]);
         if (!t.KnownM) {
             Lanes m{};
             for (int j = 0; j < t.Slots; ++j) {
                 Lanes c{};
 #pragma GCC unroll 9
-                for (int k = 0; k < Length; ++k)
-                    c -= reinterpret_cast<Lanes>(column[k] == t.Sign[j]);
+                for (int k = 0; k < Length; ++k) c = AddWhere(c, column[k] == t.Sign[j]);
                 m += c < t.Limit[j] ? c : t.Limit[j];
             }
             p |= m << 4;

@@ -1,11 +1,14 @@
 // The vectors of the class counts. They are as wide as the machine the game is built for takes
-// without emulation: 32 bytes where it has AVX2, 16 bytes otherwise (the portable build). Every
-// count is written for LaneCount lanes, so the same code serves both widths and decides the same.
+// without emulation: 64 bytes where it has AVX-512 for bytes, 32 where it has AVX2, 16 otherwise
+// (the portable build). Every count is written for LaneCount lanes, so the same code serves
+// every width and decides the same.
 #pragma once
 
 #include <cstdint>
 
-#if defined(__AVX2__)
+#if defined(__AVX512BW__)
+constexpr int LaneCount = 64;
+#elif defined(__AVX2__)
 constexpr int LaneCount = 32;
 #else
 constexpr int LaneCount = 16;
@@ -34,6 +37,19 @@ inline __attribute__((always_inline)) Lanes LoadLanes(const uint8_t* at) {
 
 inline __attribute__((always_inline)) void StoreLanes(uint8_t* at, Lanes lanes) {
     *reinterpret_cast<LanesAnywhere*>(at) = lanes;
+}
+
+// A comparison's verdict per lane: -1 where it holds, 0 elsewhere.
+typedef int8_t LaneVerdicts __attribute__((vector_size(LaneCount)));
+
+// One more in every lane where the comparison holds. With AVX-512 the verdict stays a mask and
+// the addition is masked; otherwise the -1 is subtracted.
+inline __attribute__((always_inline)) Lanes AddWhere(Lanes to, LaneVerdicts where) {
+#if defined(__AVX512BW__)
+    return where ? to + 1 : to;
+#else
+    return to - reinterpret_cast<Lanes>(where);
+#endif
 }
 
 // Every lane holding the same value.
