@@ -956,6 +956,53 @@ TEST(ClassBoundsTest, TheMomentsOfRealClassesFitAndAnImpossibleSpreadDoesNot) {
     EXPECT_TRUE(MomentFits(value, count, n, false, size, total, true, pairs, 313982));
 }
 
+TEST(ClassBoundsTest, TheThirdMomentNeverRulesOutARealClassAndRulesOutAnImpossibleOne) {
+    // A class's sizes per P give its moments; at its own largest P-class it must fit whatever
+    // cubic is tried. Classes of 0..m, and of m = L with P = L - 1 missing and P = L held once.
+    auto planOf = [](int length, int m, const int64_t* sizes) {
+        ClassPlan plan;
+        plan.Length = length;
+        plan.Pairs = true;
+        plan.Triples = true;
+        for (int p = 0; p <= m; ++p) {
+            plan.Size[m] += sizes[p];
+            plan.Total[m] += p * sizes[p];
+            plan.PairTotal[m] += int64_t(p) * (p - 1) / 2 * sizes[p];
+            plan.TripleTotal[m] += int64_t(p) * (p - 1) * (p - 2) / 6 * sizes[p];
+        }
+        return plan;
+    };
+    std::mt19937 random(13);
+    for (int round = 0; round < 3000; ++round) {
+        const int length = 3 + static_cast<int>(random() % 7);
+        const int m = 1 + static_cast<int>(random() % static_cast<unsigned>(length));
+        int64_t sizes[MaxCodeLength + 1] = {};
+        const int64_t scale = 1 + static_cast<int64_t>(random() % 300000);
+        int64_t height = 0;
+        for (int p = 0; p <= m; ++p) {
+            if (m == length && p == length - 1) continue;
+            sizes[p] =
+                m == length && p == length ? random() % 2 : static_cast<int64_t>(random() % scale);
+            if (random() % 3 == 0) sizes[p] = 0;
+            height = std::max(height, sizes[p]);
+        }
+        ASSERT_TRUE(CubicFits(planOf(length, m, sizes), m, height))
+            << "round " << round << " m " << m << " L " << length;
+    }
+    // Found in a search at 8 over 8: P spread 232,646 / 318,411 / 173,732 / 49,108 / 6,809 over
+    // a class of M = 4. Its first two moments allow every P-class at 262,847 or below; its third
+    // does not.
+    const int64_t sizes[] = {232646, 318411, 173732, 49108, 6809};
+    const ClassPlan plan = planOf(8, 4, sizes);
+    const int64_t none[MaxCodeLength + 1] = {};
+    int64_t value[MaxCodeLength + 1];
+    int64_t count[MaxCodeLength + 1];
+    const int n = ValuesOf(4, 8, none, value, count);
+    EXPECT_TRUE(MomentFits(value, count, n, false, plan.Size[4], plan.Total[4], true,
+                           plan.PairTotal[4], 262847));
+    EXPECT_FALSE(CubicFits(plan, 4, 262847));
+}
+
 TEST_F(TrialChoiceTest, TheRanksFromRecordNumbersAreTheRanksFromTheSigns) {
     // The scan takes a code's multiset from its record's number through tables of the low and
     // the high digits: for every record it must be the rank its signs give, with signs that

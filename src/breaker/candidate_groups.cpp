@@ -26,6 +26,12 @@ constexpr int64_t kMaxTableSize = int64_t(1) << 22;
 // filling them would cost more than they save.
 constexpr size_t kMaxPairBytes = size_t(64) << 20;
 constexpr size_t kPairsPerCandidate = 8;
+// The triple counts are kept when they take at most this many bytes, for at least this many
+// candidates; a class is bounded by its third moment when it holds more than kLeastCubicClass
+// candidates. Below, counting costs less than the bound.
+constexpr size_t kMaxTripleBytes = size_t(32) << 20;
+constexpr int32_t kLeastTripleCandidates = 65536;
+constexpr int64_t kLeastCubicClass = 16384;
 // The per-multiset totals of P take at most this many bytes; their room starts at the least
 // and doubles as they need it.
 constexpr size_t kMaxTotalsBytes = size_t(32) << 20;
@@ -501,6 +507,58 @@ bool Clear(void* array, size_t bytes) {
 
 // The place counts and sizes of every group, from the candidates themselves; everything
 // behind the last group is zero. False when a break-off waits.
+// The largest of `entries` counts.
+int32_t LargestEntry(const uint16_t* counts, size_t entries) {
+    uint16_t largest = 0;
+    for (size_t i = 0; i < entries; ++i) largest = std::max(largest, counts[i]);
+    return largest;
+}
+
+// The triple counts, where they now take little memory (made on the first such call, freed
+// where they would not). False when a break-off waits.
+bool CountTriples() {
+    CandidateGroupsRecord& g = CandidateGroups;
+    const size_t room = static_cast<size_t>(g.GroupRoom);
+    const size_t n = static_cast<size_t>(g.Signs);
+    const size_t triples = static_cast<size_t>(g.Length) * (g.Length - 1) * (g.Length - 2) / 6;
+    const size_t bytes = triples * n * n * n * room * sizeof(uint16_t);
+    // A class's sum of the triples stays below 2^31 (TripleTotals adds them in 32 bits).
+    const bool fit = g.Length >= 3 && bytes <= kMaxTripleBytes &&
+                     g.Candidates >= kLeastTripleCandidates &&
+                     triples * static_cast<size_t>(g.Candidates) < (size_t(1) << 31);
+    if (!fit || bytes > g.TripleBytes) {
+        StoreFree(g.TripleCounts, g.TripleBytes);
+        g.TripleCounts = nullptr;
+        g.TripleBytes = 0;
+        if (!fit || !StoreMayUse(bytes)) return true;
+        g.TripleCounts = static_cast<uint16_t*>(StoreAllocate(bytes));
+        if (g.TripleCounts == nullptr) return true;
+        g.TripleBytes = bytes;
+    }
+    if (!Clear(g.TripleCounts, bytes)) return false;
+    size_t triple = 0;
+    for (int k = 0; k < g.Length; ++k) {
+        for (int l = k + 1; l < g.Length; ++l) {
+            for (int j = l + 1; j < g.Length; ++j, ++triple) {
+                uint16_t* counts = g.TripleCounts + triple * n * n * n * room;
+                const uint8_t* first = g.Positions[k];
+                const uint8_t* second = g.Positions[l];
+                const uint8_t* third = g.Positions[j];
+                int64_t next = GlanceItems;
+                for (int32_t group = 0; group < g.Count; ++group) {
+                    if (GlanceAfter(g.Start[group], next)) return false;
+                    for (int32_t i = g.Start[group]; i < g.Start[group + 1]; ++i)
+                        ++counts[(((first[i] - 1) * n + (second[i] - 1)) * n + (third[i] - 1)) *
+                                     room +
+                                 static_cast<size_t>(group)];
+                }
+            }
+        }
+    }
+    g.LargestTriple = LargestEntry(g.TripleCounts, bytes / sizeof(uint16_t));
+    return true;
+}
+
 bool CountPlaces() {
     CandidateGroupsRecord& g = CandidateGroups;
     const size_t room = static_cast<size_t>(g.GroupRoom);
@@ -545,7 +603,8 @@ bool CountPlaces() {
             }
         }
     }
-    return true;
+    g.LargestPair = LargestEntry(g.PairCounts, placePairs * n * n * room);
+    return CountTriples();
 }
 
 // The same pass where a group's total of P may pass 16 bits: 32 bits per group, LaneCount / 4
@@ -625,32 +684,15 @@ inline __attribute__((always_inline)) void SumClasses(const TrialPattern& patter
     WideClassSums(pattern, kind, size, total);
 }
 
-// Per M-class the sum of P(P-1)/2 over its candidates: the pairs of places that hold the trial's
-// signs, counted per group and summed by the groups' M (in GroupM).
-inline __attribute__((always_inline)) void PairTotals(const TrialPattern& pattern,
-                                                      int64_t* pairTotal) {
+// Per M-class the sum over its groups of the given rows (each a count per group), by the groups'
+// M (in GroupM); no entry of the rows passes `largest`. A group's sum of `chunk` rows fits in
+// 16 bits: the rows are summed chunk by
+// chunk, LaneCount / 2 groups at a time, and the chunks in 32 bits (the even groups in the low
+// half of each word pair, the odd ones in the high half), then spread over the classes. A
+// single row always fits: its counts are kept in 16 bits. A class's sum stays below 2^32.
+void RowTotals(const uint16_t* const* row, int rows, int largest, int length, int64_t* out) {
     const CandidateGroupsRecord& g = CandidateGroups;
-    const size_t room = static_cast<size_t>(g.GroupRoom);
-    const size_t signs = static_cast<size_t>(g.Signs);
-    const int length = pattern.Length;
-    const uint16_t* row[MaxCodeLength * (MaxCodeLength - 1) / 2];
-    int rows = 0;
-    size_t pair = 0;
-    for (int k = 0; k < length; ++k) {
-        for (int l = k + 1; l < length; ++l, ++pair) {
-            const uint8_t a = pattern.Position[k];
-            const uint8_t b = pattern.Position[l];
-            if (a == 0xFF || b == 0xFF || a < 1 || b < 1 || a > g.Signs || b > g.Signs) continue;
-            row[rows++] = g.PairCounts + ((pair * signs + (a - 1)) * signs + (b - 1)) * room;
-        }
-    }
-    // A group's sum of `chunk` rows fits in 16 bits: the rows are summed chunk by chunk,
-    // LaneCount / 2 groups at a time, and the chunks in 32 bits (the even groups in the low half
-    // of each word pair, the odd ones in the high half), then spread over the classes. A
-    // class's sum stays below 2^32: at most 36 pairs of places for each of fewer than 2^27
-    // candidates.
-    // (A single row always fits: its counts are kept in 16 bits.)
-    const int chunk = std::max(1, static_cast<int>(65535 / std::max<int32_t>(1, g.LargestGroup)));
+    const int chunk = std::max(1, 65535 / std::max(1, largest));
     constexpr int kStep = LaneCount / 2;
     DwordLanes sum[MaxCodeLength + 1];
     for (int v = 0; v <= length; ++v) sum[v] = DwordLanes{};
@@ -679,8 +721,59 @@ inline __attribute__((always_inline)) void PairTotals(const TrialPattern& patter
     for (int v = 1; v <= length; ++v) {
         int64_t total = 0;
         for (int i = 0; i < LaneCount / 4; ++i) total += sum[v][i];
-        pairTotal[v] += total;
+        out[v] += total;
     }
+}
+
+// Whether a trial's sign at a place can score: a sign of the range.
+bool Scores(uint8_t sign) {
+    return sign != 0xFF && sign >= 1 && sign <= CandidateGroups.Signs;
+}
+
+// Per M-class the sum of P(P-1)/2 over its candidates: the pairs of places that hold the trial's
+// signs, counted per group and summed by the groups' M (in GroupM). At most 36 pairs of places
+// for each of fewer than 2^27 candidates.
+void PairTotals(const TrialPattern& pattern, int64_t* pairTotal) {
+    const CandidateGroupsRecord& g = CandidateGroups;
+    const size_t room = static_cast<size_t>(g.GroupRoom);
+    const size_t signs = static_cast<size_t>(g.Signs);
+    const int length = pattern.Length;
+    const uint16_t* row[MaxCodeLength * (MaxCodeLength - 1) / 2];
+    int rows = 0;
+    size_t pair = 0;
+    for (int k = 0; k < length; ++k) {
+        for (int l = k + 1; l < length; ++l, ++pair) {
+            const uint8_t a = pattern.Position[k];
+            const uint8_t b = pattern.Position[l];
+            if (!Scores(a) || !Scores(b)) continue;
+            row[rows++] = g.PairCounts + ((pair * signs + (a - 1)) * signs + (b - 1)) * room;
+        }
+    }
+    RowTotals(row, rows, g.LargestPair, length, pairTotal);
+}
+
+// Per M-class the sum of P(P-1)(P-2)/6 over its candidates, from the triples of places.
+void TripleTotals(const TrialPattern& pattern, int64_t* tripleTotal) {
+    const CandidateGroupsRecord& g = CandidateGroups;
+    const size_t room = static_cast<size_t>(g.GroupRoom);
+    const size_t n = static_cast<size_t>(g.Signs);
+    const int length = pattern.Length;
+    const uint16_t* row[MaxCodeLength * (MaxCodeLength - 1) * (MaxCodeLength - 2) / 6];
+    int rows = 0;
+    size_t triple = 0;
+    for (int k = 0; k < length; ++k) {
+        for (int l = k + 1; l < length; ++l) {
+            for (int j = l + 1; j < length; ++j, ++triple) {
+                const uint8_t a = pattern.Position[k];
+                const uint8_t b = pattern.Position[l];
+                const uint8_t c = pattern.Position[j];
+                if (!Scores(a) || !Scores(b) || !Scores(c)) continue;
+                row[rows++] =
+                    g.TripleCounts + (((triple * n + (a - 1)) * n + (b - 1)) * n + (c - 1)) * room;
+            }
+        }
+    }
+    RowTotals(row, rows, g.LargestTriple, length, tripleTotal);
 }
 
 }  // namespace
@@ -1235,6 +1328,21 @@ bool PlanClasses(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan, in
         PairTotals(pattern, plan.PairTotal);
         plan.Pairs = true;
         if (MomentsLose(plan, totals, rank, bestMax, bestSquares, fitsFrom)) return false;
+        // And the third moment, where the triples are kept: the classes that could pass the
+        // highest class the best allows, from the largest down.
+        if (g.TripleCounts != nullptr && bestMax != INT32_MAX &&
+            plan.Size[g.ClassOrder[static_cast<size_t>(rank) * (MaxCodeLength + 1)]] >
+                kLeastCubicClass) {
+            TripleTotals(pattern, plan.TripleTotal);
+            plan.Triples = true;
+            const int64_t h = HighestClass(rank, bestMax, bestSquares);
+            const uint8_t* order = g.ClassOrder + static_cast<size_t>(rank) * (MaxCodeLength + 1);
+            for (int c = 0; c <= length; ++c) {
+                const int m = order[c];
+                if (plan.Size[m] <= std::max<int64_t>(h, kLeastCubicClass)) break;
+                if (m > 0 && !CubicFits(plan, m, h)) return false;
+            }
+        }
     }
     plan.Moments = true;
     return !BoundsLose(plan, bestMax, bestSquares, fitsFrom);
@@ -1394,5 +1502,6 @@ void ReleaseCandidateGroups() {
     CandidateGroupsRecord& g = CandidateGroups;
     if (g.Block != nullptr) StoreFree(g.Block, g.BlockBytes);
     StoreFree(g.Totals, g.TotalsRoom * sizeof(int32_t));
+    StoreFree(g.TripleCounts, g.TripleBytes);
     g = CandidateGroupsRecord{};
 }

@@ -88,6 +88,15 @@ struct CandidateGroupsRecord {
     // (at most 7! each). With them the spread of P in every M-class is known too. Kept only
     // where they take little memory (null otherwise).
     uint16_t* PairCounts = nullptr;
+    // [((triple * N + sign - 1) * N + sign - 1) * N + sign - 1) * GroupRoom + g], triple
+    // numbering the places k < k' < k'': the candidates of group g with the three signs at those
+    // places. With them the third moment of P in every M-class is known too. Made apart from the
+    // block once the groups are few enough for them to take little memory (null until then).
+    uint16_t* TripleCounts = nullptr;
+    size_t TripleBytes = 0;
+    // The largest entry of the pair and of the triple counts: how many rows a 16-bit sum takes.
+    int32_t LargestPair = 0;
+    int32_t LargestTriple = 0;
     // Scratch per group: its total of P against the trial code at hand (at most 65,535).
     uint16_t* GroupTotal = nullptr;
     // Per group: 256 over its size, for placing it among its class's groups by its mean P.

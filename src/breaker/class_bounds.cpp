@@ -196,6 +196,121 @@ Bound ClassBound(const ClassPlan& plan, int m, int32_t bestMax, int64_t fitsFrom
     return bound;
 }
 
+namespace {
+
+// A class as the cubics see it: its values of P with the room each has, its size and the sums
+// of P, P^2 and P^3 over its candidates.
+struct CubicClass {
+    int64_t Value[MaxCodeLength + 1];
+    int64_t Room[MaxCodeLength + 1];
+    int N = 0;
+    int64_t Size = 0;
+    int64_t Sum[4] = {};
+};
+
+// f(P) = (2P - a)(2P - b)(2P - c): roots at half units. The class's sum of f is known from its
+// moments; the least (most) it can reach with every value within its room fills the values with
+// the smallest (largest) f first. Above 0: how far the known sum lies outside that range, the
+// class cannot have it; at most 0: how near it lies, in units of the largest |f|, to lead the
+// search for a cubic that shows it.
+double CubicMargin(const CubicClass& k, int a, int b, int c, bool& shown) {
+    int64_t w[MaxCodeLength + 1];
+    int64_t largest = 1;
+    for (int i = 0; i < k.N; ++i) {
+        const int64_t v = 2 * k.Value[i];
+        w[i] = (v - a) * (v - b) * (v - c);
+        largest = std::max(largest, std::abs(w[i]));
+    }
+    const int64_t s1 = a + b + c;
+    const int64_t s2 = int64_t(a) * b + int64_t(a) * c + int64_t(b) * c;
+    const int64_t s3 = int64_t(a) * b * c;
+    const int64_t known = 8 * k.Sum[3] - 4 * s1 * k.Sum[2] + 2 * s2 * k.Sum[1] - s3 * k.Sum[0];
+    auto fill = [&](bool most) {
+        uint32_t used = 0;
+        int64_t left = k.Size;
+        int64_t sum = 0;
+        while (left > 0 && used != (1u << k.N) - 1) {
+            int pick = -1;
+            for (int i = 0; i < k.N; ++i) {
+                if (used & (1u << i)) continue;
+                if (pick < 0 || (most ? w[i] > w[pick] : w[i] < w[pick])) pick = i;
+            }
+            used |= 1u << pick;
+            const int64_t add = std::min(left, k.Room[pick]);
+            sum += w[pick] * add;
+            left -= add;
+        }
+        return sum;
+    };
+    const int64_t least = fill(false);
+    const int64_t most = fill(true);
+    shown = least > known || most < known;
+    return double(std::max(least - known, known - most)) / double(largest);
+}
+
+}  // namespace
+
+bool CubicFits(const ClassPlan& plan, int m, int64_t h) {
+    if (!plan.Triples || !plan.Pairs || plan.Size[m] == 0) return true;
+    CubicClass k;
+    const int64_t none[MaxCodeLength + 1] = {};
+    int64_t count[MaxCodeLength + 1];
+    k.N = ValuesOf(m, plan.Length, none, k.Value, count);
+    const bool capped = m == plan.Length;
+    for (int i = 0; i < k.N; ++i) k.Room[i] = capped && i == k.N - 1 ? std::min<int64_t>(h, 1) : h;
+    k.Size = plan.Size[m];
+    int64_t rooms = 0;
+    for (int i = 0; i < k.N; ++i) rooms += k.Room[i];
+    if (rooms < k.Size) return false;
+    // The sums of P^j from those of the binomials: P^2 = 2 C(P,2) + P, P^3 = 6 C(P,3) + 6 C(P,2) +
+    // P.
+    k.Sum[0] = k.Size;
+    k.Sum[1] = plan.Total[m];
+    k.Sum[2] = 2 * plan.PairTotal[m] + plan.Total[m];
+    k.Sum[3] = 6 * plan.TripleTotal[m] + 6 * plan.PairTotal[m] + plan.Total[m];
+    // The cubics that show most classes, as roots around twice the mean; then a few steps of
+    // one root at a time from the nearest.
+    const int centre = static_cast<int>((2 * k.Sum[1] + k.Size / 2) / k.Size);
+    static constexpr int kSeeds[][3] = {{-2, 2, 6}, {-2, 2, 4}, {-2, 4, 6}, {-4, 6, 7}, {-5, 8, 8},
+                                        {-4, 9, 9}, {-2, 4, 8}, {-3, 3, 7}, {-4, 4, 9}, {-3, 3, 9}};
+    const int top = static_cast<int>(2 * k.Value[k.N - 1]) + 1;
+    auto clampRoot = [&](int r) { return std::min(std::max(r, -1), top); };
+    bool shown = false;
+    double best = -1e300;
+    int at[3] = {0, 0, 0};
+    for (const auto& seed : kSeeds) {
+        int r[3];
+        for (int j = 0; j < 3; ++j) r[j] = clampRoot(centre + seed[j]);
+        const double margin = CubicMargin(k, r[0], r[1], r[2], shown);
+        if (shown) return false;
+        if (margin > best) {
+            best = margin;
+            std::copy(r, r + 3, at);
+        }
+    }
+    for (int step = 0; step < 2; ++step) {
+        int next[3] = {at[0], at[1], at[2]};
+        double nextBest = best;
+        for (int j = 0; j < 3; ++j) {
+            for (int d = -1; d <= 1; d += 2) {
+                int r[3] = {at[0], at[1], at[2]};
+                r[j] = clampRoot(r[j] + d);
+                if (r[j] == at[j]) continue;
+                const double margin = CubicMargin(k, r[0], r[1], r[2], shown);
+                if (shown) return false;
+                if (margin > nextBest) {
+                    nextBest = margin;
+                    std::copy(r, r + 3, next);
+                }
+            }
+        }
+        if (nextBest <= best) break;
+        best = nextBest;
+        std::copy(next, next + 3, at);
+    }
+    return true;
+}
+
 bool Loses(const ClassPlan& plan, int64_t bestSquares, int64_t& boundMax) {
     int64_t largest = 0;
     int64_t squares = 0;

@@ -30,6 +30,10 @@ struct ClassPlan {
     int64_t Total[MaxCodeLength + 1] = {};  // per M-class: the sum of P over its candidates
     bool Pairs = false;  // PairTotal holds per class the sum of P(P-1)/2 over its candidates
     int64_t PairTotal[MaxCodeLength + 1] = {};
+    // TripleTotal holds per class the sum of P(P-1)(P-2)/6: the triples of places that hold the
+    // trial's signs.
+    bool Triples = false;
+    int64_t TripleTotal[MaxCodeLength + 1] = {};
 };
 
 // The P values that class m can hold, in increasing order, with their counts so far: 0..m;
@@ -51,6 +55,10 @@ bool MomentFits(const int64_t* value, const int64_t* count, int n, bool capped, 
 // the same), INT64_MAX when none: no height at or above it is tried again, since a class that
 // fits at some height fits at every greater one.
 Bound ClassBound(const ClassPlan& plan, int m, int32_t bestMax, int64_t fitsFrom = INT64_MAX);
+// Whether class m of the plan, nothing of it counted yet, can keep every P-class at or below h
+// with its third moment too (plan.Triples): false when some cubic in P shows that it cannot.
+// Cubics are tried, not all of them: true may mean only that none was found.
+bool CubicFits(const ClassPlan& plan, int m, int64_t h);
 // Whether the bounds of the plan's classes show the trial code strictly worse than the best;
 // the largest class they allow goes into boundMax.
 bool Loses(const ClassPlan& plan, int64_t bestSquares, int64_t& boundMax);
