@@ -43,7 +43,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // The keyboard stays open and silent. With followReal set the virtual clock keeps up with the
-// real one, so that time limits act; a deadline (real seconds from now) presses Esc.
+// real one, so that time limits act; a deadline (real seconds from now) presses Esc. Without
+// either the real clock is not read: the search asks for a key after every trial code, and
+// the reading would cost the search as much as the game's own clock tick.
 bool FollowReal = false;
 Clock::time_point LastFeed;
 Clock::time_point EscAt = Clock::time_point::max();
@@ -57,7 +59,7 @@ void Feed() {
             LastFeed += std::chrono::milliseconds(hundredths * 10);
         }
     }
-    if (Clock::now() >= EscAt) VirtualQueueKey(KeyEsc);
+    if (EscAt != Clock::time_point::max() && Clock::now() >= EscAt) VirtualQueueKey(KeyEsc);
 }
 
 struct Conditions {
