@@ -684,18 +684,25 @@ inline __attribute__((always_inline)) void SumClasses(const TrialPattern& patter
     WideClassSums(pattern, kind, size, total);
 }
 
-// Per M-class the sum over its groups of the given rows (each a count per group), by the groups'
-// M (in GroupM); no entry of the rows passes `largest`. A group's sum of `chunk` rows fits in
-// 16 bits: the rows are summed chunk by
-// chunk, LaneCount / 2 groups at a time, and the chunks in 32 bits (the even groups in the low
-// half of each word pair, the odd ones in the high half), then spread over the classes. A
-// single row always fits: its counts are kept in 16 bits. A class's sum stays below 2^32.
-void RowTotals(const uint16_t* const* row, int rows, int largest, int length, int64_t* out) {
+// Per M-class of the plan the sum over its groups of the given rows (each a count per group), by
+// the groups' M (in GroupM), added into out; no entry of the rows passes `largest`. A group's
+// sum of `chunk` rows fits in 16 bits: the rows are summed chunk by chunk, LaneCount / 2 groups
+// at a time, and the chunks in 32 bits (the even groups in the low half of each word pair, the
+// odd ones in the high half), then spread over the classes. A single row always fits: its
+// counts are kept in 16 bits. A class's sum stays below 2^32.
+void RowTotals(const uint16_t* const* row, int rows, int largest, const ClassPlan& plan, int least,
+               int64_t* out) {
     const CandidateGroupsRecord& g = CandidateGroups;
+    // Only the classes that hold candidates and can hold a P of `least` or more get a sum.
+    int classes[MaxCodeLength + 1];
+    int n = 0;
+    for (int v = least; v <= plan.Length; ++v)
+        if (plan.Size[v] > 0) classes[n++] = v;
+    if (rows == 0 || n == 0) return;
     const int chunk = std::max(1, 65535 / std::max(1, largest));
     constexpr int kStep = LaneCount / 2;
     DwordLanes sum[MaxCodeLength + 1];
-    for (int v = 0; v <= length; ++v) sum[v] = DwordLanes{};
+    for (int c = 0; c < n; ++c) sum[c] = DwordLanes{};
     const int32_t count = g.Count;
     for (int32_t base = 0; base < count; base += kStep) {
         DwordLanes even{};
@@ -712,16 +719,16 @@ void RowTotals(const uint16_t* const* row, int rows, int largest, int length, in
             *reinterpret_cast<const HalfLanesAnywhere*>(g.GroupM + base), WordLanes));
         const DwordLanes evenM = m & 0xFFFF;
         const DwordLanes oddM = m >> 16;
-        for (int v = 1; v <= length; ++v) {
-            const DwordLanes value = DwordLanes{} + uint32_t(v);
-            sum[v] += (even & reinterpret_cast<DwordLanes>(evenM == value)) +
-                      (odd & reinterpret_cast<DwordLanes>(oddM == value));
+        for (int c = 0; c < n; ++c) {
+            const DwordLanes value = DwordLanes{} + uint32_t(classes[c]);
+            sum[c] = evenM == value ? sum[c] + even : sum[c];
+            sum[c] = oddM == value ? sum[c] + odd : sum[c];
         }
     }
-    for (int v = 1; v <= length; ++v) {
+    for (int c = 0; c < n; ++c) {
         int64_t total = 0;
-        for (int i = 0; i < LaneCount / 4; ++i) total += sum[v][i];
-        out[v] += total;
+        for (int i = 0; i < LaneCount / 4; ++i) total += sum[c][i];
+        out[classes[c]] += total;
     }
 }
 
@@ -733,7 +740,7 @@ bool Scores(uint8_t sign) {
 // Per M-class the sum of P(P-1)/2 over its candidates: the pairs of places that hold the trial's
 // signs, counted per group and summed by the groups' M (in GroupM). At most 36 pairs of places
 // for each of fewer than 2^27 candidates.
-void PairTotals(const TrialPattern& pattern, int64_t* pairTotal) {
+void PairTotals(const TrialPattern& pattern, ClassPlan& plan) {
     const CandidateGroupsRecord& g = CandidateGroups;
     const size_t room = static_cast<size_t>(g.GroupRoom);
     const size_t signs = static_cast<size_t>(g.Signs);
@@ -749,11 +756,11 @@ void PairTotals(const TrialPattern& pattern, int64_t* pairTotal) {
             row[rows++] = g.PairCounts + ((pair * signs + (a - 1)) * signs + (b - 1)) * room;
         }
     }
-    RowTotals(row, rows, g.LargestPair, length, pairTotal);
+    RowTotals(row, rows, g.LargestPair, plan, 2, plan.PairTotal);
 }
 
 // Per M-class the sum of P(P-1)(P-2)/6 over its candidates, from the triples of places.
-void TripleTotals(const TrialPattern& pattern, int64_t* tripleTotal) {
+void TripleTotals(const TrialPattern& pattern, ClassPlan& plan) {
     const CandidateGroupsRecord& g = CandidateGroups;
     const size_t room = static_cast<size_t>(g.GroupRoom);
     const size_t n = static_cast<size_t>(g.Signs);
@@ -773,7 +780,7 @@ void TripleTotals(const TrialPattern& pattern, int64_t* tripleTotal) {
             }
         }
     }
-    RowTotals(row, rows, g.LargestTriple, length, tripleTotal);
+    RowTotals(row, rows, g.LargestTriple, plan, 3, plan.TripleTotal);
 }
 
 }  // namespace
@@ -1325,7 +1332,7 @@ bool PlanClasses(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan, in
     // And so is the spread of P, from the pairs of places that hold the trial's signs.
     if (g.PairCounts != nullptr) {
         ++g.Passes;
-        PairTotals(pattern, plan.PairTotal);
+        PairTotals(pattern, plan);
         plan.Pairs = true;
         if (MomentsLose(plan, totals, rank, bestMax, bestSquares, fitsFrom)) return false;
         // And the third moment, where the triples are kept: the classes that could pass the
@@ -1333,7 +1340,7 @@ bool PlanClasses(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan, in
         if (g.TripleCounts != nullptr && bestMax != INT32_MAX &&
             plan.Size[g.ClassOrder[static_cast<size_t>(rank) * (MaxCodeLength + 1)]] >
                 kLeastCubicClass) {
-            TripleTotals(pattern, plan.TripleTotal);
+            TripleTotals(pattern, plan);
             plan.Triples = true;
             const int64_t h = HighestClass(rank, bestMax, bestSquares);
             const uint8_t* order = g.ClassOrder + static_cast<size_t>(rank) * (MaxCodeLength + 1);
