@@ -225,19 +225,20 @@ double CubicMargin(const CubicClass& k, int a, int b, int c, bool& shown) {
     const int64_t s2 = int64_t(a) * b + int64_t(a) * c + int64_t(b) * c;
     const int64_t s3 = int64_t(a) * b * c;
     const int64_t known = 8 * k.Sum[3] - 4 * s1 * k.Sum[2] + 2 * s2 * k.Sum[1] - s3 * k.Sum[0];
+    // The values by rising f, then filled from the low end and from the high end.
+    int order[MaxCodeLength + 1];
+    for (int i = 0; i < k.N; ++i) {
+        int j = i;
+        for (; j > 0 && w[order[j - 1]] > w[i]; --j) order[j] = order[j - 1];
+        order[j] = i;
+    }
     auto fill = [&](bool most) {
-        uint32_t used = 0;
         int64_t left = k.Size;
         int64_t sum = 0;
-        while (left > 0 && used != (1u << k.N) - 1) {
-            int pick = -1;
-            for (int i = 0; i < k.N; ++i) {
-                if (used & (1u << i)) continue;
-                if (pick < 0 || (most ? w[i] > w[pick] : w[i] < w[pick])) pick = i;
-            }
-            used |= 1u << pick;
-            const int64_t add = std::min(left, k.Room[pick]);
-            sum += w[pick] * add;
+        for (int j = 0; j < k.N && left > 0; ++j) {
+            const int i = order[most ? k.N - 1 - j : j];
+            const int64_t add = std::min(left, k.Room[i]);
+            sum += w[i] * add;
             left -= add;
         }
         return sum;
