@@ -505,8 +505,6 @@ bool Clear(void* array, size_t bytes) {
     return true;
 }
 
-// The place counts and sizes of every group, from the candidates themselves; everything
-// behind the last group is zero. False when a break-off waits.
 // The largest of `entries` counts.
 int32_t LargestEntry(const uint16_t* counts, size_t entries) {
     uint16_t largest = 0;
@@ -559,6 +557,8 @@ bool CountTriples() {
     return true;
 }
 
+// The place counts and sizes of every group, from the candidates themselves; everything
+// behind the last group is zero. False when a break-off waits.
 bool CountPlaces() {
     CandidateGroupsRecord& g = CandidateGroups;
     const size_t room = static_cast<size_t>(g.GroupRoom);
@@ -689,7 +689,8 @@ inline __attribute__((always_inline)) void SumClasses(const TrialPattern& patter
 // sum of `chunk` rows fits in 16 bits: the rows are summed chunk by chunk, LaneCount / 2 groups
 // at a time, and the chunks in 32 bits (the even groups in the low half of each word pair, the
 // odd ones in the high half), then spread over the classes. A single row always fits: its
-// counts are kept in 16 bits. A class's sum stays below 2^32.
+// counts are kept in 16 bits. A class's sum stays below 2^32: at most 36 pairs of places for
+// each of fewer than 2^27 candidates, and the triples are kept only while they stay below 2^31.
 void RowTotals(const uint16_t* const* row, int rows, int largest, const ClassPlan& plan, int least,
                int64_t* out) {
     const CandidateGroupsRecord& g = CandidateGroups;
