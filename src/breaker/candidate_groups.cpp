@@ -705,9 +705,18 @@ void RowTotals(const uint16_t* const* row, int rows, int largest, const ClassPla
     DwordLanes sum[MaxCodeLength + 1];
     for (int c = 0; c < n; ++c) sum[c] = DwordLanes{};
     const int32_t count = g.Count;
+    // The rows are read from memory far away (the triples' table is tens of megabytes): the
+    // first lines of every row are asked for at once, the rest a few steps ahead.
+    constexpr int kAhead = 4;
+    for (int r = 0; r < rows; ++r)
+        for (int a = 0; a < kAhead && a * kStep < count; ++a)
+            __builtin_prefetch(row[r] + a * kStep);
     for (int32_t base = 0; base < count; base += kStep) {
         DwordLanes even{};
         DwordLanes odd{};
+        // Each row gives a line per step: the lines some steps ahead are asked for now.
+        if (base + kAhead * kStep < count)
+            for (int r = 0; r < rows; ++r) __builtin_prefetch(row[r] + base + kAhead * kStep);
         for (int first = 0; first < rows; first += chunk) {
             const int last = std::min(rows, first + chunk);
             WordLanes pairs{};
