@@ -505,6 +505,28 @@ bool Clear(void* array, size_t bytes) {
     return true;
 }
 
+// Counts per group the candidates with each combination of signs at the given places, into the
+// rows of `counts` (numbered by the signs, the first place's highest, GroupRoom apart). False
+// when a break-off waits.
+template <int Places>
+bool CountAt(uint16_t* counts, const int (&place)[Places]) {
+    const CandidateGroupsRecord& g = CandidateGroups;
+    const size_t room = static_cast<size_t>(g.GroupRoom);
+    const size_t n = static_cast<size_t>(g.Signs);
+    const uint8_t* column[Places];
+    for (int c = 0; c < Places; ++c) column[c] = g.Positions[place[c]];
+    int64_t next = GlanceItems;
+    for (int32_t group = 0; group < g.Count; ++group) {
+        if (GlanceAfter(g.Start[group], next)) return false;
+        for (int32_t i = g.Start[group]; i < g.Start[group + 1]; ++i) {
+            size_t row = 0;
+            for (int c = 0; c < Places; ++c) row = row * n + (column[c][i] - 1);
+            ++counts[row * room + static_cast<size_t>(group)];
+        }
+    }
+    return true;
+}
+
 // The largest of `entries` counts.
 int32_t LargestEntry(const uint16_t* counts, size_t entries) {
     uint16_t largest = 0;
@@ -535,24 +557,10 @@ bool CountTriples() {
     }
     if (!Clear(g.TripleCounts, bytes)) return false;
     size_t triple = 0;
-    for (int k = 0; k < g.Length; ++k) {
-        for (int l = k + 1; l < g.Length; ++l) {
-            for (int j = l + 1; j < g.Length; ++j, ++triple) {
-                uint16_t* counts = g.TripleCounts + triple * n * n * n * room;
-                const uint8_t* first = g.Positions[k];
-                const uint8_t* second = g.Positions[l];
-                const uint8_t* third = g.Positions[j];
-                int64_t next = GlanceItems;
-                for (int32_t group = 0; group < g.Count; ++group) {
-                    if (GlanceAfter(g.Start[group], next)) return false;
-                    for (int32_t i = g.Start[group]; i < g.Start[group + 1]; ++i)
-                        ++counts[(((first[i] - 1) * n + (second[i] - 1)) * n + (third[i] - 1)) *
-                                     room +
-                                 static_cast<size_t>(group)];
-                }
-            }
-        }
-    }
+    for (int k = 0; k < g.Length; ++k)
+        for (int l = k + 1; l < g.Length; ++l)
+            for (int j = l + 1; j < g.Length; ++j, ++triple)
+                if (!CountAt(g.TripleCounts + triple * n * n * n * room, {k, l, j})) return false;
     g.LargestTriple = LargestEntry(g.TripleCounts, bytes / sizeof(uint16_t));
     return true;
 }
@@ -574,35 +582,16 @@ bool CountPlaces() {
         g.GroupScale[group] = 256.0f / static_cast<float>(size);
         g.LargestGroup = std::max(g.LargestGroup, size);
     }
-    for (int k = 0; k < g.Length; ++k) {
-        uint16_t* counts = g.PlaceCounts + static_cast<size_t>(k) * g.Signs * room;
-        const uint8_t* column = g.Positions[k];
-        int64_t next = GlanceItems;
-        for (int32_t group = 0; group < g.Count; ++group) {
-            if (GlanceAfter(g.Start[group], next)) return false;
-            for (int32_t i = g.Start[group]; i < g.Start[group + 1]; ++i)
-                ++counts[static_cast<size_t>(column[i] - 1) * room + static_cast<size_t>(group)];
-        }
-    }
+    for (int k = 0; k < g.Length; ++k)
+        if (!CountAt(g.PlaceCounts + static_cast<size_t>(k) * g.Signs * room, {k})) return false;
     if (g.PairCounts == nullptr) return true;
     const size_t n = static_cast<size_t>(g.Signs);
     const size_t placePairs = static_cast<size_t>(g.Length) * (g.Length - 1) / 2;
     if (!Clear(g.PairCounts, placePairs * n * n * room * sizeof(uint16_t))) return false;
     size_t pair = 0;
-    for (int k = 0; k < g.Length; ++k) {
-        for (int l = k + 1; l < g.Length; ++l, ++pair) {
-            uint16_t* counts = g.PairCounts + pair * n * n * room;
-            const uint8_t* first = g.Positions[k];
-            const uint8_t* second = g.Positions[l];
-            int64_t next = GlanceItems;
-            for (int32_t group = 0; group < g.Count; ++group) {
-                if (GlanceAfter(g.Start[group], next)) return false;
-                for (int32_t i = g.Start[group]; i < g.Start[group + 1]; ++i)
-                    ++counts[((first[i] - 1) * n + (second[i] - 1)) * room +
-                             static_cast<size_t>(group)];
-            }
-        }
-    }
+    for (int k = 0; k < g.Length; ++k)
+        for (int l = k + 1; l < g.Length; ++l, ++pair)
+            if (!CountAt(g.PairCounts + pair * n * n * room, {k, l})) return false;
     g.LargestPair = LargestEntry(g.PairCounts, placePairs * n * n * room);
     return CountTriples();
 }
