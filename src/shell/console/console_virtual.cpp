@@ -46,6 +46,7 @@ struct VirtualState {
     std::function<void()> Feeder;
     bool Feeding = false;
     int64_t SilentFeeds = 0;
+    int64_t SilentFeedLimit = kSilentFeedLimit;
     std::function<void()> PollObserver;
     int64_t KeysRead = 0;
     int64_t PollsSinceRead = 0;
@@ -121,6 +122,10 @@ void StartVirtualConsole() {
 
 void VirtualSetKeyFeeder(std::function<void()> feeder) {
     V.Feeder = std::move(feeder);
+}
+
+void VirtualSetSilentFeedLimit(int64_t looks) {
+    V.SilentFeedLimit = looks;
 }
 
 void VirtualQueueKey(uint8_t key) {
@@ -232,7 +237,7 @@ bool VirtualKeyPressed() {
         // Without a driver the input has ended; a driver that stays silent for very long has
         // nothing more to say, and the input ends too.
         if (!V.Feeder) return true;
-        return ++V.SilentFeeds > kSilentFeedLimit;
+        return ++V.SilentFeeds > V.SilentFeedLimit;
     }
     V.SilentFeeds = 0;
     return FrontReady();

@@ -28,6 +28,10 @@ void VirtualQueueKeyAfter(uint8_t key, int64_t hundredths);
 // is queued; it may queue keys after reading the screen. Without one, an empty queue is the
 // end of the input.
 void VirtualSetKeyFeeder(std::function<void()> feeder);
+// A driver that stays silent through this many looks for a key (at first 100 million) has
+// nothing more to say: the input ends. A benchmark whose long searches look that often while
+// its driver waits sets it higher.
+void VirtualSetSilentFeedLimit(int64_t looks);
 size_t VirtualKeysLeft();
 void VirtualClearKeys();
 bool VirtualInputExhausted();  // the script ran out and Ctrl-C has been delivered
