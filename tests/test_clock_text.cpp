@@ -1,9 +1,14 @@
 // The live clock of the match screen: date and time texts, durations, the search line.
+#include <time.h>
+
+#include <algorithm>
+
 #include "breaker/search_progress.h"
 #include "calendar/calendar_rules.h"
 #include "calendar/clock_text.h"
 #include "calendar/date_text.h"
 #include "calendar/virtual_date.h"
+#include "shell/console/console.h"
 #include "shell/settings.h"
 #include "support/virtual_session.h"
 
@@ -75,6 +80,43 @@ TEST(DayHundredths, DifferencesAreTakenModuloOneDay) {
     EXPECT_EQ(DayDifference(DayHundredths(0, 0, 5, 0), DayHundredths(23, 59, 50, 0)), 1500);
     EXPECT_EQ(DayDifference(500, 200), 300);
     EXPECT_EQ(DayDifference(200, 200), 0);
+}
+
+// The terminal reads the time of day after every item of a long work, from a coarse clock and
+// a local time worked out once per second: over two seconds every reading is the local time of
+// a moment between the machine's readings around it (a coarse tick late at most), and it moves
+// on with them.
+TEST(MachineClock, TheTerminalsTimeOfDayFollowsTheLocalClockFromSecondToSecond) {
+    struct Terminal {
+        ConsoleKind Was = ActiveConsole;
+        Terminal() { ActiveConsole = ConsoleKind::Terminal; }
+        ~Terminal() { ActiveConsole = Was; }
+    } terminal;
+    auto sameSecond = [](time_t at, const TimeValue& t) {
+        struct tm local;
+        localtime_r(&at, &local);
+        return local.tm_hour == t.Hour && local.tm_min == t.Minute &&
+               std::min(local.tm_sec, 59) == t.Second;
+    };
+    int seconds = 0;
+    int last = -1;
+    const time_t start = time(nullptr);
+    while (time(nullptr) <= start + 2) {
+        struct timespec before;
+        struct timespec after;
+        clock_gettime(CLOCK_REALTIME, &before);
+        const TimeValue t = GetTime();
+        clock_gettime(CLOCK_REALTIME, &after);
+        ASSERT_TRUE(sameSecond(before.tv_sec - 1, t) || sameSecond(before.tv_sec, t) ||
+                    sameSecond(after.tv_sec, t))
+            << t.Hour << ":" << t.Minute << ":" << t.Second;
+        ASSERT_TRUE(t.Hundredths >= 0 && t.Hundredths <= 99);
+        if (t.Second != last) ++seconds;
+        last = t.Second;
+        const struct timespec pause = {0, 2000000};
+        nanosleep(&pause, nullptr);
+    }
+    EXPECT_GE(seconds, 3);
 }
 
 // The clock on a match screen whose time rows stand as the board draws them.

@@ -71,12 +71,19 @@ DateValue GetDate() {
     return UsableDate(date);
 }
 
+// The long work reads the time after every item, so the reading is kept cheap: the machine's
+// coarse clock (a tick of a few milliseconds, well below the hundredths shown), and the local
+// time of day worked out once per second.
 TimeValue GetTime() {
     if (!OnTerminal()) return VirtualGetTime();
     struct timespec ts;
-    clock_gettime(CLOCK_REALTIME, &ts);
-    struct tm local;
-    localtime_r(&ts.tv_sec, &local);
+    clock_gettime(CLOCK_REALTIME_COARSE, &ts);
+    static time_t convertedSecond = -1;
+    static struct tm local;
+    if (ts.tv_sec != convertedSecond) {
+        localtime_r(&ts.tv_sec, &local);
+        convertedSecond = ts.tv_sec;
+    }
     TimeValue value;
     value.Hour = local.tm_hour;
     value.Minute = local.tm_min;
