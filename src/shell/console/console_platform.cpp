@@ -73,11 +73,21 @@ DateValue GetDate() {
 
 // The long work reads the time after every item, so the reading is kept cheap: the machine's
 // coarse clock (a tick of a few milliseconds, well below the hundredths shown), and the local
-// time of day worked out once per second.
+// time of day worked out once per second. The coarse clock turns a tick late at most: within
+// two of its ticks before a whole second the fine clock decides, so the second shown turns
+// with the machine's.
 TimeValue GetTime() {
     if (!OnTerminal()) return VirtualGetTime();
+    static long margin = -1;
+    if (margin < 0) {
+        struct timespec tick;
+        margin = clock_getres(CLOCK_REALTIME_COARSE, &tick) == 0 && tick.tv_sec == 0
+                     ? 2 * tick.tv_nsec
+                     : 1000000000L;
+    }
     struct timespec ts;
     clock_gettime(CLOCK_REALTIME_COARSE, &ts);
+    if (ts.tv_nsec >= 1000000000L - margin) clock_gettime(CLOCK_REALTIME, &ts);
     static time_t convertedSecond = -1;
     static struct tm local;
     if (ts.tv_sec != convertedSecond) {
