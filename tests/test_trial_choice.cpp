@@ -906,6 +906,53 @@ TEST_F(TrialChoiceTest, TheCountOverTheGroupsGivesEveryClassTheCountOneByOne) {
     }
 }
 
+TEST_F(TrialChoiceTest, TheTripleCountsAreUsedOnlyWhileEveryOneFitsAByte) {
+    // The candidates of a group with three given signs at three given places are counted a
+    // byte each. At 9 over 4 no such count passes 180, and the table must hold each; at 9 over
+    // 5 a group of signs aabbccdde holds 360 codes with a, b, c at the first three places: the
+    // counts wrap, and the third moment must not be used there at all. The whole store treats
+    // every place alike, so a few triples of places stand for all.
+    struct Places {
+        int K, L, J;
+        size_t Triple;  // its number among the triples k < l < j
+    };
+    for (const char last : {'d', 'e'}) {
+        Conditions('a', last, 9, true, true, true);
+        ASSERT_TRUE(Build());
+        ASSERT_TRUE(PrepareCandidateGroups());
+        const CandidateGroupsRecord& g = CandidateGroups;
+        ASSERT_NE(g.TripleCounts, nullptr) << last;
+        const size_t n = static_cast<size_t>(g.Signs);
+        const size_t room = static_cast<size_t>(g.GroupRoom);
+        int largest = 0;
+        bool same = true;
+        std::vector<int> count(n * n * n);
+        for (const Places at : {Places{0, 1, 2, 0}, Places{1, 4, 7, 41}, Places{6, 7, 8, 83}}) {
+            for (int32_t group = 0; group < g.Count; ++group) {
+                std::fill(count.begin(), count.end(), 0);
+                for (int32_t i = g.Start[group]; i < g.Start[group + 1]; ++i)
+                    ++count[((g.Positions[at.K][i] - 1) * n + (g.Positions[at.L][i] - 1)) * n +
+                            (g.Positions[at.J][i] - 1)];
+                for (size_t row = 0; row < count.size(); ++row) {
+                    largest = std::max(largest, count[row]);
+                    same =
+                        same && g.TripleCounts[(at.Triple * count.size() + row) * room +
+                                               static_cast<size_t>(group)] == (count[row] & 0xFF);
+                }
+            }
+        }
+        EXPECT_TRUE(same) << last;
+        if (last == 'd') {
+            EXPECT_EQ(largest, 180);
+            EXPECT_EQ(g.LargestTriple, largest);
+        } else {
+            EXPECT_EQ(largest, 360);
+            EXPECT_EQ(g.LargestTriple, 0);
+        }
+        ReleaseCandidateStore(true);
+    }
+}
+
 TEST(ClassBoundsTest, TheMomentsOfRealClassesFitAndAnImpossibleSpreadDoesNot) {
     // Every class that exists, with some of it counted, fits at its own largest P-class: a bound
     // that said otherwise would give up a trial code that could win. Classes of 0..m, and of

@@ -26,10 +26,10 @@ constexpr int64_t kMaxTableSize = int64_t(1) << 22;
 // filling them would cost more than they save.
 constexpr size_t kMaxPairBytes = size_t(64) << 20;
 constexpr size_t kPairsPerCandidate = 8;
-// The triple counts are kept when they take at most this many bytes, for at least this many
+// The triple counts are kept when they are at most this many, for at least this many
 // candidates; a class is bounded by its third moment when it holds more than kLeastCubicClass
 // candidates. Below, counting costs less than the bound.
-constexpr size_t kMaxTripleBytes = size_t(32) << 20;
+constexpr size_t kMaxTripleEntries = size_t(16) << 20;
 constexpr int32_t kLeastTripleCandidates = 65536;
 constexpr int64_t kLeastCubicClass = 16384;
 // The per-multiset totals of P take at most this many bytes; their room starts at the least
@@ -507,9 +507,9 @@ bool Clear(void* array, size_t bytes) {
 
 // Counts per group the candidates with each combination of signs at the given places, into the
 // rows of `counts` (numbered by the signs, the first place's highest, GroupRoom apart). False
-// when a break-off waits.
-template <int Places>
-bool CountAt(uint16_t* counts, const int (&place)[Places]) {
+// when a break-off waits. Byte counts that pass 255 set `wrapped`.
+template <int Places, typename Entry>
+bool CountAt(Entry* counts, const int (&place)[Places], bool& wrapped) {
     const CandidateGroupsRecord& g = CandidateGroups;
     const size_t room = static_cast<size_t>(g.GroupRoom);
     const size_t n = static_cast<size_t>(g.Signs);
@@ -521,29 +521,32 @@ bool CountAt(uint16_t* counts, const int (&place)[Places]) {
         for (int32_t i = g.Start[group]; i < g.Start[group + 1]; ++i) {
             size_t row = 0;
             for (int c = 0; c < Places; ++c) row = row * n + (column[c][i] - 1);
-            ++counts[row * room + static_cast<size_t>(group)];
+            wrapped |= ++counts[row * room + static_cast<size_t>(group)] == 0;
         }
     }
     return true;
 }
 
 // The largest of `entries` counts.
-int32_t LargestEntry(const uint16_t* counts, size_t entries) {
-    uint16_t largest = 0;
+template <typename Entry>
+int32_t LargestEntry(const Entry* counts, size_t entries) {
+    Entry largest = 0;
     for (size_t i = 0; i < entries; ++i) largest = std::max(largest, counts[i]);
     return largest;
 }
 
 // The triple counts, where they now take little memory (made on the first such call, freed
-// where they would not). False when a break-off waits.
+// where they would not). They are kept a byte each, half the memory the sums read: where a
+// count passes 255 they are not used after this answer (LargestTriple 0). False when a
+// break-off waits.
 bool CountTriples() {
     CandidateGroupsRecord& g = CandidateGroups;
     const size_t room = static_cast<size_t>(g.GroupRoom);
     const size_t n = static_cast<size_t>(g.Signs);
     const size_t triples = static_cast<size_t>(g.Length) * (g.Length - 1) * (g.Length - 2) / 6;
-    const size_t bytes = triples * n * n * n * room * sizeof(uint16_t);
+    const size_t bytes = triples * n * n * n * room;
     // A class's sum of the triples stays below 2^31 (TripleTotals adds them in 32 bits).
-    const bool fit = g.Length >= 3 && bytes <= kMaxTripleBytes &&
+    const bool fit = g.Length >= 3 && bytes <= kMaxTripleEntries &&
                      g.Candidates >= kLeastTripleCandidates &&
                      triples * static_cast<size_t>(g.Candidates) < (size_t(1) << 31);
     if (!fit || bytes > g.TripleBytes) {
@@ -551,17 +554,19 @@ bool CountTriples() {
         g.TripleCounts = nullptr;
         g.TripleBytes = 0;
         if (!fit || !StoreMayUse(bytes)) return true;
-        g.TripleCounts = static_cast<uint16_t*>(StoreAllocate(bytes));
+        g.TripleCounts = static_cast<uint8_t*>(StoreAllocate(bytes));
         if (g.TripleCounts == nullptr) return true;
         g.TripleBytes = bytes;
     }
     if (!Clear(g.TripleCounts, bytes)) return false;
     size_t triple = 0;
+    bool wrapped = false;
     for (int k = 0; k < g.Length; ++k)
         for (int l = k + 1; l < g.Length; ++l)
             for (int j = l + 1; j < g.Length; ++j, ++triple)
-                if (!CountAt(g.TripleCounts + triple * n * n * n * room, {k, l, j})) return false;
-    g.LargestTriple = LargestEntry(g.TripleCounts, bytes / sizeof(uint16_t));
+                if (!CountAt(g.TripleCounts + triple * n * n * n * room, {k, l, j}, wrapped))
+                    return false;
+    if (!wrapped) g.LargestTriple = LargestEntry(g.TripleCounts, bytes);
     return true;
 }
 
@@ -576,14 +581,17 @@ bool CountPlaces() {
     std::memset(g.GroupSize, 0, room * sizeof(uint16_t));
     std::memset(g.GroupScale, 0, room * sizeof(float));
     g.LargestGroup = 0;
+    g.LargestTriple = 0;  // the triples wait for their own count
     for (int32_t group = 0; group < g.Count; ++group) {
         const int32_t size = g.Start[group + 1] - g.Start[group];
         g.GroupSize[group] = static_cast<uint16_t>(size);
         g.GroupScale[group] = 256.0f / static_cast<float>(size);
         g.LargestGroup = std::max(g.LargestGroup, size);
     }
+    bool wrapped = false;  // 16 bits hold them: at most 8! codes of a group per sign and place
     for (int k = 0; k < g.Length; ++k)
-        if (!CountAt(g.PlaceCounts + static_cast<size_t>(k) * g.Signs * room, {k})) return false;
+        if (!CountAt(g.PlaceCounts + static_cast<size_t>(k) * g.Signs * room, {k}, wrapped))
+            return false;
     if (g.PairCounts == nullptr) return true;
     const size_t n = static_cast<size_t>(g.Signs);
     const size_t placePairs = static_cast<size_t>(g.Length) * (g.Length - 1) / 2;
@@ -591,7 +599,7 @@ bool CountPlaces() {
     size_t pair = 0;
     for (int k = 0; k < g.Length; ++k)
         for (int l = k + 1; l < g.Length; ++l, ++pair)
-            if (!CountAt(g.PairCounts + pair * n * n * room, {k, l})) return false;
+            if (!CountAt(g.PairCounts + pair * n * n * room, {k, l}, wrapped)) return false;
     g.LargestPair = LargestEntry(g.PairCounts, placePairs * n * n * room);
     return CountTriples();
 }
@@ -673,14 +681,24 @@ inline __attribute__((always_inline)) void SumClasses(const TrialPattern& patter
     WideClassSums(pattern, kind, size, total);
 }
 
+// The counts of LaneCount / 2 groups from a row, in 16 bits.
+inline WordLanes RowWords(const uint16_t* at) {
+    return *reinterpret_cast<const WordLanesAnywhere*>(at);
+}
+inline WordLanes RowWords(const uint8_t* at) {
+    return __builtin_convertvector(*reinterpret_cast<const HalfLanesAnywhere*>(at), WordLanes);
+}
+
 // Per M-class of the plan the sum over its groups of the given rows (each a count per group), by
 // the groups' M (in GroupM), added into out; no entry of the rows passes `largest`. A group's
 // sum of `chunk` rows fits in 16 bits: the rows are summed chunk by chunk, LaneCount / 2 groups
 // at a time, and the chunks in 32 bits (the even groups in the low half of each word pair, the
 // odd ones in the high half), then spread over the classes. A single row always fits: its
-// counts are kept in 16 bits. A class's sum stays below 2^32: at most 36 pairs of places for
-// each of fewer than 2^27 candidates, and the triples are kept only while they stay below 2^31.
-void RowTotals(const uint16_t* const* row, int rows, int largest, const ClassPlan& plan, int least,
+// counts are kept in 16 bits or in bytes. A class's sum stays below 2^32: at most 36 pairs of
+// places for each of fewer than 2^27 candidates, and the triples are kept only while they stay
+// below 2^31.
+template <typename Entry>
+void RowTotals(const Entry* const* row, int rows, int largest, const ClassPlan& plan, int least,
                int64_t* out) {
     const CandidateGroupsRecord& g = CandidateGroups;
     // Only the classes that hold candidates and can hold a P of `least` or more get a sum.
@@ -694,9 +712,9 @@ void RowTotals(const uint16_t* const* row, int rows, int largest, const ClassPla
     DwordLanes sum[MaxCodeLength + 1];
     for (int c = 0; c < n; ++c) sum[c] = DwordLanes{};
     const int32_t count = g.Count;
-    // The rows are read from memory far away (the triples' table is tens of megabytes): the
-    // first lines of every row are asked for at once, the rest a few steps ahead.
-    constexpr int kAhead = 4;
+    // The rows are read from memory far away (the triples' table is megabytes): the first lines
+    // of every row are asked for at once, the rest a few lines ahead.
+    constexpr int kAhead = 4 * sizeof(uint16_t) / sizeof(Entry);
     for (int r = 0; r < rows; ++r)
         for (int a = 0; a < kAhead && a * kStep < count; ++a)
             __builtin_prefetch(row[r] + a * kStep);
@@ -709,8 +727,7 @@ void RowTotals(const uint16_t* const* row, int rows, int largest, const ClassPla
         for (int first = 0; first < rows; first += chunk) {
             const int last = std::min(rows, first + chunk);
             WordLanes pairs{};
-            for (int r = first; r < last; ++r)
-                pairs += *reinterpret_cast<const WordLanesAnywhere*>(row[r] + base);
+            for (int r = first; r < last; ++r) pairs += RowWords(row[r] + base);
             even += reinterpret_cast<DwordLanes>(pairs) & 0xFFFF;
             odd += reinterpret_cast<DwordLanes>(pairs) >> 16;
         }
@@ -764,7 +781,7 @@ void TripleTotals(const TrialPattern& pattern, ClassPlan& plan) {
     const size_t room = static_cast<size_t>(g.GroupRoom);
     const size_t n = static_cast<size_t>(g.Signs);
     const int length = pattern.Length;
-    const uint16_t* row[MaxCodeLength * (MaxCodeLength - 1) * (MaxCodeLength - 2) / 6];
+    const uint8_t* row[MaxCodeLength * (MaxCodeLength - 1) * (MaxCodeLength - 2) / 6];
     int rows = 0;
     size_t triple = 0;
     for (int k = 0; k < length; ++k) {
@@ -1336,7 +1353,7 @@ bool PlanClasses(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan, in
         if (MomentsLose(plan, totals, rank, bestMax, bestSquares, fitsFrom)) return false;
         // And the third moment, where the triples are kept: the classes that could pass the
         // highest class the best allows, from the largest down.
-        if (g.TripleCounts != nullptr && bestMax != INT32_MAX &&
+        if (g.LargestTriple > 0 && bestMax != INT32_MAX &&
             plan.Size[g.ClassOrder[static_cast<size_t>(rank) * (MaxCodeLength + 1)]] >
                 kLeastCubicClass) {
             TripleTotals(pattern, plan);

@@ -92,7 +92,8 @@ struct CandidateGroupsRecord {
     // numbering the places k < k' < k'': the candidates of group g with the three signs at those
     // places. With them the third moment of P in every M-class is known too. Made apart from the
     // block once the groups are few enough for them to take little memory (null until then).
-    uint16_t* TripleCounts = nullptr;
+    // A byte each: used only while LargestTriple is above 0 (no count passed 255).
+    uint8_t* TripleCounts = nullptr;
     size_t TripleBytes = 0;
     // The largest entry of the pair and of the triple counts: how many rows a 16-bit sum takes.
     int32_t LargestPair = 0;
