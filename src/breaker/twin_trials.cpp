@@ -34,6 +34,9 @@ constexpr size_t kMaxLateSlots = size_t(1) << 20;
 constexpr size_t kFirstSlots = size_t(1) << 12;
 // A code that lost marks at most this many of its twins.
 constexpr int kMaxMarks = 512;
+// Searches with fewer candidates than TwinMinCandidates look for twins when they would classify
+// at least this many (trial code, candidate) pairs in full.
+constexpr double kLeastTwinPairs = double(int64_t(1) << 30);
 
 // One way of trading the answered trial's signs: the row each block of positions goes to, and
 // the column each of its signs becomes.
@@ -389,9 +392,10 @@ void BeginTwinSearch(int32_t codes, bool lateNaming) {
     const CandidateStoreRecord& s = CandidateStore;
     TwinSearch& t = Twins;
     t.Length = s.Length;
-    if (AnsweredOverflow || codes < 2 || s.CandidateCount < TwinMinCandidates || s.Length < 1 ||
-        s.Length > MaxCodeLength)
-        return;
+    // Few candidates are counted quickly, unless there are very many codes to count them for.
+    const bool large = s.CandidateCount >= TwinMinCandidates ||
+                       double(codes) * double(s.CandidateCount) >= kLeastTwinPairs;
+    if (AnsweredOverflow || codes < 2 || !large || s.Length < 1 || s.Length > MaxCodeLength) return;
     MakeBlocks(s.Length);
     // Twins need two positions that may swap or two signs that may trade places; free signs
     // alone are left to the symmetry filter.

@@ -65,7 +65,8 @@ void RememberTwin(uint64_t key, bool lost, const ClassCounts& counts);
 // The search ends: its memory is given back.
 void EndTwinSearch();
 
-// Searches may look for twins only with at least this many candidates (tests lower it).
+// Searches look for twins with at least this many candidates, or with fewer when they have
+// very many trial codes to count them for (tests lower it).
 extern int32_t TwinMinCandidates;
 // Trial codes whose verdict came from a twin, since the program started.
 extern int64_t TrialCodesTwinned;
