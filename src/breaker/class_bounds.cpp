@@ -48,12 +48,9 @@ Bound WaterFill(const int64_t* counts, int values, int64_t rest, bool capped) {
 }
 
 // Whether the spread of P can be as large as the moments say, with every value at or below its
-// room. Around a centre y/2 the sum of (2P - y)^2 is known from the moments; the most it can be
-// fills the values farthest from the centre first. Less than known for some y, and the class
-// cannot fit. The most less the known, g(y), is a maximum of functions linear in y, so convex:
-// its least over the integer centres from 0 to twice the largest value (where the order of the
-// values changes, and beyond which the order stays) is found by halving, led by the slope that
-// the fill itself gives, -4 (its total of P - total).
+// room: false when, around some centre y/2, the values farthest from it cannot reach the known
+// sum of (2P - y)^2. The shortfall is convex in y and found by halving, led by the fill's slope.
+// Why this is exact: README.md, section 4, F6.
 template <typename Room>
 bool SpreadFits(const int64_t* value, const int64_t* count, int n, int64_t rest, Room room,
                 int64_t total, int64_t squares) {
@@ -208,11 +205,9 @@ struct CubicClass {
     int64_t Sum[4] = {};
 };
 
-// f(P) = (2P - a)(2P - b)(2P - c): roots at half units. The class's sum of f is known from its
-// moments; the least (most) it can reach with every value within its room fills the values with
-// the smallest (largest) f first. Above 0: how far the known sum lies outside that range, the
-// class cannot have it; at most 0: how near it lies, in units of the largest |f|, to lead the
-// search for a cubic that shows it.
+// f(P) = (2P - a)(2P - b)(2P - c), roots at half units. shown: the class's known sum of f lies
+// outside what its rooms allow (README.md, section 4, step 5e). The margin, in units of the
+// largest |f|, only leads the search for such a cubic.
 double CubicMargin(const CubicClass& k, int a, int b, int c, bool& shown) {
     int64_t w[MaxCodeLength + 1];
     int64_t largest = 1;

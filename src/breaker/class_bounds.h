@@ -3,7 +3,8 @@
 // class sizes and the counts so far allow (water poured into the lowest counts first), and the
 // moments of P (the total, and the total of pairs of places that hold the trial's signs) that
 // a class must end with. A trial code whose bounds show it strictly worse than the best so far
-// is given up; the bounds never give up a code that could still win or tie.
+// is given up; the bounds never give up a code that could still win or tie (why: README.md,
+// sections 1 and 4).
 #pragma once
 
 #include <cstdint>

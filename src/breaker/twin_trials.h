@@ -1,23 +1,12 @@
-// Twin trial codes: codes that the answers so far cannot tell apart.
+// Twin trial codes: codes that the answers so far cannot tell apart (places swapped where every
+// answered trial holds one sign, free signs renamed, after a single answered trial its blocks
+// traded), so that they split the candidates into classes of the same sizes.
 //
-// The candidates are every code that agrees with the answers given. Two positions at which
-// every trial answered with a common sign holds the same sign can be swapped in all codes at
-// once, and two live signs that no such trial holds can be renamed into each other: the
-// candidates stay the same set, so a trial code and its image split them into classes of the
-// same sizes. After a single such trial, two of its signs that it holds equally often can
-// trade places too, together with their positions. Dead signs and the vacant sign never score,
-// so which of them a trial code holds does not matter either.
-//
-// The search uses this to examine one code of each set of twins only: a twin of a code that
-// was given up, or that lost, loses too (the best so far only gets better), and a twin of a
-// code that was counted in full is compared with the best by those counts. When such counts
-// equal the best's, the twin is examined in full after all, so that it draws for the tie and
-// brings its own class counts. No choice and no random draw changes.
-//
-// Where no trade is allowed, a code's twins follow from its signs by swaps and renamings alone,
-// and the store numbers its records: a code that lost marks its twins' records instead of
-// leaving its name, and the scan passes over a marked code without reading it. A code that did
-// not lose marks nothing; its twins are examined in full.
+// The search examines one code of each set of twins: a twin of a code that lost loses, a twin of
+// a code counted in full is judged by those counts, and one that equals the best is examined in
+// full, so that it draws for the tie. Where no trade is allowed and the store numbers its
+// records, a code that lost marks its twins' records instead, and the scan passes over a marked
+// code unread. Why this is exact: README.md, section 5.
 #pragma once
 #include <cstdint>
 
