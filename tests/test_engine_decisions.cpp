@@ -75,11 +75,7 @@ struct SelfPlay {
     bool Ended = false;
 
     void operator()() {
-        if (AtNewGamePrompt() && !Ended) {
-            Ended = true;
-            VirtualQueueKey('n');
-            return;
-        }
+        if (SayToNewGame(Ended)) return;
         const int32_t done = SearchProgress.ItemsDone;
         const bool searching = CandidateStore.Ready && SearchProgress.SearchDisplayOn != 0;
         if (searching && done > Seen) VirtualAdvanceClock((done - Seen) * Step);
