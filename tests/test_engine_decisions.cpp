@@ -9,7 +9,7 @@
 //   the grouped count (4,096 candidates or more) ......................... 9x6, 9x4, 6x10
 //     a multiset's class sizes (SizeBound), before and after its pattern . 9x6, 9x4, 6x10
 //     totals of P per multiset and their range over all orders .......... 9x6, 9x4
-//     first and second moments of P (totals, pair counts) ............... 9x6, 9x4, 6x10
+//     first and second moments of P (totals, pair counts) ............... 9x6, 9x4
 //     third moment (triple counts, cubic fits) ........................... 9x6
 //     a triple count past 255: the third moment unused after that answer . 9x6
 //     the class bounds while the classes are counted .................... 9x6, 9x4, 6x10
