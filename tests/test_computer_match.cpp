@@ -28,11 +28,7 @@ struct EncoderDriver {
     bool Ended = false;
 
     void operator()() {
-        if (AtNewGamePrompt() && !Ended) {
-            Ended = true;
-            VirtualQueueKey('n');
-            return;
-        }
+        if (SayToNewGame(Ended)) return;
         const int n = MatchBoard.TrialCount;
         if (EscInTrial != 0 && n == EscInTrial && ++Calls == 30) {
             VirtualQueueKey(KeyEsc);

@@ -111,12 +111,7 @@ TEST_F(MatchFlowTest, AnAllocationFailureDuringTheBuildEndsTheMatch) {
     VirtualFailAllocation(4);
     VirtualQueueKeyAfter('n', 0);
     Driver.NewGameKey = 'n';
-    VirtualSetKeyFeeder([this] {
-        if (AtNewGamePrompt() && !Driver.Ended) {
-            Driver.Ended = true;
-            VirtualQueueKey('n');
-        }
-    });
+    VirtualSetKeyFeeder([this] { (void)SayToNewGame(Driver.Ended); });
     VirtualClearKeys();
     EXPECT_EQ(PlayMatch(), MatchOutcome::BackToStart);
     EXPECT_TRUE(MatchState.BrokenOff);

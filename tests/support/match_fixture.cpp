@@ -46,6 +46,13 @@ bool AtNewGamePrompt() {
     return WhereX() == 70 && WhereY() == 25;
 }
 
+bool SayToNewGame(bool& said, uint8_t key) {
+    if (said || !AtNewGamePrompt()) return false;
+    said = true;
+    VirtualQueueKey(key);
+    return true;
+}
+
 MatchOutcome PlayMatchFedBy(std::function<void()> feeder) {
     VirtualSetKeyFeeder(std::move(feeder));
     const MatchOutcome outcome = PlayMatch();
@@ -122,11 +129,7 @@ void HumanBreaker::Learn() {
 
 void HumanBreaker::operator()() {
     const int x = WhereX(), y = WhereY();
-    if (AtNewGamePrompt() && !Ended) {
-        Ended = true;
-        VirtualQueueKey(NewGameKey);
-        return;
-    }
+    if (SayToNewGame(Ended, NewGameKey)) return;
     const int n = MatchBoard.TrialCount;
     const int column = MatchBoard.Column, row = MatchBoard.Row;
     // The match is still being prepared, or the computer is the codebreaker.

@@ -30,6 +30,9 @@ std::string SecretText();
 Score ScoreOf(const std::string& trial, const std::string& secret);
 // The cursor waits at "New game?" at the end of a match.
 bool AtNewGamePrompt();
+// Gives the key to "New game?" the first time the cursor waits there (said is then set); true
+// when it did.
+bool SayToNewGame(bool& said, uint8_t key = 'n');
 
 // Plays one match with the feeder called whenever the program wants a key and none is queued,
 // and takes the feeder off afterwards.
