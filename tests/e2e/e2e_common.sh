@@ -2,6 +2,12 @@
 # temporary directory holding a copy of the program (so BEDINGUN.DAT is written there), and
 # waits that poll the pane instead of sleeping blindly.
 #
+# Nothing of the environment the tests are started from reaches the program: it runs with
+# E2E_ENV alone (its terminal type, its folder as HOME, a plain PATH), and tmux with a private
+# socket in the work directory, no configuration file and /bin/sh for its commands, also when
+# the tests run inside the user's own tmux session. A test about another environment says so
+# and starts the program with that one.
+#
 # Usage in a script: source "$(dirname "$0")/e2e_common.sh" "$1"
 set -euo pipefail
 
@@ -10,13 +16,14 @@ if [[ $# -lt 1 || ! -x $1 ]]; then
     exit 2
 fi
 E2E_BINARY=$(readlink -f "$1")
-E2E_SOCKET="zk-$(basename "$0" .sh)-$$"
 E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/zk-e2e-XXXXXX")
+E2E_SOCKET=$E2E_WORK/tmux.socket
 E2E_PANE=zk
+E2E_ENV=(PATH=/usr/bin:/bin HOME="$E2E_WORK" TERM=screen)
 cp "$E2E_BINARY" "$E2E_WORK/zamikovantorel"
 
 e2e_cleanup() {
-    tmux -L "$E2E_SOCKET" kill-server 2>/dev/null || true
+    tm kill-server 2>/dev/null || true
     # The pane's processes may still be ending.
     local try
     for try in 1 2 3 4 5 6 7 8 9 10; do
@@ -26,7 +33,14 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
-tm() { tmux -L "$E2E_SOCKET" "$@"; }
+tm() { env -i PATH="$PATH" SHELL=/bin/sh tmux -S "$E2E_SOCKET" -f /dev/null "$@"; }
+
+# env_line [VARIABLE=value...]: the start of a pane's command: what follows takes the pane's
+# process over (so that the pane's pid is its pid), with E2E_ENV and the variables given alone.
+env_line() {
+    printf 'exec env -i'
+    printf ' %q' "${E2E_ENV[@]}" "$@"
+}
 
 fail() {
     echo "FAIL: $*" >&2
@@ -39,8 +53,8 @@ fail() {
 # Starts the pane with a plain shell in the work directory; the program is started from it, so
 # what the program leaves on the normal screen stays visible after it ends.
 start_shell() {
-    tm -f /dev/null new-session -d -x 80 -y 25 -s "$E2E_PANE" -c "$E2E_WORK" \
-        "env -i PATH=/usr/bin:/bin HOME=$E2E_WORK TERM=screen HISTFILE=/dev/null PS1='zk> ' bash --norc --noprofile"
+    tm new-session -d -x 80 -y 25 -s "$E2E_PANE" -c "$E2E_WORK" \
+        "$(env_line HISTFILE=/dev/null 'PS1=zk> ') bash --norc --noprofile"
     tm set-option -g status off >/dev/null
     wait_for 'zk>' 10
 }
@@ -101,12 +115,14 @@ program_pid() {
     done
 }
 
-# The settings file holds exactly the 80 default bytes.
+# expect_default_settings [attributes]: the settings file holds exactly the 80 default bytes,
+# with the colour scheme's two attribute bytes given in hex (by default the colour display's
+# 1f1e; a monochrome display takes 070f).
 expect_default_settings() {
     local file=$E2E_WORK/BEDINGUN.DAT expected actual
     [[ -f $file ]] || fail "BEDINGUN.DAT was not written"
     [[ $(stat -c %s "$file") -eq 80 ]] || fail "BEDINGUN.DAT has $(stat -c %s "$file") bytes"
-    expected="1f1e010404053039000000010001$(printf '20%.0s' {1..66})"
+    expected="${1:-1f1e}010404053039000000010001$(printf '20%.0s' {1..66})"
     actual=$(od -An -tx1 -v "$file" | tr -d ' \n')
     [[ $actual == "$expected" ]] || fail "BEDINGUN.DAT holds $actual"
 }

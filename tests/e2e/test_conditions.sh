@@ -1,58 +1,29 @@
 #!/usr/bin/env bash
 # The conditions screen in a real 80 x 25 terminal: change the first sign and the code length
 # through the walk, leave with choice 4 and menu 9, start again, and find the changed conditions.
-# Usage: test_conditions.sh <path of the zamikovantorel binary>
-set -euo pipefail
+source "$(dirname "$0")/e2e_common.sh" "$1"
 
-binary=$(realpath "$1")
-work=$(mktemp -d)
-session="zk-conditions-$$"
-cleanup() {
-    tmux kill-session -t "$session" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-cp "$binary" "$work/zamikovantorel"
-
-fail() {
-    echo "FAIL: $*"
-    echo "---- screen ----"
-    tmux capture-pane -p -t "$session" || true
-    exit 1
-}
-
-# Waits until the screen holds the text (a fixed string), at most about ten seconds.
-wait_for() {
-    local text=$1
-    for _ in $(seq 1 100); do
-        if tmux capture-pane -p -t "$session" | grep -qF -- "$text"; then return 0; fi
-        sleep 0.1
-    done
-    fail "the screen never showed \"$text\""
-}
-
-# The row of the screen (1-based) as it stands.
-row() {
-    tmux capture-pane -p -t "$session" | sed -n "$1p"
-}
-
-start() {
-    tmux new-session -d -s "$session" -x 80 -y 25 "cd '$work' && ./zamikovantorel"
-    wait_for "English:"
-}
-
+# Keys typed with a pause for the screen to follow.
 keys() {
-    tmux send-keys -t "$session" "$@"
+    tm send-keys -t "$E2E_PANE" "$@"
     sleep 0.2
 }
 
-start
-keys e
-wait_for "Please choose now:"
-keys 5
-wait_for "Shall the computer guess?"
-[[ $(row 13) == "| First sign        :        0     | Shall the computer guess? No.            |" ]] ||
-    fail "row 13 of the default conditions"
+# start <marker>: the program started from the pane's shell, at the conditions screen; the
+# marker and its exit code are written when it ends.
+start() {
+    tm send-keys -t "$E2E_PANE" C-l
+    type_line "./zamikovantorel; echo \"$1-\$?\""
+    wait_for "English:"
+    keys e
+    wait_for "Please choose now:"
+    keys 5
+    wait_for "Shall the computer guess?"
+}
+
+start_shell
+start ZK-EXIT
+expect_row 13 "| First sign        :        0     | Shall the computer guess? No.            |"
 
 # The walk: time limit, sound, first sign x, last sign (kept), code length 6, then onwards to
 # the prompt (repetitions, vacant signs, answer fixed, computer guesses, the 2nd player's name
@@ -66,32 +37,19 @@ wait_for "| 2nd player,who cracks the code   : Bert"
 keys 4
 wait_for "Please choose now:"
 keys 9
-for _ in $(seq 1 50); do
-    tmux has-session -t "$session" 2>/dev/null || break
-    sleep 0.1
-done
-tmux has-session -t "$session" 2>/dev/null && fail "the program did not end with menu 9"
-[[ -f $work/BEDINGUN.DAT ]] || fail "no settings file was written"
+wait_for "ZK-EXIT-0"
+[[ -f $E2E_WORK/BEDINGUN.DAT ]] || fail "no settings file was written"
 
 # A new start finds the changed conditions.
-start
-keys e
-wait_for "Please choose now:"
-keys 5
-wait_for "Shall the computer guess?"
-[[ $(row 13) == "| First sign        :        x     | Shall the computer guess? No.            |" ]] ||
-    fail "row 13 after the restart"
-[[ $(row 14) == "| Last  sign        :        6     |                                          |" ]] ||
-    fail "row 14 after the restart"
-[[ $(row 15) == "| Set of signs      :        xyz0123456                                       |" ]] ||
-    fail "row 15 after the restart"
-[[ $(row 16) == "| Length of the code:        6     ___________________________________________|" ]] ||
-    fail "row 16 after the restart"
-[[ $(row 18) == "| Are vacant signs allowed?  No.   | Answer: ......                           |" ]] ||
-    fail "row 18 after the restart"
-[[ $(row 24) == "| 2nd player,who cracks the code   : Bert                            O.K.? Yes|" ]] ||
-    fail "row 24 after the restart"
+start ZK-AGAIN
+expect_row 13 "| First sign        :        x     | Shall the computer guess? No.            |"
+expect_row 14 "| Last  sign        :        6     |                                          |"
+expect_row 15 "| Set of signs      :        xyz0123456                                       |"
+expect_row 16 "| Length of the code:        6     ___________________________________________|"
+expect_row 18 "| Are vacant signs allowed?  No.   | Answer: ......                           |"
+expect_row 24 "| 2nd player,who cracks the code   : Bert                            O.K.? Yes|"
 keys 4
 wait_for "Please choose now:"
 keys 9
-echo "PASS"
+wait_for "ZK-AGAIN-0"
+echo "PASS conditions"

@@ -115,7 +115,7 @@ hangup_run() {  # hangup_run <phase> <settings hex>
     local phase=$1 pid started ended deadline
     prepare "$2"
     tm new-window -d -n cut -c "$E2E_WORK" \
-        "env -i PATH=/usr/bin:/bin HOME=$E2E_WORK TERM=screen bash ./run.sh"
+        "$(env_line) bash ./run.sh"
     E2E_PANE="$MAIN_PANE:cut"
     pid=$(program_pid)
     reach "$phase"
@@ -141,7 +141,7 @@ hangup_run search "$SEARCH_LONG"
 # The pane is closed under the interactive shell that started the program.
 prepare "$HUMAN_GUESSES"
 tm new-window -d -n close -c "$E2E_WORK" \
-    "env -i PATH=/usr/bin:/bin HOME=$E2E_WORK TERM=screen HISTFILE=/dev/null PS1='zk> ' bash --norc --noprofile"
+    "$(env_line HISTFILE=/dev/null 'PS1=zk> ') bash --norc --noprofile"
 E2E_PANE="$MAIN_PANE:close"
 wait_for 'zk>'
 type_line ./zamikovantorel

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Without a terminal: keys from a pipe and output into a file still work, and input that ends
 # (an exhausted pipe, /dev/null, a closed descriptor) ends the program through its normal end,
-# with the settings saved, instead of spinning.
+# with the settings saved, instead of spinning. The program sees the pane tests' environment
+# (a colour terminal type) although its streams are no terminal, so it takes the colour scheme.
 source "$(dirname "$0")/e2e_common.sh" "$1"
 
 cd "$E2E_WORK"
@@ -11,7 +12,7 @@ run_plain() {  # run_plain <name> <command...>: runs with a time limit, output t
     local name=$1 status=0
     shift
     rm -f BEDINGUN.DAT
-    timeout 20 "$@" >"$name.out" 2>"$name.err" || status=$?
+    timeout 20 env -i "${E2E_ENV[@]}" "$@" >"$name.out" 2>"$name.err" || status=$?
     [[ $status -eq 0 ]] || fail "$name: exit status $status"
     grep -q "Bye-bye!" "$name.out" || fail "$name: no exit banner in the output"
     expect_default_settings
