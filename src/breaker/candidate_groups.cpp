@@ -3,13 +3,13 @@
 
 #include <algorithm>
 #include <cstring>
-#include <type_traits>
 
 #include "breaker/candidate_store.h"
 #include "breaker/class_bounds.h"
 #include "breaker/lanes.h"
+#include "breaker/length_copies.h"
 #include "breaker/long_work.h"
-#include "breaker/sign_tables.h"
+#include "breaker/multiset_ranks.h"
 #include "shell/console/console.h"
 
 CandidateGroupsRecord CandidateGroups;
@@ -40,101 +40,6 @@ constexpr size_t kLeastTotalsBytes = size_t(64) << 10;
 constexpr int32_t kCodesBeforeTotals = 16;
 // The slack behind the last candidate: a vector read never leaves the arrays.
 constexpr int32_t kSlack = 64;
-
-// C(n, k) for n < 46, k <= 9.
-struct BinomialTable {
-    uint32_t Of[46][MaxCodeLength + 1] = {};
-    constexpr BinomialTable() {
-        for (int n = 0; n < 46; ++n) {
-            Of[n][0] = 1;
-            for (int k = 1; k <= MaxCodeLength; ++k)
-                Of[n][k] = n == 0 ? 0 : Of[n - 1][k - 1] + Of[n - 1][k];
-        }
-    }
-};
-constexpr BinomialTable Binomials;
-constexpr const uint32_t (&Binomial)[46][MaxCodeLength + 1] = Binomials.Of;
-
-// Calls f with the code length as a constant (std::integral_constant), for the copies of a
-// procedure made per length; lengths below 2 take 2's and above 9 take 9's.
-template <typename F>
-inline __attribute__((always_inline)) decltype(auto) ByLength(int length, F&& f) {
-    switch (length) {
-        case 2:
-            return f(std::integral_constant<int, 2>{});
-        case 3:
-            return f(std::integral_constant<int, 3>{});
-        case 4:
-            return f(std::integral_constant<int, 4>{});
-        case 5:
-            return f(std::integral_constant<int, 5>{});
-        case 6:
-            return f(std::integral_constant<int, 6>{});
-        case 7:
-            return f(std::integral_constant<int, 7>{});
-        case 8:
-            return f(std::integral_constant<int, 8>{});
-        default:
-            return f(std::integral_constant<int, 9>{});
-    }
-}
-
-// The rank of a multiset of symbols (sorted in place): the i-th smallest symbol a gives the
-// combination element a + i, ranked in colex order. Below C(symbols + length - 1, length).
-// The symbols are sorted by a fixed network of exchanges, without a branch.
-template <int Length>
-inline __attribute__((always_inline)) uint32_t RankOfLength(uint8_t* symbols) {
-    uint8_t s[Length];
-    for (int i = 0; i < Length; ++i) s[i] = symbols[i];
-#pragma GCC unroll 9
-    for (int i = 1; i < Length; ++i) {
-#pragma GCC unroll 9
-        for (int j = i; j > 0; --j) {
-            const uint8_t a = s[j - 1];
-            const uint8_t b = s[j];
-            s[j - 1] = a < b ? a : b;
-            s[j] = a < b ? b : a;
-        }
-    }
-    uint32_t rank = 0;
-    for (int i = 0; i < Length; ++i) rank += Binomial[s[i] + i][i + 1];
-    for (int i = 0; i < Length; ++i) symbols[i] = s[i];
-    return rank;
-}
-
-inline __attribute__((always_inline)) uint32_t RankOf(uint8_t* symbols, int length) {
-    return ByLength(length, [&](auto L) { return RankOfLength<L>(symbols); });
-}
-
-// The ranks of the LaneCount candidates of the chain from `from` on (its columns have room for
-// whole blocks behind the last): the same network of exchanges, lane by lane.
-template <int Length>
-void CandidateRanksOfLength(int32_t from, uint32_t* rank) {
-    Lanes v[Length];
-    for (int k = 0; k < Length; ++k) v[k] = LoadLanes(CandidateStore.CandidatePositions[k] + from);
-#pragma GCC unroll 9
-    for (int i = 1; i < Length; ++i) {
-#pragma GCC unroll 9
-        for (int j = i; j > 0; --j) {
-            const Lanes a = v[j - 1];
-            const Lanes b = v[j];
-            const Lanes less = reinterpret_cast<Lanes>(a < b);
-            v[j - 1] = (a & less) | (b & ~less);
-            v[j] = (b & less) | (a & ~less);
-        }
-    }
-    uint8_t sorted[Length][LaneCount];
-    for (int k = 0; k < Length; ++k) StoreLanes(sorted[k], v[k]);
-    for (int lane = 0; lane < LaneCount; ++lane) {
-        uint32_t sum = 0;
-        for (int i = 0; i < Length; ++i) sum += Binomial[sorted[i][lane] + i][i + 1];
-        rank[lane] = sum;
-    }
-}
-
-void CandidateRanks(int length, int32_t from, uint32_t* rank) {
-    ByLength(length, [&](auto L) { CandidateRanksOfLength<L>(from, rank); });
-}
 
 // The grouped candidates' position arrays that the count reads: one per place, or one per two
 // places when they are packed.
@@ -443,14 +348,6 @@ inline __attribute__((always_inline)) void ClassSumsOf(const TrialPattern& patte
         default:
             return ClassSums<Length, ClassSumKind::SizesAndTotals>(pattern, size, total);
     }
-}
-
-// The rank of the trial code's multiset, signs that cannot score counted as one symbol 0.
-uint32_t TrialRank(const TrialPattern& pattern) {
-    uint8_t symbols[MaxCodeLength];
-    for (int k = 0; k < pattern.Length; ++k)
-        symbols[k] = pattern.Position[k] == 0xFF ? 0 : pattern.Position[k];
-    return RankOf(symbols, pattern.Length);
 }
 
 size_t AlignUp(size_t bytes) {
@@ -1005,15 +902,6 @@ bool SizeBoundLoses(const int64_t* bound, int32_t bestMax, int64_t bestSquares) 
 }
 
 }  // namespace
-
-uint32_t GroupedRank(const uint8_t* signs, int length) {
-    uint8_t symbols[MaxCodeLength];
-    for (int k = 0; k < length; ++k) {
-        const uint8_t sign = signs[k];
-        symbols[k] = sign <= RingSize && SignAlive[sign] != 0 ? sign : 0;
-    }
-    return RankOf(symbols, length);
-}
 
 bool GroupedRankLost(uint32_t rank) {
     return CandidateGroups.Verdict[rank] == MultisetVerdict::Lost;
