@@ -12,6 +12,7 @@
 #include "breaker/length_copies.h"
 #include "breaker/long_work.h"
 #include "breaker/multiset_ranks.h"
+#include "breaker/multiset_totals.h"
 #include "shell/console/console.h"
 
 CandidateGroupsRecord CandidateGroups;
@@ -31,12 +32,6 @@ constexpr size_t kPairsPerCandidate = 8;
 // A class is bounded by its third moment when it holds more than this many candidates. Below,
 // counting costs less than the bound.
 constexpr int64_t kLeastCubicClass = 16384;
-// The per-multiset totals of P take at most this many bytes; their room starts at the least
-// and doubles as they need it.
-constexpr size_t kMaxTotalsBytes = size_t(32) << 20;
-constexpr size_t kLeastTotalsBytes = size_t(64) << 10;
-// The codes of a multiset that sum the groups themselves before its totals are tabled.
-constexpr int32_t kCodesBeforeTotals = 16;
 // The slack behind the last candidate: a vector read never leaves the arrays.
 constexpr int32_t kSlack = 64;
 
@@ -526,100 +521,6 @@ void MeasureMultiset(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan
     g.Verdict[rank] = MultisetVerdict::Measured;
 }
 
-// Room for at least `entries` totals, the ones made kept; false when it would pass
-// kMaxTotalsBytes or is refused (then no more is asked for in this match).
-bool GrowTotals(size_t entries) {
-    CandidateGroupsRecord& g = CandidateGroups;
-    size_t room = std::max(g.TotalsRoom * 2, kLeastTotalsBytes / sizeof(int32_t));
-    while (room < entries) room *= 2;
-    if (g.TotalsRefused || room * sizeof(int32_t) > kMaxTotalsBytes) return false;
-    int32_t* totals = static_cast<int32_t*>(StoreAllocate(room * sizeof(int32_t)));
-    if (totals == nullptr) {
-        g.TotalsRefused = true;
-        return false;
-    }
-    if (g.TotalsUsed > 0) std::memcpy(totals, g.Totals, g.TotalsUsed * sizeof(int32_t));
-    StoreFree(g.Totals, g.TotalsRoom * sizeof(int32_t));
-    g.Totals = totals;
-    g.TotalsRoom = room;
-    return true;
-}
-
-// The multiset's totals of P per class, place and sign (see Totals), made from the groups on
-// first use; null when Totals has no room left for them.
-int32_t* PlaceTotalsOf(const TrialPattern& pattern, uint32_t rank) {
-    CandidateGroupsRecord& g = CandidateGroups;
-    if (g.TotalsAt[rank] > 0) return g.Totals + (g.TotalsAt[rank] - 1);
-    // A table costs about as much as summing the groups for a few dozen codes: it is made for
-    // a multiset whose codes keep coming.
-    if (g.TotalsAt[rank] > -kCodesBeforeTotals) {
-        --g.TotalsAt[rank];
-        return nullptr;
-    }
-    const int length = pattern.Length;
-    const size_t perClass = static_cast<size_t>(length) * pattern.Slots;
-    const size_t entries = (perClass + 2) * (static_cast<size_t>(length) + 1);
-    if (g.TotalsUsed + entries > g.TotalsRoom && !GrowTotals(g.TotalsUsed + entries))
-        return nullptr;
-    GroupMs(pattern);
-    int32_t* table = g.Totals + g.TotalsUsed;
-    std::memset(table, 0, entries * sizeof(int32_t));
-    // Group by group: the entries of a group's class take its place counts side by side, so
-    // that no sum waits for the one before it.
-    const size_t room = static_cast<size_t>(g.GroupRoom);
-    const uint16_t* rows[MaxCodeLength * MaxCodeLength];
-    int n = 0;
-    for (int k = 0; k < length; ++k)
-        for (int j = 0; j < pattern.Slots; ++j)
-            rows[n++] = g.PlaceCounts +
-                        (static_cast<size_t>(k) * g.Signs + (pattern.SlotSign[j] - 1)) * room;
-    const uint8_t* groupM = g.GroupM;
-    for (int32_t i = 0; i < g.Count; ++i) {
-        int32_t* sum = table + groupM[i] * perClass;
-        for (int e = 0; e < n; ++e) sum[e] += rows[e][i];
-    }
-    g.TotalsAt[rank] = static_cast<int32_t>(g.TotalsUsed + 1);
-    g.TotalsUsed += entries;
-    return table;
-}
-
-// What a trial code's count starts from, as far as its multiset and its places tell before a
-// candidate is read: the totals of P of its classes come from the multiset's table where there
-// is one (Entry: per place the entry of its sign within a class's block, -1 for a sign that
-// cannot score), else from a pass over the groups.
-struct ClassTotals {
-    int32_t* Table = nullptr;
-    int Entry[MaxCodeLength] = {};
-    int64_t PerClass = 0;
-    bool Summed = false;  // plan.Total holds every class's total (and GroupM is the trial's)
-};
-
-void PlaceEntries(const TrialPattern& pattern, ClassTotals& totals) {
-    int8_t slotOf[256];
-    slotOf[0xFF] = -1;
-    for (int j = 0; j < pattern.Slots; ++j) slotOf[pattern.SlotSign[j]] = static_cast<int8_t>(j);
-    for (int k = 0; k < pattern.Length; ++k) {
-        const int j = slotOf[pattern.Position[k]];
-        totals.Entry[k] = j < 0 ? -1 : k * pattern.Slots + j;
-    }
-    totals.PerClass = static_cast<int64_t>(pattern.Length) * pattern.Slots;
-}
-
-// Behind a multiset's table: per class the least and the largest total of P that lets it stay
-// at or below the largest class the best so far allows (good while CheckedAt is the best's).
-int32_t* RangesOf(int32_t* table, int length, int slots) {
-    return table + static_cast<size_t>(length + 1) * length * slots;
-}
-
-int64_t TotalOf(const ClassPlan& plan, const ClassTotals& totals, int m) {
-    if (totals.Summed) return plan.Total[m];
-    const int32_t* block = totals.Table + m * totals.PerClass;
-    int64_t sum = 0;
-    for (int k = 0; k < plan.Length; ++k)
-        if (totals.Entry[k] >= 0) sum += block[totals.Entry[k]];
-    return sum;
-}
-
 // The largest class the best so far leaves a trial code: it loses at bestMax - 1 when the sizes
 // alone already force more squares than the best's, else above bestMax.
 int64_t HighestClass(uint32_t rank, int32_t bestMax, int64_t bestSquares) {
@@ -670,73 +571,6 @@ bool MomentsLose(ClassPlan& plan, const ClassTotals& totals, uint32_t rank, int3
         }
         if (!fits(h)) return true;
         if (fitsFrom != nullptr) fitsFrom[m] = h;
-    }
-    return false;
-}
-
-// The least and the largest sum that a class's entries can take over the orders of the
-// multiset's signs, bounded two ways: every place takes one of its entries (the least or the
-// largest of them; a place that may hold a sign unable to score adds nothing), and every sign
-// takes as many places as it has occurrences (the least or the largest entries of its column).
-void EntrySumRange(const int32_t* block, int length, int slots, const uint8_t* occurs, bool blanks,
-                   int64_t& lowest, int64_t& highest) {
-    int64_t placeLow = 0;
-    int64_t placeHigh = 0;
-    for (int k = 0; k < length; ++k) {
-        int32_t low = block[k * slots];
-        int32_t high = low;
-        for (int j = 1; j < slots; ++j) {
-            low = std::min(low, block[k * slots + j]);
-            high = std::max(high, block[k * slots + j]);
-        }
-        placeLow += blanks ? 0 : low;
-        placeHigh += high;
-    }
-    int64_t signLow = 0;
-    int64_t signHigh = 0;
-    for (int j = 0; j < slots; ++j) {
-        int32_t column[MaxCodeLength];
-        for (int k = 0; k < length; ++k) {
-            const int32_t v = block[k * slots + j];
-            int i = k;
-            for (; i > 0 && column[i - 1] > v; --i) column[i] = column[i - 1];
-            column[i] = v;
-        }
-        for (int i = 0; i < occurs[j]; ++i) {
-            signLow += column[i];
-            signHigh += column[length - 1 - i];
-        }
-    }
-    lowest = std::max(placeLow, signLow);
-    highest = std::min(placeHigh, signHigh);
-}
-
-// Whether every code of the multiset loses on the totals of P alone. Whatever the order of its
-// signs, a class's total lies within EntrySumRange; when no total in that range lets some
-// class stay at or below h, no code can.
-// The totals each class may end with and stay at or below h go behind the table (see
-// RangesOf), for the multiset's codes to be held against until the best changes.
-bool MultisetMomentsLose(const ClassPlan& plan, int32_t* table, int slots, const uint8_t* occurs,
-                         bool blanks, int64_t h) {
-    const int length = plan.Length;
-    const int64_t none[MaxCodeLength + 1] = {};
-    for (int m = 1; m <= length; ++m) {
-        if (plan.Size[m] == 0) continue;
-        const int32_t* block = table + static_cast<size_t>(m) * length * slots;
-        int64_t lowest = 0;
-        int64_t highest = 0;
-        EntrySumRange(block, length, slots, occurs, blanks, lowest, highest);
-        int64_t value[MaxCodeLength + 1];
-        int64_t count[MaxCodeLength + 1];
-        const int n = ValuesOf(m, length, none, value, count);
-        int64_t least = 0;
-        int64_t most = 0;
-        if (!TotalRange(value, count, n, m == length, plan.Size[m], h, least, most) ||
-            highest < least || lowest > most)
-            return true;
-        int32_t* range = RangesOf(table, length, slots) + 2 * m;
-        range[0] = static_cast<int32_t>(std::max<int64_t>(least, INT32_MIN));
-        range[1] = static_cast<int32_t>(std::min<int64_t>(most, INT32_MAX));
     }
     return false;
 }
