@@ -134,6 +134,63 @@ bool WholeMultisetLoses(const TrialPattern& pattern, uint32_t rank, const ClassP
                                HighestClass(rank, bestMax, bestSquares));
 }
 
+// The best so far as the grouped count sees it now: a new one takes the next number.
+void SeeBest(int32_t bestMax, int64_t bestSquares) {
+    if (bestMax == BestSeen.Max && bestSquares == BestSeen.Squares) return;
+    BestSeen.Max = bestMax;
+    BestSeen.Squares = bestSquares;
+    ++BestSeen.Epoch;
+}
+
+// The sizes of the M-classes into plan.Size: measured for a multiset met for the first time in
+// this search (with the totals of P of every class: totals.Summed), else as measured before.
+void KnownClassSizes(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan,
+                     ClassTotals& totals) {
+    const CandidateGroupsRecord& g = CandidateGroups;
+    if (g.Verdict[rank] != MultisetVerdict::Measured) {
+        MeasureMultiset(pattern, rank, plan);
+        totals.Summed = true;
+        return;
+    }
+    const int32_t* sizes = g.ClassSizes + static_cast<size_t>(rank) * (MaxCodeLength + 1);
+    for (int m = 0; m <= plan.Length; ++m) plan.Size[m] = sizes[m];
+}
+
+// The totals of P of the classes of a multiset measured before: from the multiset's table where
+// it has one, after the check of the whole multiset against the best so far (true: every code
+// of it loses), else from a pass over the groups.
+bool MultisetTotalsLose(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan,
+                        ClassTotals& totals, int32_t bestMax, int64_t bestSquares) {
+    totals.Table = PlaceTotalsOf(pattern, rank);
+    if (totals.Table == nullptr) {
+        SumClasses(pattern, ClassSumKind::Totals, plan.Size, plan.Total);
+        totals.Summed = true;
+        return false;
+    }
+    PlaceEntries(pattern, totals);
+    return WholeMultisetLoses(pattern, rank, plan, totals.Table, bestMax, bestSquares);
+}
+
+// The third moment of P, where the triples are kept: the classes that could pass the highest
+// class the best allows, from the largest down, each held against the cubics of P; true when
+// one cannot stay at or below it.
+bool ThirdMomentLoses(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan, int32_t bestMax,
+                      int64_t bestSquares) {
+    const CandidateGroupsRecord& g = CandidateGroups;
+    const uint8_t* order = g.ClassOrder + static_cast<size_t>(rank) * (MaxCodeLength + 1);
+    if (g.LargestTriple <= 0 || bestMax == INT32_MAX || plan.Size[order[0]] <= kLeastCubicClass)
+        return false;
+    TripleTotals(pattern, plan);
+    plan.Triples = true;
+    const int64_t h = HighestClass(rank, bestMax, bestSquares);
+    for (int c = 0; c <= plan.Length; ++c) {
+        const int m = order[c];
+        if (plan.Size[m] <= std::max<int64_t>(h, kLeastCubicClass)) break;
+        if (m > 0 && !CubicFits(plan, m, h)) return true;
+    }
+    return false;
+}
+
 // The sizes of the M-classes (known from the trial's multiset alone, and kept for it) and the
 // totals of P of every class, then the moments of P as far as the tables go: false as soon as
 // they show the trial code lost. A multiset whose classes cannot split finely enough loses for
@@ -144,35 +201,13 @@ bool PlanClasses(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan, in
     CandidateGroupsRecord& g = CandidateGroups;
     const int length = pattern.Length;
     plan.Length = length;
-    if (bestMax != BestSeen.Max || bestSquares != BestSeen.Squares) {
-        BestSeen.Max = bestMax;
-        BestSeen.Squares = bestSquares;
-        ++BestSeen.Epoch;
-    }
+    SeeBest(bestMax, bestSquares);
     ClassTotals totals;
-    if (g.Verdict[rank] != MultisetVerdict::Measured) {
-        MeasureMultiset(pattern, rank, plan);
-        totals.Summed = true;
-    } else {
-        const int32_t* sizes = g.ClassSizes + static_cast<size_t>(rank) * (MaxCodeLength + 1);
-        for (int m = 0; m <= length; ++m) plan.Size[m] = sizes[m];
-    }
-    if (SizeBoundLoses(g.SizeBound + 2 * static_cast<size_t>(rank), bestMax, bestSquares)) {
+    KnownClassSizes(pattern, rank, plan, totals);
+    if (SizeBoundLoses(g.SizeBound + 2 * static_cast<size_t>(rank), bestMax, bestSquares) ||
+        (!totals.Summed && MultisetTotalsLose(pattern, rank, plan, totals, bestMax, bestSquares))) {
         g.Verdict[rank] = MultisetVerdict::Lost;
         return false;
-    }
-    if (!totals.Summed) {
-        totals.Table = PlaceTotalsOf(pattern, rank);
-        if (totals.Table != nullptr) {
-            PlaceEntries(pattern, totals);
-            if (WholeMultisetLoses(pattern, rank, plan, totals.Table, bestMax, bestSquares)) {
-                g.Verdict[rank] = MultisetVerdict::Lost;
-                return false;
-            }
-        } else {
-            SumClasses(pattern, ClassSumKind::Totals, plan.Size, plan.Total);
-            totals.Summed = true;
-        }
     }
     // The mean P of every class is known too; it may force a class further apart.
     int64_t fitsFrom[MaxCodeLength + 1];
@@ -185,27 +220,14 @@ bool PlanClasses(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan, in
         SumClasses(pattern, ClassSumKind::None, plan.Size, plan.Total);
         totals.Summed = true;
     }
-    // And so is the spread of P, from the pairs of places that hold the trial's signs.
+    // And so is the spread of P, from the pairs of places that hold the trial's signs, and
+    // where the triples are kept its third moment.
     if (g.PairCounts != nullptr) {
         ++g.Passes;
         PairTotals(pattern, plan);
         plan.Pairs = true;
         if (MomentsLose(plan, totals, rank, bestMax, bestSquares, fitsFrom)) return false;
-        // And the third moment, where the triples are kept: the classes that could pass the
-        // highest class the best allows, from the largest down.
-        if (g.LargestTriple > 0 && bestMax != INT32_MAX &&
-            plan.Size[g.ClassOrder[static_cast<size_t>(rank) * (MaxCodeLength + 1)]] >
-                kLeastCubicClass) {
-            TripleTotals(pattern, plan);
-            plan.Triples = true;
-            const int64_t h = HighestClass(rank, bestMax, bestSquares);
-            const uint8_t* order = g.ClassOrder + static_cast<size_t>(rank) * (MaxCodeLength + 1);
-            for (int c = 0; c <= length; ++c) {
-                const int m = order[c];
-                if (plan.Size[m] <= std::max<int64_t>(h, kLeastCubicClass)) break;
-                if (m > 0 && !CubicFits(plan, m, h)) return false;
-            }
-        }
+        if (ThirdMomentLoses(pattern, rank, plan, bestMax, bestSquares)) return false;
     }
     plan.Moments = true;
     return !BoundsLose(plan, bestMax, bestSquares, fitsFrom);
