@@ -13,6 +13,12 @@
 // real search of a match that is large enough to gain from it, and thinned with the chain after
 // every answer. Should its memory be refused, the search goes on without it and chooses the
 // same.
+//
+// The groups are laid out in memory, made, thinned and released in group_layout.cpp; numbered by
+// their multisets' ranks in multiset_ranks.h; their place, pair and triple counts are made in
+// group_place_counts.h and summed per M-class in group_class_sums.h; the per-multiset totals of
+// P and their ranges are in multiset_totals.h; the bounds a trial code meets before the count,
+// in their order, in grouped_bounds.cpp; and the count itself in grouped_count.h.
 #pragma once
 
 #include <cstddef>

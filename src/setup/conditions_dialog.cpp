@@ -335,144 +335,176 @@ uint8_t SecretEntry(bool reEdit) {
     }
 }
 
-ConditionsOutcome ConditionsDialog() {
+namespace {
+
+// Step A: the walk starts again from the range as it stands; the computer may take both parts
+// until the capacity check says otherwise.
+Step StartOver() {
+    CanGuess = 1;
+    CanVary = 1;
+    SignCount = SignIndex[static_cast<uint8_t>(Settings.LastSign)];
+    if (TwoHumansFixed()) ShowAnswerDots();
+    return Step::B;
+}
+
+// Step B: the time limit. Backspace leaves the fields for the prompt (or, with two humans and a
+// fixed answer, for the encoder's part).
+Step TimeLimitStep() {
+    uint8_t key = TimeLimitField();
+    if (key != KeyBackspace) return Route(key, Step::C, Step::Prompt, Step::Menu, Step::Menu);
+    ApplyRepetitionRule();
+    CheckShown();
+    return TwoHumansFixed() ? Step::L : Step::Prompt;
+}
+
+// Step E: the first sign of the range; going on, the computer's limits for the range.
+Step FirstSignStep() {
+    Step step = Route(SignField(Settings.FirstSign), Step::F, Step::D, Step::A, Step::Menu);
+    if (step == Step::F) CapacityCheck(SignCount, 2, false, false, true, false);
+    return step;
+}
+
+// Step F: the code length; going on, the computer's limits for it, and the repetitions' field
+// is skipped where the code needs more signs than the range holds.
+Step CodeLengthStep() {
+    const SettingsRecord& s = Settings;
+    Step step = Route(CodeLengthField(), Step::G, Step::E, Step::A, Step::Menu);
+    if (step == Step::G) {
+        CapacityCheck(SignCount, s.CodeLength, false, false, true, false);
+        ApplyRepetitionRule();
+        if (SignCount < s.CodeLength) step = Step::H;
+    }
+    return step;
+}
+
+// Step H: the vacant sign, under the computer's limits for the repetitions as chosen.
+Step VacantStep() {
     SettingsRecord& s = Settings;
-    bool reEdit = false;
+    CapacityCheck(SignCount, s.CodeLength, s.RepetitionsAllowed != 0, false, true, false);
     bool changed = false;
+    uint8_t key = YesNoField(s.VacantAllowed, ValueColumn, VacantRow, changed);
+    UserVacantAllowed = s.VacantAllowed;
+    if (key == KeyBackspace) {
+        ApplyRepetitionRule();
+        return s.CodeLength <= SignCount ? Step::G : Step::F;
+    }
+    const Step step = Route(key, Step::I, Step::F, Step::A, Step::Menu);
+    return step == Step::I ? AfterVacant() : step;
+}
+
+// Step J: whether the computer breaks the code.
+Step GuesserStep() {
+    bool changed = false;
+    uint8_t key =
+        YesNoField(Settings.ComputerGuesses, ComputerGuessesColumn(), ComputerGuessesRow, changed);
+    if (changed) ShowBreakerRow();
+    return Route(key, AfterGuesser(), Step::I, Step::A, Step::Menu);
+}
+
+// Step K: the codebreaker's name.
+Step BreakerNameStep() {
+    uint8_t key = NameEditor(2);
+    if (key == 'j') return Step::L;
+    if (key == KeyBackspace) return BackBeforeNames();
+    return Step::A;  // Esc at the confirmation, Ctrl-C while typing
+}
+
+// Step L: whether the computer encodes.
+Step EncoderStep() {
+    bool changed = false;
+    uint8_t key =
+        YesNoField(Settings.ComputerEncodes, ComputerEncodesColumn(), ComputerEncodesRow, changed);
+    if (changed) ShowEncoderRow();
+    if (key == KeyBackspace) {
+        CheckShown();
+        SkipEncoderName = false;
+        return BackBeforeNames();
+    }
+    if (key == KeyEsc || key == KeyCtrlC) {
+        SkipEncoderName = false;
+        return key == KeyEsc ? Step::A : Step::Menu;
+    }
+    return AfterRiddle();
+}
+
+// Step M: the encoder's name.
+Step EncoderNameStep() {
+    uint8_t key = NameEditor(1);
+    if (key == 'j') return AfterEncoderName();
+    SkipEncoderName = false;
+    return key == KeyBackspace ? Step::L : Step::A;
+}
+
+// Step N: the secret, continued where it stands when reEdit is set (it is then cleared).
+Step SecretStep(bool& reEdit) {
+    uint8_t key = SecretEntry(reEdit);
+    reEdit = false;
+    if (key != KeyBackspace && key != KeyEsc && key != KeyCtrlC) return AfterSecret();
+    SkipEncoderName = false;
+    if (key != KeyBackspace) ShowAnswerDots();
+    return key == KeyCtrlC ? Step::A : Step::L;
+}
+
+// The field of one step of the walk, and the step it leads to. Menu and Match end the walk.
+Step WalkStep(Step step, bool& reEdit) {
+    SettingsRecord& s = Settings;
+    bool changed = false;
+    switch (step) {
+        case Step::Prompt:
+            return ChoicePrompt(reEdit);
+        case Step::Menu:
+        case Step::Match:
+            return step;
+        case Step::A:
+            return StartOver();
+        case Step::B:
+            return TimeLimitStep();
+        case Step::C:
+            return Route(YesNoField(s.SoundOn, ValueColumn, SoundRow, changed), Step::D, Step::A,
+                         Step::A, Step::Menu);
+        case Step::D:
+            CanGuess = 1;
+            CanVary = 1;
+            return Route(SignField('*'), Step::E, Step::C, Step::A, Step::Menu);
+        case Step::E:
+            return FirstSignStep();
+        case Step::F:
+            return CodeLengthStep();
+        case Step::G:
+            return Route(YesNoField(s.RepetitionsAllowed, ValueColumn, RepetitionsRow, changed),
+                         Step::H, Step::F, Step::A, Step::Menu);
+        case Step::H:
+            return VacantStep();
+        case Step::I:
+            return Route(YesNoField(s.AnswerFixed, ValueColumn, AnswerFixedRow, changed),
+                         AfterAnswerFixed(), Step::H, Step::A, Step::Menu);
+        case Step::J:
+            return GuesserStep();
+        case Step::K:
+            return BreakerNameStep();
+        case Step::L:
+            return EncoderStep();
+        case Step::M:
+            return EncoderNameStep();
+        case Step::N:
+            return SecretStep(reEdit);
+    }
+    return step;
+}
+
+}  // namespace
+
+ConditionsOutcome ConditionsDialog() {
+    bool reEdit = false;
     // Two humans with a fixed answer must enter a new secret before every match.
     Step step = TwoHumansFixed() ? Step::L : Step::Prompt;
     for (;;) {
-        switch (step) {
-            case Step::Prompt:
-                step = ChoicePrompt(reEdit);
-                break;
-            case Step::Menu:
-                LeaveConsistent();
-                return ConditionsOutcome::ToMenu;
-            case Step::Match:
-                return ConditionsOutcome::StartMatch;
-            case Step::A:
-                CanGuess = 1;
-                CanVary = 1;
-                SignCount = SignIndex[static_cast<uint8_t>(s.LastSign)];
-                if (TwoHumansFixed()) ShowAnswerDots();
-                step = Step::B;
-                break;
-            case Step::B: {
-                uint8_t key = TimeLimitField();
-                if (key == KeyBackspace) {
-                    ApplyRepetitionRule();
-                    CheckShown();
-                    step = TwoHumansFixed() ? Step::L : Step::Prompt;
-                } else {
-                    step = Route(key, Step::C, Step::Prompt, Step::Menu, Step::Menu);
-                }
-                break;
-            }
-            case Step::C:
-                step = Route(YesNoField(s.SoundOn, ValueColumn, SoundRow, changed), Step::D,
-                             Step::A, Step::A, Step::Menu);
-                break;
-            case Step::D:
-                CanGuess = 1;
-                CanVary = 1;
-                step = Route(SignField('*'), Step::E, Step::C, Step::A, Step::Menu);
-                break;
-            case Step::E: {
-                uint8_t key = SignField(s.FirstSign);
-                step = Route(key, Step::F, Step::D, Step::A, Step::Menu);
-                if (step == Step::F) CapacityCheck(SignCount, 2, false, false, true, false);
-                break;
-            }
-            case Step::F: {
-                uint8_t key = CodeLengthField();
-                step = Route(key, Step::G, Step::E, Step::A, Step::Menu);
-                if (step == Step::G) {
-                    CapacityCheck(SignCount, s.CodeLength, false, false, true, false);
-                    ApplyRepetitionRule();
-                    if (SignCount < s.CodeLength) step = Step::H;
-                }
-                break;
-            }
-            case Step::G:
-                step = Route(YesNoField(s.RepetitionsAllowed, ValueColumn, RepetitionsRow, changed),
-                             Step::H, Step::F, Step::A, Step::Menu);
-                break;
-            case Step::H: {
-                CapacityCheck(SignCount, s.CodeLength, s.RepetitionsAllowed != 0, false, true,
-                              false);
-                uint8_t key = YesNoField(s.VacantAllowed, ValueColumn, VacantRow, changed);
-                UserVacantAllowed = s.VacantAllowed;
-                if (key == KeyBackspace) {
-                    ApplyRepetitionRule();
-                    step = s.CodeLength <= SignCount ? Step::G : Step::F;
-                } else {
-                    step = Route(key, Step::I, Step::F, Step::A, Step::Menu);
-                    if (step == Step::I) step = AfterVacant();
-                }
-                break;
-            }
-            case Step::I:
-                step = Route(YesNoField(s.AnswerFixed, ValueColumn, AnswerFixedRow, changed),
-                             AfterAnswerFixed(), Step::H, Step::A, Step::Menu);
-                break;
-            case Step::J: {
-                uint8_t key = YesNoField(s.ComputerGuesses, ComputerGuessesColumn(),
-                                         ComputerGuessesRow, changed);
-                if (changed) ShowBreakerRow();
-                step = Route(key, AfterGuesser(), Step::I, Step::A, Step::Menu);
-                break;
-            }
-            case Step::K: {
-                uint8_t key = NameEditor(2);
-                if (key == 'j') {
-                    step = Step::L;
-                } else if (key == KeyBackspace) {
-                    step = BackBeforeNames();
-                } else {
-                    step = Step::A;  // Esc at the confirmation, Ctrl-C while typing
-                }
-                break;
-            }
-            case Step::L: {
-                uint8_t key = YesNoField(s.ComputerEncodes, ComputerEncodesColumn(),
-                                         ComputerEncodesRow, changed);
-                if (changed) ShowEncoderRow();
-                if (key == KeyBackspace) {
-                    CheckShown();
-                    SkipEncoderName = false;
-                    step = BackBeforeNames();
-                } else if (key == KeyEsc || key == KeyCtrlC) {
-                    SkipEncoderName = false;
-                    step = key == KeyEsc ? Step::A : Step::Menu;
-                } else {
-                    step = AfterRiddle();
-                }
-                break;
-            }
-            case Step::M: {
-                uint8_t key = NameEditor(1);
-                if (key == 'j') {
-                    step = AfterEncoderName();
-                } else {
-                    SkipEncoderName = false;
-                    step = key == KeyBackspace ? Step::L : Step::A;
-                }
-                break;
-            }
-            case Step::N: {
-                uint8_t key = SecretEntry(reEdit);
-                reEdit = false;
-                if (key == KeyBackspace || key == KeyEsc || key == KeyCtrlC) {
-                    SkipEncoderName = false;
-                    if (key != KeyBackspace) ShowAnswerDots();
-                    step = key == KeyCtrlC ? Step::A : Step::L;
-                } else {
-                    step = AfterSecret();
-                }
-                break;
-            }
+        if (step == Step::Menu) {
+            LeaveConsistent();
+            return ConditionsOutcome::ToMenu;
         }
+        if (step == Step::Match) return ConditionsOutcome::StartMatch;
+        step = WalkStep(step, reEdit);
     }
 }
 

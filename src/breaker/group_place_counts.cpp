@@ -1,0 +1,130 @@
+// The place, pair and triple counts per candidate group: made from the candidates.
+#include "breaker/group_place_counts.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "breaker/candidate_groups.h"
+#include "breaker/candidate_store.h"
+#include "breaker/long_work.h"
+#include "shell/console/console.h"
+
+namespace {
+
+// The triple counts are kept when they are at most this many, for at least this many
+// candidates. Below, counting costs less than the bound.
+constexpr size_t kMaxTripleEntries = size_t(16) << 20;
+constexpr int32_t kLeastTripleCandidates = 65536;
+
+// Clears a large array a piece at a time, with a glance between the pieces; false when a
+// break-off waits.
+bool Clear(void* array, size_t bytes) {
+    constexpr size_t kPiece = size_t(4) << 20;
+    uint8_t* at = static_cast<uint8_t*>(array);
+    for (size_t done = 0; done < bytes; done += kPiece) {
+        if (done > 0 && WorkGlance()) return false;
+        std::memset(at + done, 0, std::min(kPiece, bytes - done));
+    }
+    return true;
+}
+
+// Counts per group the candidates with each combination of signs at the given places, into the
+// rows of `counts` (numbered by the signs, the first place's highest, GroupRoom apart). False
+// when a break-off waits. Byte counts that pass 255 set `wrapped`.
+template <int Places, typename Entry>
+bool CountAt(Entry* counts, const int (&place)[Places], bool& wrapped) {
+    const CandidateGroupsRecord& g = CandidateGroups;
+    const size_t room = static_cast<size_t>(g.GroupRoom);
+    const size_t n = static_cast<size_t>(g.Signs);
+    const uint8_t* column[Places];
+    for (int c = 0; c < Places; ++c) column[c] = g.Positions[place[c]];
+    int64_t next = GlanceItems;
+    for (int32_t group = 0; group < g.Count; ++group) {
+        if (GlanceAfter(g.Start[group], next)) return false;
+        for (int32_t i = g.Start[group]; i < g.Start[group + 1]; ++i) {
+            size_t row = 0;
+            for (int c = 0; c < Places; ++c) row = row * n + (column[c][i] - 1);
+            wrapped |= ++counts[row * room + static_cast<size_t>(group)] == 0;
+        }
+    }
+    return true;
+}
+
+// The largest of `entries` counts.
+template <typename Entry>
+int32_t LargestEntry(const Entry* counts, size_t entries) {
+    Entry largest = 0;
+    for (size_t i = 0; i < entries; ++i) largest = std::max(largest, counts[i]);
+    return largest;
+}
+
+// The triple counts, where they now take little memory (made on the first such call, freed
+// where they would not). They are kept a byte each, half the memory the sums read: where a
+// count passes 255 they are not used after this answer (LargestTriple 0). False when a
+// break-off waits.
+bool CountTriples() {
+    CandidateGroupsRecord& g = CandidateGroups;
+    const size_t room = static_cast<size_t>(g.GroupRoom);
+    const size_t n = static_cast<size_t>(g.Signs);
+    const size_t triples = static_cast<size_t>(g.Length) * (g.Length - 1) * (g.Length - 2) / 6;
+    const size_t bytes = triples * n * n * n * room;
+    // A class's sum of the triples stays below 2^31 (TripleTotals adds them in 32 bits).
+    const bool fit = g.Length >= 3 && bytes <= kMaxTripleEntries &&
+                     g.Candidates >= kLeastTripleCandidates &&
+                     triples * static_cast<size_t>(g.Candidates) < (size_t(1) << 31);
+    if (!fit || bytes > g.TripleBytes) {
+        StoreFree(g.TripleCounts, g.TripleBytes);
+        g.TripleCounts = nullptr;
+        g.TripleBytes = 0;
+        if (!fit || !StoreMayUse(bytes)) return true;
+        g.TripleCounts = static_cast<uint8_t*>(StoreAllocate(bytes));
+        if (g.TripleCounts == nullptr) return true;
+        g.TripleBytes = bytes;
+    }
+    if (!Clear(g.TripleCounts, bytes)) return false;
+    size_t triple = 0;
+    bool wrapped = false;
+    for (int k = 0; k < g.Length; ++k)
+        for (int l = k + 1; l < g.Length; ++l)
+            for (int j = l + 1; j < g.Length; ++j, ++triple)
+                if (!CountAt(g.TripleCounts + triple * n * n * n * room, {k, l, j}, wrapped))
+                    return false;
+    if (!wrapped) g.LargestTriple = LargestEntry(g.TripleCounts, bytes);
+    return true;
+}
+
+}  // namespace
+
+bool CountPlaces() {
+    CandidateGroupsRecord& g = CandidateGroups;
+    const size_t room = static_cast<size_t>(g.GroupRoom);
+    if (!Clear(g.PlaceCounts, room * static_cast<size_t>(g.Length) * static_cast<size_t>(g.Signs) *
+                                  sizeof(uint16_t)))
+        return false;
+    std::memset(g.GroupSize, 0, room * sizeof(uint16_t));
+    std::memset(g.GroupScale, 0, room * sizeof(float));
+    g.LargestGroup = 0;
+    g.LargestTriple = 0;  // the triples wait for their own count
+    for (int32_t group = 0; group < g.Count; ++group) {
+        const int32_t size = g.Start[group + 1] - g.Start[group];
+        g.GroupSize[group] = static_cast<uint16_t>(size);
+        g.GroupScale[group] = 256.0f / static_cast<float>(size);
+        g.LargestGroup = std::max(g.LargestGroup, size);
+    }
+    bool wrapped = false;  // 16 bits hold them: at most 8! codes of a group per sign and place
+    for (int k = 0; k < g.Length; ++k)
+        if (!CountAt(g.PlaceCounts + static_cast<size_t>(k) * g.Signs * room, {k}, wrapped))
+            return false;
+    if (g.PairCounts == nullptr) return true;
+    const size_t n = static_cast<size_t>(g.Signs);
+    const size_t placePairs = static_cast<size_t>(g.Length) * (g.Length - 1) / 2;
+    if (!Clear(g.PairCounts, placePairs * n * n * room * sizeof(uint16_t))) return false;
+    size_t pair = 0;
+    for (int k = 0; k < g.Length; ++k)
+        for (int l = k + 1; l < g.Length; ++l, ++pair)
+            if (!CountAt(g.PairCounts + pair * n * n * room, {k, l}, wrapped)) return false;
+    g.LargestPair = LargestEntry(g.PairCounts, placePairs * n * n * room);
+    return CountTriples();
+}
