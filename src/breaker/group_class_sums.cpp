@@ -187,8 +187,8 @@ inline WordLanes RowWords(const uint8_t* at) {
 // at a time, and the chunks in 32 bits (the even groups in the low half of each word pair, the
 // odd ones in the high half), then spread over the classes. A single row always fits: its
 // counts are kept in 16 bits or in bytes. A class's sum stays below 2^32: at most 36 pairs of
-// places for each of fewer than 2^27 candidates, and the triples are kept only while they stay
-// below 2^31.
+// places for each of fewer than 2^26 candidates (the capacity limits keep every store below 44
+// million codes), and the triples are kept only while they stay below 2^31.
 template <typename Entry>
 void RowTotals(const Entry* const* row, int rows, int largest, const ClassPlan& plan, int least,
                int64_t* out) {
@@ -257,7 +257,7 @@ void SumClasses(const TrialPattern& pattern, ClassSumKind kind, int64_t* size, i
     WideClassSums(pattern, kind, size, total);
 }
 
-// At most 36 pairs of places for each of fewer than 2^27 candidates.
+// At most 36 pairs of places for each of fewer than 2^26 candidates: below 2^32 a class.
 void PairTotals(const TrialPattern& pattern, ClassPlan& plan) {
     const CandidateGroupsRecord& g = CandidateGroups;
     const size_t room = static_cast<size_t>(g.GroupRoom);
