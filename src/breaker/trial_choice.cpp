@@ -11,6 +11,7 @@
 #include "breaker/candidate_store.h"
 #include "breaker/class_pass.h"
 #include "breaker/engine_state.h"
+#include "breaker/few_candidates.h"
 #include "breaker/long_work.h"
 #include "breaker/opening_book.h"
 #include "breaker/record_ranks.h"
@@ -151,6 +152,9 @@ bool Evaluate(const uint8_t* signs, uint32_t rank, int32_t index, BestTrial& bes
     const int length = Length();
     const int32_t bestMax = best.Found ? best.Counts.MaxClass : INT32_MAX;
     const int64_t bestSquares = best.Found ? best.Counts.Squares : INT64_MAX;
+    if (FewCandidatesOn())
+        return !CountFewCandidates(signs, bestMax, bestSquares, counts) ||
+               JudgeCounts(signs, index, best, counts);
     TrialPattern pattern;
     if (CandidateGroups.Ready) {
         if (GroupedMultisetLoses(rank, bestMax, bestSquares)) return true;
@@ -358,12 +362,18 @@ ScanPlan PlanScan(const TrialPlace& at) {
         }
     }
     BeginScan(plan.ItemsTotal, plan.RealSearch);
-    // A large search counts the candidates group by group, with bounds that give up losing
-    // trial codes early, and examines one of every set of twin trial codes.
-    if (plan.RealSearch) (void)PrepareCandidateGroups();
+    // A search over few candidates counts them one by one from records of their own. A large
+    // search counts the candidates group by group, with bounds that give up losing trial codes
+    // early, and examines one of every set of twin trial codes.
+    const bool few = BeginFewCandidates(plan.RealSearch);
+    const bool large = plan.RealSearch && !few;
+    if (large) (void)PrepareCandidateGroups();
     BeginGroupedSearch();
-    if (plan.RealSearch && CandidateGroups.Ready) (void)BeginRecordRanks(CandidateGroups.TableSize);
-    if (plan.RealSearch) BeginTwinSearch(plan.ItemsTotal, CandidateGroups.Ready);
+    if (large && CandidateGroups.Ready) (void)BeginRecordRanks(CandidateGroups.TableSize);
+    if (large)
+        BeginTwinSearch(plan.ItemsTotal, CandidateGroups.Ready);
+    else
+        EndTwinSearch();
     return plan;
 }
 
@@ -398,7 +408,7 @@ struct ScanAhead {
 
 void ReadCode(ScanAhead& ahead, int at, uint32_t record) {
     const int length = Length();
-    const bool grouped = CandidateGroups.Ready;
+    const bool grouped = CandidateGroups.Ready && !FewCandidatesOn();
     ahead.Key[at] = 0;
     ahead.Ranked[at] = grouped && RecordRanksOn() && !ahead.Named;
     if (ahead.Ranked[at]) {
@@ -600,6 +610,7 @@ void ChooseTrial(Code& codeOut, uint8_t& pOut, uint8_t& zOut, uint8_t& keyOut) {
     EndScan();
     EndTwinSearch();
     EndRecordRanks();
+    EndFewCandidates();
     const Code trial = CodeOf(best.Signs, Length());
     codeOut = trial;
     WriteAt(at.X, at.Y, TextOf(trial, Length()));
