@@ -14,11 +14,12 @@
 
 namespace {
 
-// The keys take at most this much memory (2 bytes a record).
+// The table takes at most this much memory (3 bytes a record at most).
 constexpr size_t kMaxKeyBytes = size_t(128) << 20;
 // Searches that examine fewer than one record in this many count their other ways.
 constexpr int32_t kLeastShareExamined = 8;
-// The codes of the least largest class keep their squares while there are at most this many.
+// The codes of the least largest class keep their squares while there are at most this many
+// (and at most one in 8 records).
 constexpr size_t kMostLeast = size_t(1) << 18;
 constexpr int kEndPlaces = 3;
 
@@ -40,8 +41,10 @@ struct SharedSignsRecord {
     // that have it (rising) with their squares.
     uint32_t Least = UINT32_MAX;
     bool LeastListed = true;
-    std::vector<uint32_t> LeastRecords;
-    std::vector<uint32_t> LeastSquares;
+    uint32_t* LeastRecords = nullptr;
+    uint32_t* LeastSquares = nullptr;
+    size_t LeastCount = 0;
+    size_t LeastRoom = 0;
 };
 SharedSignsRecord Shared;
 
@@ -94,18 +97,15 @@ inline __attribute__((always_inline)) void Keep(uint32_t record, PLanes sizes) {
     if (largest < Shared.Least) {
         Shared.Least = largest;
         Shared.LeastListed = true;
-        Shared.LeastRecords.clear();
-        Shared.LeastSquares.clear();
+        Shared.LeastCount = 0;
     }
     if (!Shared.LeastListed) return;
-    if (Shared.LeastRecords.size() == kMostLeast) {
+    if (Shared.LeastCount == Shared.LeastRoom) {
         Shared.LeastListed = false;
-        Shared.LeastRecords = std::vector<uint32_t>();
-        Shared.LeastSquares = std::vector<uint32_t>();
         return;
     }
-    Shared.LeastRecords.push_back(record);
-    Shared.LeastSquares.push_back(squares);
+    Shared.LeastRecords[Shared.LeastCount] = record;
+    Shared.LeastSquares[Shared.LeastCount++] = squares;
 }
 
 // Whether every candidate holds the same signs; numbers them (from 1, per digit) for the cells.
@@ -259,11 +259,18 @@ bool MakeSharedSignTable() {
     if (total - (s.VacantInPlay ? 1 : 0) != static_cast<uint64_t>(s.Records)) return false;
     Beginnings b;
     if (!OneMultiset(b)) return false;
-    const size_t bytes = static_cast<size_t>(s.Records) * sizeof(uint16_t);
+    // The keys, then the list of the least largest class: at most a byte a record.
+    const size_t room = std::min(kMostLeast, static_cast<size_t>(s.Records) / 8);
+    const size_t keyBytes = (static_cast<size_t>(s.Records) * sizeof(uint16_t) + 3) / 4 * 4;
+    const size_t bytes = keyBytes + 2 * room * sizeof(uint32_t);
     if (bytes > kMaxKeyBytes || !StoreMayUse(bytes)) return false;
-    Shared.Keys = static_cast<uint16_t*>(StoreAllocate(bytes));
-    if (Shared.Keys == nullptr) return false;
+    uint8_t* block = static_cast<uint8_t*>(StoreAllocate(bytes));
+    if (block == nullptr) return false;
+    Shared.Keys = reinterpret_cast<uint16_t*>(block);
     Shared.KeyBytes = bytes;
+    Shared.LeastRecords = reinterpret_cast<uint32_t*>(block + keyBytes);
+    Shared.LeastSquares = Shared.LeastRecords + room;
+    Shared.LeastRoom = room;
     Shared.SquareBits = 16 - BitWidth(static_cast<uint64_t>(n));
     Shared.SquareShift = std::max(0, BitWidth(uint64_t(n) * uint64_t(n)) - Shared.SquareBits);
     SetUp(b);
@@ -301,9 +308,9 @@ int32_t SharedLargestClass(uint32_t record) {
 int64_t SharedSquares(uint32_t record) {
     if (SharedLargestClass(record) != static_cast<int32_t>(Shared.Least) || !Shared.LeastListed)
         return -1;
-    const auto at =
-        std::lower_bound(Shared.LeastRecords.begin(), Shared.LeastRecords.end(), record);
-    return Shared.LeastSquares[static_cast<size_t>(at - Shared.LeastRecords.begin())];
+    const uint32_t* at =
+        std::lower_bound(Shared.LeastRecords, Shared.LeastRecords + Shared.LeastCount, record);
+    return Shared.LeastSquares[at - Shared.LeastRecords];
 }
 
 bool SharedSignsLoses(uint32_t record, int32_t bestMax, int64_t bestSquares) {
