@@ -18,6 +18,7 @@
 #include "breaker/opening_book.h"
 #include "breaker/record_ranks.h"
 #include "breaker/search_progress.h"
+#include "breaker/shared_signs.h"
 #include "breaker/shuffle.h"
 #include "breaker/sign_tables.h"
 #include "breaker/trial_chain.h"
@@ -904,6 +905,96 @@ TEST_F(TrialChoiceTest, TheCountOverTheGroupsGivesEveryClassTheCountOneByOne) {
         }
         ReleaseCandidateStore(true);
     }
+}
+
+TEST_F(TrialChoiceTest, TheTableOfSharedSignsKeepsWhatTheCountOneByOneGives) {
+    // Where the candidates hold the same signs, every record's largest class (and, at the least
+    // largest class, its squares) is counted beforehand from the candidates' signs at the last
+    // three places and their P over the places before. Record by record it must be what the
+    // plain count gives, and a record it shows worse must be strictly worse: with repeated
+    // signs, a dead sign and a sign no candidate holds, with the vacant sign, with no place
+    // before the last three and with four places before them.
+    struct Shape {
+        char Last;
+        int Length;
+        bool Vacant;
+        std::string Signs;  // the candidates' signs
+        char Dead;          // a sign that is dead, or 0
+    };
+    std::mt19937 random(11);
+    int shapesListed = 0;
+    for (const Shape& shape :
+         {Shape{'g', 6, false, "aabcde", 'f'}, Shape{'b', 5, true, "aabbb", 0},
+          Shape{'e', 3, false, "bbd", 'a'}, Shape{'d', 7, false, "aabbccd", 0}}) {
+        Conditions('a', shape.Last, shape.Length, true, true, true, shape.Vacant);
+        std::string code = shape.Signs;
+        std::vector<std::string> candidates;
+        do {
+            if (random() % 4 != 0) candidates.push_back(code);
+        } while (std::next_permutation(code.begin(), code.end()));
+        // The store as the build numbers it: position 1 the fastest digit, signs in order.
+        const auto fill = [&]() {
+            FillCandidateStore(shape.Length, SignCount, shape.Vacant, candidates, candidates);
+            CandidateStoreRecord& s = CandidateStore;
+            s.Numbered = true;
+            s.DigitBase = static_cast<uint32_t>(SignCount + 1 - s.LowDigit);
+            s.DigitMagic = UINT64_MAX / s.DigitBase + 1;
+            for (int k = 0; k < shape.Length; ++k) s.DigitPlace[k] = static_cast<uint8_t>(k);
+            for (uint32_t d = 0; d < s.DigitBase; ++d)
+                s.DigitSign[d] = static_cast<uint8_t>(s.LowDigit + d);
+        };
+        fill();
+        ResetSignAlive(SignCount);
+        if (shape.Dead != 0) SignAlive[IndexOf(shape.Dead)] = 0;
+        const CandidateStoreRecord& s = CandidateStore;
+        ASSERT_TRUE(MakeSharedSignTable()) << shape.Signs;
+        std::vector<ClassCounts> counted(static_cast<size_t>(s.Records));
+        int32_t least = INT32_MAX;
+        for (int32_t r = 0; r < s.Records; ++r) {
+            uint8_t signs[MaxCodeLength];
+            RecordSigns(static_cast<uint32_t>(r), signs);
+            TrialPattern pattern;
+            MakeTrialPattern(signs, shape.Length, pattern);
+            ClassCounts& counts = counted[static_cast<size_t>(r)];
+            ASSERT_TRUE(ClassifyCandidates(pattern, -1, INT32_MAX, INT64_MAX, counts));
+            ASSERT_EQ(SharedLargestClass(static_cast<uint32_t>(r)), counts.MaxClass)
+                << shape.Signs << " record " << r;
+            least = std::min(least, counts.MaxClass);
+        }
+        // The least largest class keeps its squares where its records are few enough: all of
+        // them, or none.
+        int listed = 0;
+        int leastRecords = 0;
+        for (int32_t r = 0; r < s.Records; ++r) {
+            const ClassCounts& counts = counted[static_cast<size_t>(r)];
+            const int64_t squares = SharedSquares(static_cast<uint32_t>(r));
+            if (squares >= 0) {
+                EXPECT_EQ(counts.MaxClass, least) << shape.Signs << " record " << r;
+            }
+            leastRecords += counts.MaxClass == least;
+            if (squares >= 0) {
+                EXPECT_EQ(squares, counts.Squares) << shape.Signs << " record " << r;
+            }
+            listed += squares >= 0;
+            const ClassCounts& other = counted[random() % counted.size()];
+            if (SharedSignsLoses(static_cast<uint32_t>(r), other.MaxClass, other.Squares)) {
+                EXPECT_TRUE(counts.MaxClass > other.MaxClass ||
+                            (counts.MaxClass == other.MaxClass && counts.Squares > other.Squares))
+                    << shape.Signs << " record " << r;
+            }
+        }
+        if (listed > 0) {
+            EXPECT_EQ(listed, leastRecords) << shape.Signs;
+        }
+        shapesListed += listed > 0;
+        // A candidate holding other signs: no table.
+        char& first = candidates.back()[0];
+        first = first == shape.Last ? 'a' : shape.Last;
+        fill();
+        EXPECT_FALSE(MakeSharedSignTable());
+        ReleaseCandidateStore(true);
+    }
+    EXPECT_GE(shapesListed, 2);
 }
 
 TEST_F(TrialChoiceTest, TheTripleCountsAreUsedOnlyWhileEveryOneFitsAByte) {

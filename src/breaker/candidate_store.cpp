@@ -10,6 +10,7 @@
 #include "breaker/opening_book.h"
 #include "breaker/record_ranks.h"
 #include "breaker/search_progress.h"
+#include "breaker/shared_signs.h"
 #include "breaker/shuffle.h"
 #include "breaker/sign_tables.h"
 #include "breaker/twin_trials.h"
@@ -69,6 +70,7 @@ void FreeCandidateArrays() {
     ReleaseCandidateGroups();
     EndTwinSearch();
     EndRecordRanks();
+    EndSharedSigns();
 }
 
 // Between two stretches of the build: true when Esc or Ctrl-C breaks it off.

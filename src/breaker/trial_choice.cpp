@@ -11,11 +11,13 @@
 #include "breaker/candidate_store.h"
 #include "breaker/class_pass.h"
 #include "breaker/engine_state.h"
+#include "breaker/few_candidates.h"
 #include "breaker/long_work.h"
 #include "breaker/opening_book.h"
 #include "breaker/record_ranks.h"
 #include "breaker/search_driver.h"
 #include "breaker/search_progress.h"
+#include "breaker/shared_signs.h"
 #include "breaker/sign_tables.h"
 #include "breaker/trial_chain.h"
 #include "breaker/twin_trials.h"
@@ -151,8 +153,15 @@ bool Evaluate(const uint8_t* signs, uint32_t rank, int32_t index, BestTrial& bes
     const int length = Length();
     const int32_t bestMax = best.Found ? best.Counts.MaxClass : INT32_MAX;
     const int64_t bestSquares = best.Found ? best.Counts.Squares : INT64_MAX;
+    // Where the candidates share their signs, what is kept of a code may show it strictly worse.
+    const bool shared = SharedSignsOn();
+    if (shared && SharedSignsLoses(CandidateStore.TrialChain[index], bestMax, bestSquares))
+        return true;
+    if (FewCandidatesOn())
+        return !CountFewCandidates(signs, bestMax, bestSquares, counts) ||
+               JudgeCounts(signs, index, best, counts);
     TrialPattern pattern;
-    if (CandidateGroups.Ready) {
+    if (CandidateGroups.Ready && !shared) {
         if (GroupedMultisetLoses(rank, bestMax, bestSquares)) return true;
         MakeTrialPattern(signs, length, pattern);
         if (!PlanGroupedCount(pattern, rank, bestMax, bestSquares)) return true;
@@ -162,7 +171,7 @@ bool Evaluate(const uint8_t* signs, uint32_t rank, int32_t index, BestTrial& bes
                JudgeCounts(signs, index, best, counts);
     }
     MakeTrialPattern(signs, length, pattern);
-    const int knownM = SignsKnown ? FirstCandidateM(pattern) : -1;
+    const int knownM = SignsKnown || shared ? FirstCandidateM(pattern) : -1;
     return !ClassifyCandidates(pattern, knownM, bestMax, bestSquares, counts) ||
            JudgeCounts(signs, index, best, counts);
 }
@@ -358,12 +367,22 @@ ScanPlan PlanScan(const TrialPlace& at) {
         }
     }
     BeginScan(plan.ItemsTotal, plan.RealSearch);
-    // A large search counts the candidates group by group, with bounds that give up losing
-    // trial codes early, and examines one of every set of twin trial codes.
-    if (plan.RealSearch) (void)PrepareCandidateGroups();
+    // A search over few candidates counts them one by one from records of their own; one over
+    // candidates that share their signs counts every code's classes beforehand (and needs the
+    // groups no more: the candidates go on sharing them). A large search counts the candidates
+    // group by group, with bounds that give up losing trial codes early, and examines one of every
+    // set of twin trial codes.
+    const bool few = BeginFewCandidates(plan.RealSearch);
+    const bool shared = BeginSharedSigns(plan.RealSearch);
+    if (shared) ReleaseCandidateGroups();
+    const bool large = plan.RealSearch && !few && !shared;
+    if (large) (void)PrepareCandidateGroups();
     BeginGroupedSearch();
-    if (plan.RealSearch && CandidateGroups.Ready) (void)BeginRecordRanks(CandidateGroups.TableSize);
-    if (plan.RealSearch) BeginTwinSearch(plan.ItemsTotal, CandidateGroups.Ready);
+    if (large && CandidateGroups.Ready) (void)BeginRecordRanks(CandidateGroups.TableSize);
+    if (large)
+        BeginTwinSearch(plan.ItemsTotal, CandidateGroups.Ready);
+    else
+        EndTwinSearch();
     return plan;
 }
 
@@ -398,7 +417,7 @@ struct ScanAhead {
 
 void ReadCode(ScanAhead& ahead, int at, uint32_t record) {
     const int length = Length();
-    const bool grouped = CandidateGroups.Ready;
+    const bool grouped = CandidateGroups.Ready && !FewCandidatesOn();
     ahead.Key[at] = 0;
     ahead.Ranked[at] = grouped && RecordRanksOn() && !ahead.Named;
     if (ahead.Ranked[at]) {
@@ -427,6 +446,8 @@ void ReadAhead(const ScanPlan& plan, ScanAhead& ahead) {
         ahead.Next = plan.Symmetry ? NextEligible(i + 1, plan.Rule) : i + 1;
         const int32_t further = plan.Symmetry ? ahead.Next : i + 8;
         if (further < s.TrialCount) PrefetchRecord(s.TrialChain[further]);
+        // What is kept of the codes where the candidates share their signs: further still.
+        if (SharedSignsOn() && i + 32 < s.TrialCount) PrefetchSharedSigns(s.TrialChain[i + 32]);
         // The marks further still.
         if (ahead.Marked) {
             const int32_t until = std::min(ahead.Next + 16, s.TrialCount);
@@ -600,6 +621,8 @@ void ChooseTrial(Code& codeOut, uint8_t& pOut, uint8_t& zOut, uint8_t& keyOut) {
     EndScan();
     EndTwinSearch();
     EndRecordRanks();
+    EndFewCandidates();
+    EndSharedSigns();
     const Code trial = CodeOf(best.Signs, Length());
     codeOut = trial;
     WriteAt(at.X, at.Y, TextOf(trial, Length()));
