@@ -1,4 +1,5 @@
-// The computer's trial: the choice by minimax, the answer, and the thinning that follows.
+// The computer's trial: the choice by minimax over the trial codes, and the whole turn
+// (ChooseTrial); the answer and the thinning after it are in trial_answer.cpp.
 #include "breaker/trial_choice.h"
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include "breaker/answer_order.h"
 #include "breaker/candidate_groups.h"
 #include "breaker/candidate_store.h"
+#include "breaker/chosen_trial.h"
 #include "breaker/class_pass.h"
 #include "breaker/engine_state.h"
 #include "breaker/few_candidates.h"
@@ -19,6 +21,7 @@
 #include "breaker/search_progress.h"
 #include "breaker/shared_signs.h"
 #include "breaker/sign_tables.h"
+#include "breaker/trial_answer.h"
 #include "breaker/trial_chain.h"
 #include "breaker/twin_trials.h"
 #include "calendar/clock_text.h"
@@ -30,41 +33,14 @@
 
 namespace {
 
-int Length() {
-    return Settings.CodeLength;
-}
-
-Code CodeOf(const uint8_t* signs, int length) {
-    Code code = BlankCode();
-    for (int k = 0; k < length; ++k)
-        code[static_cast<size_t>(k)] = IndexSign[signs[k] <= RingSize ? signs[k] : 0];
-    return code;
-}
-
 std::string TextOf(const Code& code, int length) {
     return std::string(code.begin(), code.begin() + length);
-}
-
-void WriteDigit(int x, int y, int value) {
-    WriteAt(x, y, std::string(1, char('0' + value)));
 }
 
 // Shows a code at the trial's place and leaves the cursor there.
 void ShowAt(const uint8_t* signs, int x, int y) {
     WriteAt(x, y, TextOf(CodeOf(signs, Length()), Length()));
     GotoXY(x, y);
-}
-
-int LiveSigns() {
-    int live = 0;
-    for (int sign = 1; sign <= RingSize; ++sign) live += SignAlive[sign] != 0;
-    return live;
-}
-
-bool Holds(const uint8_t* signs, int length, int sign) {
-    for (int k = 0; k < length; ++k)
-        if (signs[k] == sign) return true;
-    return false;
 }
 
 // Esc or Ctrl-C: the match is broken off and the store released.
@@ -74,15 +50,6 @@ void BreakOff(uint8_t& keyOut) {
     ClockState.GuessRunning = false;
     ReleaseCandidateStore(true);
 }
-
-// The best trial code of the scan so far.
-struct BestTrial {
-    bool Found = false;
-    ClassCounts Counts{};
-    uint8_t Signs[MaxCodeLength] = {};
-    int32_t Index = -1;     // its place on the trial chain; -1 for the opening book's trial
-    uint32_t TieCount = 2;  // reservoir counter for equal trial codes
-};
 
 // How a trial code's scores stand against the best so far: below 0 better (a smaller largest
 // class; equal, fewer squares; equal in both, the code may itself be the secret and the best
@@ -250,58 +217,6 @@ bool SetUpSymmetry(SymmetryRule& rule, int32_t& itemsTotal, int x, int y) {
     }
     return true;
 }
-
-// Signs that can no longer occur in the secret, after an answer that is not 0/0 (a 0/0
-// answer has already killed the trial's signs).
-void DeadSigns(bool signsKnownOnEntry, int p, int z, const uint8_t* trial) {
-    const int length = Length();
-    if (signsKnownOnEntry) {
-        KillCount = 0;
-        return;
-    }
-    if (p + z == 0) return;
-    KillCount = 0;
-    std::memset(SignSeen, 0, sizeof SignSeen);
-    if (p + z == length) {
-        // The trial holds exactly the signs of the secret; only their order is open.
-        SignsKnown = 1;
-        for (int k = 0; k < length; ++k) SignSeen[trial[k]] = 1;
-    } else {
-        SignsOfCandidates(SignSeen);
-    }
-    SignSeen[0] = 0;
-    int possible = 0;
-    for (int sign = 1; sign <= RingSize; ++sign) possible += SignSeen[sign] != 0;
-    PossibleSignCount = static_cast<uint8_t>(possible);
-    if (possible >= LiveSigns()) return;
-    for (int sign = RingSize; sign >= 1; --sign) {
-        if (!SignAlive[sign] || SignSeen[sign]) continue;
-        SignAlive[sign] = 0;
-        KillList[KillCount++] = static_cast<uint8_t>(sign);
-    }
-}
-
-// Once per match a dead sign stays in the trial codes, to serve as a blank.
-void KeepBlank() {
-    if (KillCount == 0) return;
-    if (LiveSigns() < 3 && Length() > 3 && !DeadBlankKept) {
-        DeadBlankKept = 1;
-        --KillCount;
-    }
-    // The vacant sign is in play only over two signs, where any kill leaves a single candidate
-    // and the thinning never gets here; the rule stands for completeness: the dead sign then
-    // takes over the blank's role and the codes with the vacant sign go instead.
-    if (KillCount > 0 && VacantInTrials) {
-        KillList[KillCount - 1] = 0;
-        VacantInTrials = 0;
-    }
-}
-
-// Where the computer's trial row stands on the board.
-struct TrialPlace {
-    int X = 0, Y = 0;    // the code
-    int PX = 0, ZX = 0;  // its answer
-};
 
 TrialPlace PlaceOfTrial() {
     TrialPlace place;
@@ -508,95 +423,6 @@ bool ScanTrials(const ScanPlan& plan, BestTrial& best) {
         }
     }
     if (stopped && best.Found) RotateAfterStop(examined, best.Index);
-    return true;
-}
-
-// The answer to the chosen trial: from the computer's fixed secret, from its encoder of a code
-// that is not fixed (the class that keeps the most codes open), or from the human. False when
-// the human broke the match off.
-bool AnswerTrial(const Code& trial, const BestTrial& best, int& p, int& z, uint8_t& keyOut) {
-    const int length = Length();
-    p = 0;
-    z = 0;
-    if (Settings.ComputerEncodes && Settings.AnswerFixed) {
-        const Score score = ScoreTrial(trial, SecretCode, length);
-        p = score.P;
-        z = score.Z;
-    } else if (Settings.ComputerEncodes) {
-        int m = 0;
-        if (CandidateStore.CandidateCount > 1) {
-            EncoderAnswer(best.Counts.Table, p, m);
-        } else {
-            TrialPattern pattern;
-            MakeTrialPattern(best.Signs, length, pattern);
-            CandidateClass(pattern, 0, m, p);
-        }
-        z = m - p;
-    }
-    if (!Settings.ComputerEncodes) {
-        Beep();
-        return ReadHumanAnswer(best.Counts.Table, p, z, keyOut);
-    }
-    return true;
-}
-
-// Shows the computer's own answer.
-void ShowAnswer(const TrialPlace& at, int p, int z) {
-    WriteDigit(at.PX, at.Y, p);
-    WriteDigit(at.ZX, at.Y, z);
-    GotoXY(at.ZX, at.Y);
-    if (p == Length()) Beep();
-}
-
-// The candidates that would have given this answer stay, in their order; a 0/0 answer kills
-// every live sign of the trial. False when no candidate is left (answers that contradict each
-// other).
-bool KeepAnswerClass(const uint8_t* trial, int p, int z, bool signsKnownOnEntry) {
-    const int length = Length();
-    KillCount = 0;
-    TrialPattern pattern;
-    MakeTrialPattern(trial, length, pattern);
-    const int knownM = signsKnownOnEntry ? FirstCandidateM(pattern) : -1;
-    KeepCandidates(pattern, knownM, p + z, p);
-    KeepGroupedCandidates(pattern, knownM >= 0 ? knownM : p + z, p);
-    if (p + z == 0) {
-        for (int sign = RingSize; sign >= 1; --sign) {
-            if (!SignAlive[sign] || !Holds(trial, length, sign)) continue;
-            SignAlive[sign] = 0;
-            KillList[KillCount++] = static_cast<uint8_t>(sign);
-        }
-        PossibleSignCount = static_cast<uint8_t>(LiveSigns());
-        if (KillCount > 0) FillerSign = KillList[KillCount - 1];
-    }
-    const CandidateStoreRecord& s = CandidateStore;
-    if (s.CandidateCount == 0) return false;
-    if (s.CandidateCount == 1 && Settings.ComputerEncodes && !Settings.AnswerFixed) {
-        // The computer's code that is not fixed is decided: shown at the end however it ends.
-        uint8_t signs[MaxCodeLength];
-        for (int k = 0; k < length; ++k) signs[k] = s.CandidatePositions[k][0];
-        SecretCode = CodeOf(signs, length);
-    }
-    return true;
-}
-
-// The trial codes after the answer: with one or two candidates left they are the candidates
-// themselves; otherwise the trial goes, and so does every code holding a sign that can no
-// longer occur. False when Esc or Ctrl-C broke the match off in between.
-bool ThinTrialCodes(const BestTrial& best, bool realSearch, int p, int z, bool signsKnownOnEntry) {
-    if (CandidateStore.CandidateCount <= 2) {
-        OpeningPhase = 0;
-        TrialChainFromCandidates();
-        return true;
-    }
-    if (realSearch) UnlinkTrial(best.Index);
-    if (WorkTick() == WorkKey::BreakOff) return false;
-    DeadSigns(signsKnownOnEntry, p, z, best.Signs);
-    KeepBlank();
-    if (KillCount > 0) {
-        uint8_t flags[RingSize + 1] = {};
-        for (int i = 0; i < KillCount; ++i) flags[KillList[i]] = 1;
-        RemoveTrialsHolding(flags);
-    }
     return true;
 }
 
