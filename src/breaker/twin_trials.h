@@ -6,7 +6,9 @@
 // a code counted in full is judged by those counts, and one that equals the best is examined in
 // full, so that it draws for the tie. Where no trade is allowed and the store numbers its
 // records, a code that lost marks its twins' records instead, and the scan passes over a marked
-// code unread. Why this is exact: README.md, section 5.
+// code unread. Why this is exact: README.md, section 5. The search's record is twin_search.h;
+// twin_trials.cpp sets a search up, twin_names.cpp names, twin_slots.cpp remembers the verdicts,
+// twin_marks.cpp marks by record number.
 #pragma once
 #include <cstdint>
 
