@@ -14,10 +14,12 @@
 //     a triple count past 255: the third moment unused after that answer . 9x6
 //     the class bounds while the classes are counted .................... 9x6, 9x4, 6x10
 //   the plain count (fewer candidates): largest class, sum of squares ... 7x7
+//   at most 128 candidates counted one by one from records of their own . every match
+//   every trial code counted beforehand where the candidates share signs  7x7, 9x6, 9x4
 //   twins by record number, marked and passed over unread ............... 9x6
-//   twins by name after one answered trial (signs trading places) ....... 9x6, 9x4, 7x7, 6x10
-//   twins sought where few candidates meet 2^30 pairs ................... 9x6 marked, 7x7 named
-//   a twin's verdict: lost, counted worse, counted equal (counted anew) .. 9x6, 9x4, 7x7
+//   twins by name after one answered trial (signs trading places) ....... 9x6, 9x4, 6x10
+//   twins sought where few candidates meet 2^30 pairs ................... 9x6 (marked)
+//   a twin's verdict: lost, counted worse, counted equal (counted anew) .. 9x6, 9x4
 //   counted in full and worse only as no candidate; a tie drawn for ..... 7x7; every match
 //   a search cut by the time limit (in seven searches) .................. 6x10
 //   the computer's encoder of a code that is not fixed ................... 9x6, 9x4, 6x10

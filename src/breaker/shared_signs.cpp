@@ -71,8 +71,8 @@ struct Beginnings {
 // Multiplies the counts by (x - 1) as polynomials in x over P: each lane takes the one below
 // less its own.
 inline __attribute__((always_inline)) PLanes Step(PLanes lanes) {
-    const PLanes up = __builtin_shuffle(
-        lanes, PLanes{}, PLanes{16, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+    const PLanes up = __builtin_shufflevector(lanes, PLanes{}, 16, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10,
+                                              11, 12, 13, 14);
     return up - lanes;
 }
 
@@ -80,11 +80,13 @@ inline __attribute__((always_inline)) PLanes Step(PLanes lanes) {
 inline __attribute__((always_inline)) void Keep(uint32_t record, PLanes sizes) {
     PLanes most = sizes;
     PLanes other =
-        __builtin_shuffle(most, PLanes{8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7});
+        __builtin_shufflevector(most, most, 8, 9, 10, 11, 12, 13, 14, 15, 0, 1, 2, 3, 4, 5, 6, 7);
     most = most > other ? most : other;
-    other = __builtin_shuffle(most, PLanes{4, 5, 6, 7, 0, 1, 2, 3, 8, 9, 10, 11, 12, 13, 14, 15});
+    other =
+        __builtin_shufflevector(most, most, 4, 5, 6, 7, 0, 1, 2, 3, 8, 9, 10, 11, 12, 13, 14, 15);
     most = most > other ? most : other;
-    other = __builtin_shuffle(most, PLanes{2, 3, 0, 1, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15});
+    other =
+        __builtin_shufflevector(most, most, 2, 3, 0, 1, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
     most = most > other ? most : other;
     const uint32_t largest = most[0] > most[1] ? most[0] : most[1];
     WidePLanes wide = __builtin_convertvector(sizes, WidePLanes);
