@@ -7,7 +7,6 @@
 // keyboard procedures notice, so that the settings are saved from ordinary program context; an
 // alarm ends the program anyway, with the terminal restored, if the flag is not picked up.
 #include <fcntl.h>
-#include <malloc.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -40,8 +39,6 @@ constexpr int kReadChunksAtOnce = 64;
 // Code-store blocks from this size on are mapped pages; from kCheckedSize on the machine's
 // available memory is asked first, keeping kMemoryReserve for everything else.
 constexpr size_t kMappedSize = size_t(1) << 20;
-// The heap maps its blocks from this size on and gives each back whole when it is freed.
-constexpr int kHeapMappedSize = 128 << 10;
 constexpr size_t kPagesPiece = size_t(4) << 20;  // pages given to a block between two looks
 constexpr size_t kCheckedSize = size_t(64) << 20;
 constexpr unsigned long long kMemoryReserve = 64ull << 20;
@@ -635,11 +632,6 @@ bool TerminalColourDisplay() {
 }
 
 void* TerminalStoreAllocate(size_t bytes) {
-    // Left to itself the heap raises the size it maps from to the largest such block freed so
-    // far; the smaller blocks of one search then come from the heap and stay resident in it,
-    // under the searches and matches that follow. Fixed once, they are given back as they go.
-    static const bool heapFixed = mallopt(M_MMAP_THRESHOLD, kHeapMappedSize) == 1;
-    (void)heapFixed;
     if (bytes == 0) bytes = 1;
     if (bytes >= kCheckedSize) {
         long long available = AvailableMemory();
