@@ -13,14 +13,15 @@
 // fixed) have a signature line of their own, so that the first one still covers the sets it
 // always covered.
 //
-// Arguments (optional): the name of one set (for instance 7x9 or match5x31) plays that set
-// alone, with the same decisions as in the whole run; --list names the sets.
+// Arguments (optional): the names of sets (for instance 7x9 or match5x31) play those sets alone,
+// in the run's order, with the same decisions as in the whole run; --list names the sets.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "breaker/candidate_store.h"
 #include "breaker/class_pass.h"
@@ -212,7 +213,7 @@ bool PlaySet(const ThinkSet& c, Signature& total, Extremes& run) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const char* only = nullptr;
+    std::vector<std::string> only;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--list") == 0) {
             for (const ThinkSet& c : kSets)
@@ -222,7 +223,7 @@ int main(int argc, char** argv) {
                                          : "first real search");
             return 0;
         }
-        only = argv[i];
+        only.push_back(argv[i]);
     }
     StartVirtualConsole();
     VirtualUseMachineHeap(true);  // the stores' memory as the program takes it
@@ -243,13 +244,13 @@ int main(int argc, char** argv) {
     const double start = CpuSeconds();
     for (size_t i = 0; i < std::size(kSets); ++i) {
         const ThinkSet& c = kSets[i];
-        if (only != nullptr && std::strcmp(only, c.Name) != 0) continue;
+        if (!only.empty() && std::find(only.begin(), only.end(), c.Name) == only.end()) continue;
         played = true;
         allDone = PlaySet(c, i < kFirstLaterSet ? total : later, run) && allDone;
         std::fflush(stdout);
     }
     if (!played) {
-        std::printf("no set named %s (--list names them)\n", only);
+        std::printf("no set of those names (--list names them)\n");
         return 2;
     }
     std::printf("run: %.1f s CPU, longest search %.2f s CPU, peak %.0f MiB%s\n",

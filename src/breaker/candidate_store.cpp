@@ -398,6 +398,7 @@ void ReleaseCandidateStore(bool freeAll) {
     if (freeAll) {
         FreeCandidateArrays();
         ReleaseEncoderStore();
+        StoreGiveBack();
         ClockState.RedrawCodeRequested = false;
     }
     UpdateMaxSigns();

@@ -167,6 +167,10 @@ void StoreTrim(void* block, size_t from, size_t to) {
     OnTerminal() ? TerminalStoreTrim(block, from, to) : VirtualStoreTrim(block, from, to);
 }
 
+void StoreGiveBack() {
+    OnTerminal() ? TerminalStoreGiveBack() : VirtualStoreGiveBack();
+}
+
 void StoreFree(void* block, size_t bytes) {
     if (block == nullptr) return;
     OnTerminal() ? TerminalStoreFree(block, bytes) : VirtualStoreFree(block, bytes);

@@ -122,6 +122,9 @@ void StoreFree(void* block, size_t bytes);
 // block keeps its size, and those bytes read as zeros from then on. A block too small to have
 // pages of its own keeps its bytes as they are.
 void StoreTrim(void* block, size_t from, size_t to);
+// Gives back to the machine the memory that freed blocks leave inside the heap: once a match's
+// stores are freed, so that a large match does not leave the program larger for the next.
+void StoreGiveBack();
 // Whether the machine can really back a store of this many bytes now; a store that could not
 // be backed is refused up front like an allocation that fails.
 bool StoreMayUse(size_t bytes);

@@ -35,6 +35,7 @@ void TerminalLeaveFullScreen();
 bool TerminalColourDisplay();
 void* TerminalStoreAllocate(size_t bytes);
 void TerminalStoreFree(void* block, size_t bytes);
+void TerminalStoreGiveBack();
 void TerminalStoreTrim(void* block, size_t from, size_t to);
 
 // Virtual backend hooks.
@@ -55,5 +56,6 @@ uint8_t VirtualStartAttribute();
 void VirtualLeaveFullScreen();
 void* VirtualStoreAllocate(size_t bytes);
 void VirtualStoreFree(void* block, size_t bytes);
+void VirtualStoreGiveBack();
 void VirtualStoreTrim(void* block, size_t from, size_t to);
 bool VirtualStoreMayUse(size_t bytes);

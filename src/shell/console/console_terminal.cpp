@@ -7,6 +7,9 @@
 // keyboard procedures notice, so that the settings are saved from ordinary program context; an
 // alarm ends the program anyway, with the terminal restored, if the flag is not picked up.
 #include <fcntl.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <poll.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -663,6 +666,14 @@ void TerminalStoreTrim(void* block, size_t from, size_t to) {
             madvise(static_cast<uint8_t*>(block) + first, last - first, MADV_DONTNEED);
         return;
     }
+}
+
+void TerminalStoreGiveBack() {
+    // Blocks below the mapped size come from the heap; freed, they may lie below a block still
+    // in use, where the heap's own trimming at its top does not reach them.
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
 }
 
 void TerminalStoreFree(void* block, size_t) {

@@ -356,6 +356,10 @@ void VirtualStoreTrim(void* block, size_t from, size_t to) {
     if (V.MachineHeap) TerminalStoreTrim(block, from, to);
 }
 
+void VirtualStoreGiveBack() {
+    if (V.MachineHeap) TerminalStoreGiveBack();
+}
+
 void VirtualStoreFree(void* block, size_t bytes) {
     if (V.MachineHeap)
         TerminalStoreFree(block, bytes);
