@@ -870,10 +870,11 @@ TEST_F(TrialChoiceTest, TheMarksOverTheWholeStoreAgreeWithTheRuleCodeByCode) {
 }
 
 TEST_F(TrialChoiceTest, TheCountOverTheGroupsGivesEveryClassTheCountOneByOne) {
-    // The count over the candidates' groups reads two places to a byte with up to 14 signs and
-    // a byte a place with more; unbounded, it must give every class what the count of the
-    // chain gives, for odd and even lengths, and for trial codes with a place that cannot
-    // score. At 9 over 4 a group holds up to 7,560 codes: its total of P passes 16 bits.
+    // The count over the candidates' groups reads sign planes (3 bits a place with up to 7
+    // signs, 4 with up to 14) and a byte a place with more; unbounded, it must give every class
+    // what the count of the chain gives, for odd and even lengths, for groups that begin and end
+    // inside a word of the planes, and for trial codes with a place that cannot score. At 9 over
+    // 4 a group holds up to 7,560 codes: its total of P passes 16 bits.
     struct Shape {
         char Last;
         int Length;
@@ -883,7 +884,7 @@ TEST_F(TrialChoiceTest, TheCountOverTheGroupsGivesEveryClassTheCountOneByOne) {
         Conditions('a', shape.Last, shape.Length, true, true, true);
         ASSERT_TRUE(Build());
         ASSERT_TRUE(PrepareCandidateGroups());
-        EXPECT_EQ(CandidateGroups.PackedColumns > 0, SignCount <= 14);
+        EXPECT_EQ(CandidateGroups.PlaneBits, SignCount <= 7 ? 3 : SignCount <= 14 ? 4 : 0);
         BeginGroupedSearch();
         for (int round = 0; round < 40; ++round) {
             uint8_t signs[MaxCodeLength];

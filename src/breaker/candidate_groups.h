@@ -42,10 +42,20 @@ struct CandidateGroupsRecord {
     int32_t Capacity = 0;  // room per position array, with a vector's slack behind the last
     uint8_t* Positions[MaxCodeLength] = {};  // [k][n]: the candidates, group by group
     // With at most 14 signs the same candidates two places to a byte, place 2c in the low half
-    // of Packed[c] and place 2c+1 in the high half: the count reads half the bytes. Null (and
-    // PackedColumns 0) with more signs.
+    // of Packed[c] and place 2c+1 in the high half: the count reads half the bytes in groups
+    // too small for the sign planes below. Null (and PackedColumns 0) with more signs.
     uint8_t* Packed[(MaxCodeLength + 1) / 2] = {};
     int PackedColumns = 0;
+    // With at most 14 signs also as bit planes, in chunks of PlaneSpan
+    // candidates: chunk c holds PlaneCount planes one behind the other, plane k * PlaneBits + j
+    // of BitLaneWords words giving bit j of the sign at place k+1 of each candidate (the signs
+    // are numbered from 1, so 0 is held by no candidate). A chunk is read front to back: the
+    // count reads PlaneBits bits a candidate and place instead of a byte, and finds P for 64
+    // candidates a word at once. PlaneBits is 3 with at most 7 signs, 4 with up to 14, and 0
+    // (no planes) with more. Zero behind the last candidate, and a chunk of slack.
+    uint64_t* SignPlanes = nullptr;
+    int PlaneBits = 0;
+    int PlaneCount = 0;
     int32_t Count = 0;  // groups
     // Multisets of L signs over the signs of the range and one more symbol for a sign that
     // cannot score: every group and every trial code has its rank below this.

@@ -8,6 +8,7 @@
 #include "breaker/candidate_store.h"
 #include "breaker/group_class_sums.h"
 #include "breaker/group_place_counts.h"
+#include "breaker/lanes.h"
 #include "breaker/long_work.h"
 #include "breaker/multiset_ranks.h"
 #include "shell/console/console.h"
@@ -69,6 +70,40 @@ bool PackPositions() {
     return true;
 }
 
+// The chunks of the sign planes, where there are some; zero behind the last candidate. False
+// when a break-off waits: the groups are then of no use.
+bool MakeSignPlanes() {
+    CandidateGroupsRecord& g = CandidateGroups;
+    if (g.PlaneBits == 0) return true;
+    const int32_t chunks = (g.Candidates + PlaneSpan - 1) / PlaneSpan;
+    const size_t chunkWords = static_cast<size_t>(g.PlaneCount) * BitLaneWords;
+    for (int32_t c = 0; c < chunks; ++c) {
+        if (GlanceAt(c * PlaneSpan)) return false;
+        uint64_t* chunk = g.SignPlanes + static_cast<size_t>(c) * chunkWords;
+        for (int k = 0; k < g.Length; ++k) {
+            for (int word = 0; word < BitLaneWords; ++word) {
+                const int32_t first = c * PlaneSpan + word * 64;
+                const int32_t held = g.Candidates - first;
+                uint64_t bits[4] = {};
+                for (int i = 0; i < 64 && held > 0; i += LaneCount) {
+                    const Lanes lanes = LoadLanes(g.Positions[k] + first + i);
+                    for (int j = 0; j < g.PlaneBits; ++j)
+                        bits[j] |= LaneBits(((lanes >> j) & 1) != Lanes{}) << i;
+                }
+                // Behind the last candidate the position arrays hold what they held before.
+                const uint64_t mask = held >= 64  ? ~uint64_t(0)
+                                      : held <= 0 ? 0
+                                                  : (uint64_t(1) << held) - 1;
+                for (int j = 0; j < g.PlaneBits; ++j)
+                    chunk[(k * g.PlaneBits + j) * BitLaneWords + word] = bits[j] & mask;
+            }
+        }
+    }
+    std::memset(g.SignPlanes + static_cast<size_t>(chunks) * chunkWords, 0,
+                chunkWords * sizeof(uint64_t));
+    return true;
+}
+
 // The sizes of the groups' arrays.
 struct GroupShape {
     int Length = 0;
@@ -104,6 +139,11 @@ size_t LayOutGroups(const GroupShape& shape, uint8_t* block) {
         g.Packed[c] = packed != nullptr && c < g.PackedColumns
                           ? packed + static_cast<size_t>(c) * capacity
                           : nullptr;
+    g.PlaneBits = signs <= 7 ? 3 : signs <= 14 ? 4 : 0;
+    g.PlaneCount = length * g.PlaneBits;
+    const size_t chunks = (capacity + PlaneSpan - 1) / PlaneSpan + 1;
+    g.SignPlanes = reinterpret_cast<uint64_t*>(
+        take(chunks * static_cast<size_t>(g.PlaneCount) * BitLaneWords * sizeof(uint64_t)));
     g.Start = reinterpret_cast<int32_t*>(take((room + 1) * sizeof(int32_t)));
     g.Order = reinterpret_cast<int32_t*>(take(room * sizeof(int32_t)));
     g.Members = reinterpret_cast<int32_t*>(take(room * sizeof(int32_t)));
@@ -231,7 +271,7 @@ bool PrepareCandidateGroups() {
     // Esc meanwhile: the search goes on without the groups and breaks off at its first tick.
     const bool sorted = SortIntoGroups(shape, candidates);
     if (sorted) CloseUpGroupRoom();
-    if (!sorted || !PackPositions() || !CountPlaces()) {
+    if (!sorted || !PackPositions() || !MakeSignPlanes() || !CountPlaces()) {
         ReleaseCandidateGroups();
         return false;
     }
@@ -274,7 +314,8 @@ void KeepGroupedCandidates(const TrialPattern& pattern, int m, int p) {
     CloseUpGroupRoom();
     // The groups must hold exactly the chain's candidates; should they not, they are dropped
     // and the search goes on without them (as after Esc, when the match breaks off anyway).
-    if (!PackPositions() || !CountPlaces() || kept != CandidateStore.CandidateCount)
+    if (!PackPositions() || !MakeSignPlanes() || !CountPlaces() ||
+        kept != CandidateStore.CandidateCount)
         ReleaseCandidateGroups();
 }
 

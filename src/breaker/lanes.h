@@ -6,6 +6,10 @@
 
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
+
 #if defined(__AVX512BW__)
 constexpr int LaneCount = 64;
 #elif defined(__AVX2__)
@@ -69,4 +73,42 @@ inline __attribute__((always_inline)) int64_t LaneSum(Lanes lanes) {
     int64_t sum = 0;
     for (int i = 0; i < LaneCount / 8; ++i) sum += static_cast<int64_t>(q[i]);
     return sum;
+}
+
+// Candidates a bit each: LaneCount / 8 words of 64 side by side (the grouped count's sign
+// planes).
+typedef uint64_t BitLanes __attribute__((vector_size(LaneCount)));
+typedef uint64_t BitLanesAnywhere __attribute__((vector_size(LaneCount), aligned(8), may_alias));
+constexpr int BitLaneWords = LaneCount / 8;
+constexpr int32_t PlaneSpan = BitLaneWords * 64;  // candidates a vector of bits
+
+inline __attribute__((always_inline)) BitLanes LoadBitLanes(const uint64_t* at) {
+    return *reinterpret_cast<const BitLanesAnywhere*>(at);
+}
+
+// Bit i set where lane i's comparison holds: LaneCount bits.
+inline __attribute__((always_inline)) uint64_t LaneBits(LaneVerdicts where) {
+#if defined(__AVX512BW__)
+    return _mm512_movepi8_mask(reinterpret_cast<__m512i>(where));
+#elif defined(__AVX2__)
+    return static_cast<uint32_t>(_mm256_movemask_epi8(reinterpret_cast<__m256i>(where)));
+#elif defined(__SSE2__)
+    return static_cast<uint16_t>(_mm_movemask_epi8(reinterpret_cast<__m128i>(where)));
+#else
+    uint64_t bits = 0;
+    for (int i = 0; i < LaneCount; ++i) bits |= uint64_t(where[i] != 0) << i;
+    return bits;
+#endif
+}
+
+// How many bits each word holds.
+inline __attribute__((always_inline)) BitLanes BitCounts(BitLanes words) {
+#if defined(__AVX512VPOPCNTDQ__) && defined(__AVX512BW__)
+    return reinterpret_cast<BitLanes>(_mm512_popcnt_epi64(reinterpret_cast<__m512i>(words)));
+#else
+    BitLanes counts;
+    for (int i = 0; i < BitLaneWords; ++i)
+        counts[i] = static_cast<uint64_t>(__builtin_popcountll(words[i]));
+    return counts;
+#endif
 }
