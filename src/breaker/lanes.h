@@ -30,6 +30,7 @@ typedef uint8_t HalfLanesAnywhere
     __attribute__((vector_size(LaneCount / 2), aligned(1), may_alias));
 // A quarter as many, 32 bits each, and the 16-bit values and bytes they are widened from.
 typedef uint32_t DwordLanes __attribute__((vector_size(LaneCount)));
+typedef uint32_t DwordLanesAnywhere __attribute__((vector_size(LaneCount), aligned(2), may_alias));
 typedef uint16_t QuarterWordsAnywhere
     __attribute__((vector_size(LaneCount / 2), aligned(2), may_alias));
 typedef uint8_t QuarterBytesAnywhere

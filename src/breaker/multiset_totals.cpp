@@ -8,6 +8,7 @@
 
 #include "breaker/candidate_groups.h"
 #include "breaker/group_class_sums.h"
+#include "breaker/lanes.h"
 #include "shell/console/console.h"
 
 namespace {
@@ -75,6 +76,36 @@ void EntrySumRange(const int32_t* block, int length, int slots, const uint8_t* o
     highest = std::min(placeHigh, signHigh);
 }
 
+// One row of counts (one per group) summed over the groups of each of the given classes (M in
+// GroupM), into out[m * stride]: LaneCount / 2 groups a step, the even ones in the low half of
+// each pair of 16-bit counts and the odd ones in the high half, summed in 32 bits (a sum never
+// passes the candidates). The entries behind the last group are zero.
+void SumByClass(const uint16_t* row, const int* classes, int held, int32_t* out, size_t stride) {
+    const CandidateGroupsRecord& g = CandidateGroups;
+    constexpr int kStep = LaneCount / 2;
+    DwordLanes sum[MaxCodeLength + 1];
+    for (int c = 0; c < held; ++c) sum[c] = DwordLanes{};
+    for (int32_t base = 0; base < g.Count; base += kStep) {
+        const DwordLanes counts = *reinterpret_cast<const DwordLanesAnywhere*>(row + base);
+        const DwordLanes even = counts & 0xFFFF;
+        const DwordLanes odd = counts >> 16;
+        const DwordLanes m = reinterpret_cast<DwordLanes>(__builtin_convertvector(
+            *reinterpret_cast<const HalfLanesAnywhere*>(g.GroupM + base), WordLanes));
+        const DwordLanes evenM = m & 0xFFFF;
+        const DwordLanes oddM = m >> 16;
+        for (int c = 0; c < held; ++c) {
+            const DwordLanes value = DwordLanes{} + uint32_t(classes[c]);
+            sum[c] = evenM == value ? sum[c] + even : sum[c];
+            sum[c] = oddM == value ? sum[c] + odd : sum[c];
+        }
+    }
+    for (int c = 0; c < held; ++c) {
+        int64_t total = 0;
+        for (int i = 0; i < LaneCount / 4; ++i) total += sum[c][i];
+        out[static_cast<size_t>(classes[c]) * stride] = static_cast<int32_t>(total);
+    }
+}
+
 }  // namespace
 
 int32_t* PlaceTotalsOf(const TrialPattern& pattern, uint32_t rank) {
@@ -94,20 +125,18 @@ int32_t* PlaceTotalsOf(const TrialPattern& pattern, uint32_t rank) {
     GroupMs(pattern);
     int32_t* table = g.Totals + g.TotalsUsed;
     std::memset(table, 0, entries * sizeof(int32_t));
-    // Group by group: the entries of a group's class take its place counts side by side, so
-    // that no sum waits for the one before it.
+    // Only the classes that hold candidates get entries; class 0 has P = 0 throughout.
+    const int32_t* sizes = g.ClassSizes + static_cast<size_t>(rank) * (MaxCodeLength + 1);
+    int classes[MaxCodeLength + 1];
+    int held = 0;
+    for (int m = 1; m <= length; ++m)
+        if (sizes[m] > 0) classes[held++] = m;
     const size_t room = static_cast<size_t>(g.GroupRoom);
-    const uint16_t* rows[MaxCodeLength * MaxCodeLength];
-    int n = 0;
     for (int k = 0; k < length; ++k)
         for (int j = 0; j < pattern.Slots; ++j)
-            rows[n++] = g.PlaceCounts +
-                        (static_cast<size_t>(k) * g.Signs + (pattern.SlotSign[j] - 1)) * room;
-    const uint8_t* groupM = g.GroupM;
-    for (int32_t i = 0; i < g.Count; ++i) {
-        int32_t* sum = table + groupM[i] * perClass;
-        for (int e = 0; e < n; ++e) sum[e] += rows[e][i];
-    }
+            SumByClass(g.PlaceCounts +
+                           (static_cast<size_t>(k) * g.Signs + (pattern.SlotSign[j] - 1)) * room,
+                       classes, held, table + k * pattern.Slots + j, perClass);
     g.TotalsAt[rank] = static_cast<int32_t>(g.TotalsUsed + 1);
     g.TotalsUsed += entries;
     return table;
