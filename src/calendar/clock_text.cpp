@@ -199,8 +199,6 @@ int TimeColumn() {
 }
 
 void ClockTick() {
-    int cursorX = WhereX();
-    int cursorY = WhereY();
     TimeValue time = GetTime();
     C.Hour = static_cast<uint16_t>(time.Hour % 24);
     C.Minute = static_cast<uint16_t>(time.Minute);
@@ -230,6 +228,8 @@ void ClockTick() {
     }
     if (C.Second == C.ShownSecond) return;  // all drawing at most once a second
 
+    const int cursorX = WhereX();
+    const int cursorY = WhereY();
     if (!VirtualDateOn) {
         DateValue date = GetDate();
         C.Year = static_cast<uint16_t>(date.Year);
