@@ -31,18 +31,13 @@ bool StopKey(uint8_t code) {
     }
 }
 
-// The key that KeyPressed or KeyPressedNow found waiting, read whole.
+}  // namespace
+
 WorkKey TakeWorkKey() {
     const uint8_t key = ReadKey();
     if (key == KeyEsc || key == KeyCtrlC) return WorkKey::BreakOff;
     if (key == KeyExtended) return StopKey(ReadKey()) ? WorkKey::Stop : WorkKey::None;
     return WorkKey::None;
-}
-
-}  // namespace
-
-WorkKey PollWorkKey() {
-    return KeyPressedNow() ? TakeWorkKey() : WorkKey::None;
 }
 
 void BeginWorkItems(int32_t total) {

@@ -13,6 +13,7 @@
 
 #include "breaker/search_progress.h"
 #include "calendar/clock_text.h"
+#include "shell/console/console.h"
 
 enum class WorkKey {
     None,      // no key, or one that is dropped
@@ -38,8 +39,12 @@ inline void CountWorkItem() {
     if (p.ItemsDone >= p.NextTenthAt) ShowTenths();
 }
 
+// The key that KeyPressed or KeyPressedNow found waiting, read whole.
+WorkKey TakeWorkKey();
 // A waiting key, read whole; the keyboard itself is looked at.
-WorkKey PollWorkKey();
+inline WorkKey PollWorkKey() {
+    return KeyPressedNow() ? TakeWorkKey() : WorkKey::None;
+}
 // Between two stretches of work: the clock ticks and a waiting key is read.
 inline WorkKey WorkTick() {
     ClockTick();

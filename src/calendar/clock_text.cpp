@@ -180,6 +180,53 @@ void DrawSearchLine(int cursorX, int cursorY, int32_t now) {
     }
 }
 
+// What the clock shows, once its second has turned: the date, the time of day, the durations
+// and the search line; the cursor is put back.
+[[gnu::noinline]] void DrawClock(int32_t now) {
+    const int cursorX = WhereX();
+    const int cursorY = WhereY();
+    if (!VirtualDateOn) {
+        DateValue date = GetDate();
+        C.Year = static_cast<uint16_t>(date.Year);
+        C.Month = static_cast<uint16_t>(date.Month);
+        C.Day = static_cast<uint16_t>(date.Day);
+        C.Weekday = static_cast<uint16_t>(date.Weekday);
+    }
+    int32_t wholeNow = now - now % 100;
+    int32_t elapsed = DayDifference(wholeNow, C.MatchStartTime);
+    if (VirtualDateOn) {
+        const GameDate* shown = nullptr;
+        if (wholeNow >= C.MatchStartTime && !FirstVirtualDayShown) {
+            FirstVirtualDayShown = true;
+            shown = &VirtualDate;
+        } else if (wholeNow < C.MatchStartTime && FirstVirtualDayShown) {
+            FirstVirtualDayShown = false;
+            shown = &VirtualNextDate;
+        }
+        if (shown != nullptr) {
+            C.Year = static_cast<uint16_t>(shown->Year);
+            C.Month = static_cast<uint16_t>(shown->Month);
+            C.Day = static_cast<uint16_t>(shown->Day);
+            C.Weekday = static_cast<uint16_t>(shown->Weekday);
+        }
+    }
+    int32_t guess = C.GuessAccumulated;
+    if (C.GuessRunning) guess += DayDifference(now, C.GuessStartedAt);
+    guess -= guess % 100;
+    int32_t answer = std::max(0, elapsed - guess);
+
+    if (C.Day != C.ShownDay) {
+        C.ShownDay = C.Day;
+        DrawDate();
+    }
+    DrawTimeOfDay();
+    DrawDuration(0, elapsed);
+    DrawDuration(1, guess);
+    DrawDuration(2, answer);
+    if (SearchProgress.SearchDisplayOn) DrawSearchLine(cursorX, cursorY, now);
+    GotoXY(cursorX, cursorY);
+}
+
 }  // namespace
 
 int32_t DayHundredths(int hour, int minute, int second, int hundredths) {
@@ -227,49 +274,7 @@ void ClockTick() {
         C.ProgressMarkRequested = false;
     }
     if (C.Second == C.ShownSecond) return;  // all drawing at most once a second
-
-    const int cursorX = WhereX();
-    const int cursorY = WhereY();
-    if (!VirtualDateOn) {
-        DateValue date = GetDate();
-        C.Year = static_cast<uint16_t>(date.Year);
-        C.Month = static_cast<uint16_t>(date.Month);
-        C.Day = static_cast<uint16_t>(date.Day);
-        C.Weekday = static_cast<uint16_t>(date.Weekday);
-    }
-    int32_t wholeNow = now - now % 100;
-    int32_t elapsed = DayDifference(wholeNow, C.MatchStartTime);
-    if (VirtualDateOn) {
-        const GameDate* shown = nullptr;
-        if (wholeNow >= C.MatchStartTime && !FirstVirtualDayShown) {
-            FirstVirtualDayShown = true;
-            shown = &VirtualDate;
-        } else if (wholeNow < C.MatchStartTime && FirstVirtualDayShown) {
-            FirstVirtualDayShown = false;
-            shown = &VirtualNextDate;
-        }
-        if (shown != nullptr) {
-            C.Year = static_cast<uint16_t>(shown->Year);
-            C.Month = static_cast<uint16_t>(shown->Month);
-            C.Day = static_cast<uint16_t>(shown->Day);
-            C.Weekday = static_cast<uint16_t>(shown->Weekday);
-        }
-    }
-    int32_t guess = C.GuessAccumulated;
-    if (C.GuessRunning) guess += DayDifference(now, C.GuessStartedAt);
-    guess -= guess % 100;
-    int32_t answer = std::max(0, elapsed - guess);
-
-    if (C.Day != C.ShownDay) {
-        C.ShownDay = C.Day;
-        DrawDate();
-    }
-    DrawTimeOfDay();
-    DrawDuration(0, elapsed);
-    DrawDuration(1, guess);
-    DrawDuration(2, answer);
-    if (SearchProgress.SearchDisplayOn) DrawSearchLine(cursorX, cursorY, now);
-    GotoXY(cursorX, cursorY);
+    DrawClock(now);
 }
 
 void RefreshClockText() {
