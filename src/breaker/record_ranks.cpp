@@ -65,8 +65,10 @@ bool BeginRecordRanks(int32_t tableSize) {
     while ((1 << bits) <= s.Length) ++bits;
     const int symbols = s.Signs + 1;
     if (symbols * bits > 64) return false;
-    const int lowDigits = s.Length / 3;
-    const int middleDigits = (s.Length - lowDigits) / 2;
+    // The low and the middle digits at least one each (a division by 1 has no 64-bit
+    // reciprocal); the high ones may be none, their table then the one empty count.
+    const int lowDigits = s.Length < 6 ? 1 : s.Length / 3;
+    const int middleDigits = s.Length < 4 ? 1 : (s.Length - lowDigits) / 2;
     const int highDigits = s.Length - lowDigits - middleDigits;
     uint64_t lowBase = 1;
     uint64_t middleBase = 1;
