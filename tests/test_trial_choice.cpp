@@ -1143,16 +1143,18 @@ TEST(ClassBoundsTest, TheThirdMomentNeverRulesOutARealClassAndRulesOutAnImpossib
 }
 
 TEST_F(TrialChoiceTest, TheRanksFromRecordNumbersAreTheRanksFromTheSigns) {
-    // The scan takes a code's multiset from its record's number through tables of the low and
-    // the high digits: for every record it must be the rank its signs give, with signs that
-    // cannot score among them, with the vacant sign in play, and for odd and even lengths.
+    // The scan takes a code's multiset from its record's number through tables of the low, the
+    // middle and the high digits: for every record it must be the rank its signs give, with
+    // signs that cannot score among them, with the vacant sign in play, and for every way the
+    // digits split (two places: no high digits at all).
     struct Shape {
         char Last;
         int Length;
         bool Vacant;
     };
     for (const Shape shape :
-         {Shape{'h', 5, false}, Shape{'g', 6, false}, Shape{'b', 9, true}, Shape{'c', 9, false}}) {
+         {Shape{'h', 2, false}, Shape{'e', 3, false}, Shape{'h', 5, false}, Shape{'g', 6, false},
+          Shape{'d', 7, false}, Shape{'b', 9, true}, Shape{'c', 9, false}}) {
         Conditions('a', shape.Last, shape.Length, true, true, true, shape.Vacant);
         ASSERT_TRUE(Build());
         ASSERT_EQ(CandidateStore.VacantInPlay, shape.Vacant);

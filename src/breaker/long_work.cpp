@@ -31,18 +31,13 @@ bool StopKey(uint8_t code) {
     }
 }
 
-// The key that KeyPressed or KeyPressedNow found waiting, read whole.
+}  // namespace
+
 WorkKey TakeWorkKey() {
     const uint8_t key = ReadKey();
     if (key == KeyEsc || key == KeyCtrlC) return WorkKey::BreakOff;
     if (key == KeyExtended) return StopKey(ReadKey()) ? WorkKey::Stop : WorkKey::None;
     return WorkKey::None;
-}
-
-}  // namespace
-
-WorkKey PollWorkKey() {
-    return KeyPressedNow() ? TakeWorkKey() : WorkKey::None;
 }
 
 void BeginWorkItems(int32_t total) {
@@ -54,13 +49,9 @@ void BeginWorkItems(int32_t total) {
     StepsSinceClock = 0;
 }
 
-void CountWorkItem() {
+void ShowTenths() {
     SearchProgressRecord& p = SearchProgress;
-    ++p.ItemsDone;
-    ClockState.ProgressMarkRequested = true;
-    // The clock may draw stars of its own (by the time limit): TenthsShown only grows, so the
-    // next tenth is never later than NextTenthAt says.
-    if (p.ItemsDone < p.NextTenthAt || p.ItemsTotal <= 0) return;
+    if (p.ItemsTotal <= 0) return;
     int64_t tenths = int64_t(p.ItemsDone) * 10 / p.ItemsTotal;
     if (tenths > 10) tenths = 10;
     if (tenths > p.TenthsShown) {
@@ -71,11 +62,6 @@ void CountWorkItem() {
         p.TenthsShown = static_cast<int32_t>(tenths);
     }
     p.NextTenthAt = (int64_t(p.TenthsShown + 1) * p.ItemsTotal + 9) / 10;
-}
-
-WorkKey WorkTick() {
-    ClockTick();
-    return PollWorkKey();
 }
 
 WorkKey WorkStep() {

@@ -11,6 +11,10 @@
 
 #include <cstdint>
 
+#include "breaker/search_progress.h"
+#include "calendar/clock_text.h"
+#include "shell/console/console.h"
+
 enum class WorkKey {
     None,      // no key, or one that is dropped
     BreakOff,  // Esc or Ctrl-C
@@ -23,14 +27,29 @@ constexpr int32_t GlanceItems = 1 << 16;
 
 // The start of a computation of `total` items: none done, no stars shown.
 void BeginWorkItems(int32_t total);
-// One item done: counted, and the stars drawn (the cursor put back) once another tenth is
-// reached.
-void CountWorkItem();
+// The stars of the tenths reached (the cursor put back).
+void ShowTenths();
+// One item done: counted, and the stars drawn once another tenth is reached. The clock may draw
+// stars of its own (by the time limit): TenthsShown only grows, so the next tenth is never later
+// than NextTenthAt says.
+inline void CountWorkItem() {
+    SearchProgressRecord& p = SearchProgress;
+    ++p.ItemsDone;
+    ClockState.ProgressMarkRequested = true;
+    if (p.ItemsDone >= p.NextTenthAt) ShowTenths();
+}
 
+// The key that KeyPressed or KeyPressedNow found waiting, read whole.
+WorkKey TakeWorkKey();
 // A waiting key, read whole; the keyboard itself is looked at.
-WorkKey PollWorkKey();
+inline WorkKey PollWorkKey() {
+    return KeyPressedNow() ? TakeWorkKey() : WorkKey::None;
+}
 // Between two stretches of work: the clock ticks and a waiting key is read.
-WorkKey WorkTick();
+inline WorkKey WorkTick() {
+    ClockTick();
+    return PollWorkKey();
+}
 // The same for the many short steps of a store build: the keyboard every step (the terminal
 // itself every so many), the clock every 256th step since BeginWorkItems.
 WorkKey WorkStep();

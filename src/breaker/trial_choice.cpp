@@ -302,22 +302,34 @@ ScanPlan PlanScan(const TrialPlace& at) {
     return plan;
 }
 
+// How far a code is read ahead of its turn.
+enum class AheadRead : uint8_t {
+    Passed,    // a twin lost: not read
+    Multiset,  // only its multiset, from its number
+    Record,    // only its record: what is kept of it where the candidates share their signs
+    Signs,     // its signs, its rank with the groups, and its name when every code is named
+};
+
 // The codes a scan examines next, read a few places ahead of the one at hand, with their
 // multisets' ranks when the candidates are grouped. Where twins are marked, a code whose twin
 // lost is passed over unread. Where the rank comes from the record's number, only the number's
 // multiset is read ahead (and its rank asked for from memory): the rank and, unless the multiset
-// is already lost, the signs are read when the code's turn comes. When every code is named for
-// its twins, a code's name is made and its slot asked for from memory while the codes before it
-// are examined (not for a code whose multiset is already lost: nothing needs its name); the
-// records themselves (where the store must be read) and the marks are asked for further ahead
-// still.
+// is already lost, the signs are read when the code's turn comes. Where the candidates share
+// their signs, the signs wait likewise until what is kept of the code has not given it up. When
+// every code is named for its twins, a code's name is made and its slot asked for from memory
+// while the codes before it are examined (not for a code whose multiset is already lost: nothing
+// needs its name); the records themselves (where the store must be read) and the marks are asked
+// for further ahead still. What a search reads of its codes is settled once, at its start.
 struct ScanAhead {
     static constexpr int Depth = 8;
     bool Named = false;
     bool Marked = false;
+    bool Grouped = false;      // the multisets' ranks are asked for
+    bool Ranked = false;       // only the multisets, from the numbers
+    bool Shared = false;       // the candidates share their signs
+    bool ReadRecords = false;  // the store is read for the signs: its records asked for ahead
     int32_t Index[Depth] = {};
-    bool Passed[Depth] = {};  // a twin lost: not read
-    bool Ranked[Depth] = {};  // only its multiset read, from its number
+    AheadRead Read[Depth] = {};
     uint32_t Record[Depth] = {};
     uint64_t Multiset[Depth] = {};
     uint8_t Signs[Depth][MaxCodeLength] = {};
@@ -331,18 +343,33 @@ struct ScanAhead {
     int32_t MarksAsked = 0;
 };
 
+ScanAhead BeginAhead(const ScanPlan& plan) {
+    ScanAhead ahead;
+    ahead.Named = TwinsNamedEarly();
+    ahead.Marked = TwinsMarked();
+    ahead.Grouped = CandidateGroups.Ready && !FewCandidatesOn();
+    ahead.Ranked = ahead.Grouped && RecordRanksOn() && !ahead.Named;
+    ahead.Shared = SharedSignsOn();
+    ahead.ReadRecords = !CandidateStore.Numbered;
+    ahead.Next = plan.Symmetry ? NextEligible(0, plan.Rule) : 0;
+    return ahead;
+}
+
 void ReadCode(ScanAhead& ahead, int at, uint32_t record) {
-    const int length = Length();
-    const bool grouped = CandidateGroups.Ready && !FewCandidatesOn();
     ahead.Key[at] = 0;
-    ahead.Ranked[at] = grouped && RecordRanksOn() && !ahead.Named;
-    if (ahead.Ranked[at]) {
+    if (ahead.Ranked) {
+        ahead.Read[at] = AheadRead::Multiset;
         ahead.Multiset[at] = RecordMultiset(record);
         return;
     }
+    if (ahead.Shared && !ahead.Grouped && !ahead.Named) {
+        ahead.Read[at] = AheadRead::Record;
+        return;
+    }
+    ahead.Read[at] = AheadRead::Signs;
     RecordSigns(record, ahead.Signs[at]);
-    ahead.Rank[at] = grouped ? GroupedRank(ahead.Signs[at], length) : 0;
-    if (ahead.Named && !(grouped && GroupedRankLost(ahead.Rank[at]))) {
+    ahead.Rank[at] = ahead.Grouped ? GroupedRank(ahead.Signs[at], Length()) : 0;
+    if (ahead.Named && !(ahead.Grouped && GroupedRankLost(ahead.Rank[at]))) {
         ahead.Key[at] = TwinKey(ahead.Signs[at]);
         PrefetchTwin(ahead.Key[at]);
     }
@@ -350,25 +377,31 @@ void ReadCode(ScanAhead& ahead, int at, uint32_t record) {
 
 void ReadAhead(const ScanPlan& plan, ScanAhead& ahead) {
     const CandidateStoreRecord& s = CandidateStore;
-    while (ahead.Count < ScanAhead::Depth && ahead.Next < s.TrialCount) {
+    const int32_t count = s.TrialCount;
+    const uint32_t* chain = s.TrialChain;
+    while (ahead.Count < ScanAhead::Depth && ahead.Next < count) {
         const int at = (ahead.Head + ahead.Count) % ScanAhead::Depth;
         const int32_t i = ahead.Next;
-        const uint32_t record = s.TrialChain[i];
+        const uint32_t record = chain[i];
         ahead.Index[at] = i;
         ahead.Record[at] = record;
-        ahead.Passed[at] = ahead.Marked && TwinMarked(record);
-        if (!ahead.Passed[at]) ReadCode(ahead, at, record);
+        if (ahead.Marked && TwinMarked(record))
+            ahead.Read[at] = AheadRead::Passed;
+        else
+            ReadCode(ahead, at, record);
         ++ahead.Count;
         ahead.Next = plan.Symmetry ? NextEligible(i + 1, plan.Rule) : i + 1;
-        const int32_t further = plan.Symmetry ? ahead.Next : i + 8;
-        if (further < s.TrialCount) PrefetchRecord(s.TrialChain[further]);
+        if (ahead.ReadRecords) {
+            const int32_t further = plan.Symmetry ? ahead.Next : i + 8;
+            if (further < count) PrefetchRecord(chain[further]);
+        }
         // What is kept of the codes where the candidates share their signs: further still.
-        if (SharedSignsOn() && i + 32 < s.TrialCount) PrefetchSharedSigns(s.TrialChain[i + 32]);
+        if (ahead.Shared && i + 32 < count) PrefetchSharedSigns(chain[i + 32]);
         // The marks further still.
         if (ahead.Marked) {
-            const int32_t until = std::min(ahead.Next + 16, s.TrialCount);
+            const int32_t until = std::min(ahead.Next + 16, count);
             for (; ahead.MarksAsked < until; ++ahead.MarksAsked)
-                PrefetchTwinMark(s.TrialChain[ahead.MarksAsked]);
+                PrefetchTwinMark(chain[ahead.MarksAsked]);
         }
     }
 }
@@ -385,6 +418,17 @@ void ExamineRanked(ScanAhead& ahead, int at, int32_t index, BestTrial& best) {
     Examine(ahead.Signs[at], rank, index, best, 0);
 }
 
+// A code of which only the record was read ahead, where the candidates share their signs:
+// passed over when what is kept of it shows it strictly worse than the best (as Evaluate would
+// pass it), else read and examined.
+void ExamineShared(ScanAhead& ahead, int at, int32_t index, BestTrial& best) {
+    if (SharedSignsLoses(ahead.Record[at], best.Found ? best.Counts.MaxClass : INT32_MAX,
+                         best.Found ? best.Counts.Squares : INT64_MAX))
+        return;
+    RecordSigns(ahead.Record[at], ahead.Signs[at]);
+    Examine(ahead.Signs[at], 0, index, best, 0);
+}
+
 // Examines the trial codes of the plan, with the keyboard and the clock after each. The best
 // is left in `best`; false when Esc or Ctrl-C broke the search off. An early stop (F4, the time
 // limit) rotates the chain so that the next search begins with the codes not reached.
@@ -398,20 +442,25 @@ bool ScanTrials(const ScanPlan& plan, BestTrial& best) {
     }
     bool stopped = false;
     int32_t examined = 0;
-    ScanAhead ahead;
-    ahead.Named = TwinsNamedEarly();
-    ahead.Marked = TwinsMarked();
-    ahead.Next = plan.Symmetry ? NextEligible(0, plan.Rule) : 0;
+    ScanAhead ahead = BeginAhead(plan);
     ReadAhead(plan, ahead);
     while (ahead.Count > 0) {
         const int at = ahead.Head;
         const int32_t i = ahead.Index[at];
-        if (ahead.Passed[at])
-            ++TrialCodesTwinned;
-        else if (ahead.Ranked[at])
-            ExamineRanked(ahead, at, i, best);
-        else
-            Examine(ahead.Signs[at], ahead.Rank[at], i, best, ahead.Key[at]);
+        switch (ahead.Read[at]) {
+            case AheadRead::Passed:
+                ++TrialCodesTwinned;
+                break;
+            case AheadRead::Multiset:
+                ExamineRanked(ahead, at, i, best);
+                break;
+            case AheadRead::Record:
+                ExamineShared(ahead, at, i, best);
+                break;
+            case AheadRead::Signs:
+                Examine(ahead.Signs[at], ahead.Rank[at], i, best, ahead.Key[at]);
+                break;
+        }
         ahead.Head = (ahead.Head + 1) % ScanAhead::Depth;
         --ahead.Count;
         ReadAhead(plan, ahead);

@@ -180,56 +180,11 @@ void DrawSearchLine(int cursorX, int cursorY, int32_t now) {
     }
 }
 
-}  // namespace
-
-int32_t DayHundredths(int hour, int minute, int second, int hundredths) {
-    return hour * 360000 + minute * 6000 + second * 100 + hundredths;
-}
-
-int32_t DayDifference(int32_t later, int32_t earlier) {
-    int32_t difference = later - earlier;
-    return difference < 0 ? difference + DayLength : difference;
-}
-
-int DateColumn() {
-    return ClockState.German ? 16 : 15;
-}
-int TimeColumn() {
-    return ClockState.German ? 16 : 15;
-}
-
-void ClockTick() {
-    int cursorX = WhereX();
-    int cursorY = WhereY();
-    TimeValue time = GetTime();
-    C.Hour = static_cast<uint16_t>(time.Hour % 24);
-    C.Minute = static_cast<uint16_t>(time.Minute);
-    C.Second = static_cast<uint16_t>(time.Second);
-    C.Hundredths = static_cast<uint16_t>(time.Hundredths);
-    if (!C.ClockActive) return;
-
-    int32_t now = Now();
-    if (C.GuessRunning != C.GuessSeenRunning) {
-        C.GuessSeenRunning = C.GuessRunning;
-        if (C.GuessRunning) {
-            C.GuessStartedAt = now;
-        } else {
-            C.GuessAccumulated += DayDifference(now, C.GuessStartedAt);
-        }
-    }
-    if (C.TrialMarkRequested) {
-        C.TrialMark = now;
-        C.TrialMarkRequested = false;
-        // A new search or build: its estimate starts from its own first items.
-        SearchProgressRecord& p = SearchProgress;
-        p.PaceItems = p.PaceElapsed = p.NextPaceItems = p.NextPaceElapsed = 0;
-    }
-    if (C.ProgressMarkRequested) {
-        C.ProgressMark = now;
-        C.ProgressMarkRequested = false;
-    }
-    if (C.Second == C.ShownSecond) return;  // all drawing at most once a second
-
+// What the clock shows, once its second has turned: the date, the time of day, the durations
+// and the search line; the cursor is put back.
+[[gnu::noinline]] void DrawClock(int32_t now) {
+    const int cursorX = WhereX();
+    const int cursorY = WhereY();
     if (!VirtualDateOn) {
         DateValue date = GetDate();
         C.Year = static_cast<uint16_t>(date.Year);
@@ -270,6 +225,56 @@ void ClockTick() {
     DrawDuration(2, answer);
     if (SearchProgress.SearchDisplayOn) DrawSearchLine(cursorX, cursorY, now);
     GotoXY(cursorX, cursorY);
+}
+
+}  // namespace
+
+int32_t DayHundredths(int hour, int minute, int second, int hundredths) {
+    return hour * 360000 + minute * 6000 + second * 100 + hundredths;
+}
+
+int32_t DayDifference(int32_t later, int32_t earlier) {
+    int32_t difference = later - earlier;
+    return difference < 0 ? difference + DayLength : difference;
+}
+
+int DateColumn() {
+    return ClockState.German ? 16 : 15;
+}
+int TimeColumn() {
+    return ClockState.German ? 16 : 15;
+}
+
+void ClockTick() {
+    TimeValue time = GetTime();
+    C.Hour = static_cast<uint16_t>(time.Hour % 24);
+    C.Minute = static_cast<uint16_t>(time.Minute);
+    C.Second = static_cast<uint16_t>(time.Second);
+    C.Hundredths = static_cast<uint16_t>(time.Hundredths);
+    if (!C.ClockActive) return;
+
+    int32_t now = Now();
+    if (C.GuessRunning != C.GuessSeenRunning) {
+        C.GuessSeenRunning = C.GuessRunning;
+        if (C.GuessRunning) {
+            C.GuessStartedAt = now;
+        } else {
+            C.GuessAccumulated += DayDifference(now, C.GuessStartedAt);
+        }
+    }
+    if (C.TrialMarkRequested) {
+        C.TrialMark = now;
+        C.TrialMarkRequested = false;
+        // A new search or build: its estimate starts from its own first items.
+        SearchProgressRecord& p = SearchProgress;
+        p.PaceItems = p.PaceElapsed = p.NextPaceItems = p.NextPaceElapsed = 0;
+    }
+    if (C.ProgressMarkRequested) {
+        C.ProgressMark = now;
+        C.ProgressMarkRequested = false;
+    }
+    if (C.Second == C.ShownSecond) return;  // all drawing at most once a second
+    DrawClock(now);
 }
 
 void RefreshClockText() {

@@ -30,6 +30,10 @@ struct VirtualState {
     int Year = 2026, Month = 12, Day = 8;
     int64_t DayTime = 12 * 360000;
     int64_t Monotonic = 0;
+    // The last reading of the time of day, and the time it was made at: the long work reads the
+    // time after every item, mostly while the clock stands.
+    int64_t TimeReadAt = -1;
+    TimeValue TimeRead;
     bool RefuseClock = false;
     int ClockSets = 0;
     std::string Path = "/tmp/zamikovantorel/zamikovantorel";
@@ -297,11 +301,14 @@ DateValue VirtualGetDate() {
 }
 
 TimeValue VirtualGetTime() {
+    if (V.DayTime == V.TimeReadAt) return V.TimeRead;
     TimeValue time;
     time.Hour = static_cast<int>(V.DayTime / 360000);
     time.Minute = static_cast<int>(V.DayTime / 6000 % 60);
     time.Second = static_cast<int>(V.DayTime / 100 % 60);
     time.Hundredths = static_cast<int>(V.DayTime % 100);
+    V.TimeReadAt = V.DayTime;
+    V.TimeRead = time;
     return time;
 }
 
