@@ -154,9 +154,11 @@ void Examine(const uint8_t* signs, uint32_t rank, int32_t index, BestTrial& best
             GroupedMultisetLoses(rank, best.Found ? best.Counts.MaxClass : INT32_MAX,
                                  best.Found ? best.Counts.Squares : INT64_MAX))
             return;
+        // Only a code that was costly to give up, or that has many twins, marks them.
         const int64_t passes = CandidateGroups.Passes;
         const bool lost = Evaluate(signs, rank, index, best, counts);
-        if (lost) MarkTwins(signs, !CandidateGroups.Ready || CandidateGroups.Passes != passes);
+        const bool costly = !CandidateGroups.Ready || CandidateGroups.Passes != passes;
+        if (lost && (costly || ManyTwins())) MarkTwins(signs);
         return;
     }
     if (!TwinsNamedEarly()) {

@@ -1,7 +1,6 @@
 // Twin trial codes by record number: where no trade is allowed and the store numbers its records,
-// a code that lost marks its twins' records (a bit per record, every order within each block, up
-// to a cap, the free signs renamed back to the order the code meets them in: of the renamings
-// the symmetry filter lets only that one through), and the scan passes over a marked code unread.
+// a code that lost marks its twins' records (a bit per record, every order within each block and
+// every renaming of the free signs, up to a cap), and the scan passes over a marked code unread.
 #include "breaker/twin_trials.h"
 
 #include <algorithm>
@@ -17,10 +16,6 @@ namespace {
 
 // A code that lost marks at most this many of its twins.
 constexpr int kMaxMarks = 512;
-// A code given up cheaply marks its twins only when it has at least this many: with a handful,
-// a mark costs more than the bounds that would give each twin up again.
-constexpr int kManyTwins = 8;
-
 // The next arrangement of n small values in rising order of arrangements; false after the last.
 bool NextArrangement(uint8_t* v, int n) {
     int i = n - 2;
@@ -33,86 +28,48 @@ bool NextArrangement(uint8_t* v, int n) {
     return true;
 }
 
-int BlockSize(int b) {
-    return Twins.RowStart[b + 1] - Twins.RowStart[b];
-}
-
-// Puts block b's signs of the code in rising order (by its positions) and returns how many
-// distinct orders they have.
-int SortBlock(uint8_t* code, int b) {
-    static constexpr int kFactorial[MaxCodeLength + 1] = {1,   1,   2,    6,     24,
-                                                          120, 720, 5040, 40320, 362880};
-    const uint8_t* places = Twins.BlockPlaces[b];
-    const int size = BlockSize(b);
-    uint8_t v[MaxCodeLength];
-    for (int i = 0; i < size; ++i) {
-        const uint8_t sign = code[places[i]];
-        int j = i;
-        for (; j > 0 && v[j - 1] > sign; --j) v[j] = v[j - 1];
-        v[j] = sign;
-    }
-    int orders = kFactorial[size];
-    for (int i = 0; i < size;) {
-        int run = 1;
-        while (i + run < size && v[i + run] == v[i]) ++run;
-        orders /= kFactorial[run];
-        i += run;
-    }
-    for (int i = 0; i < size; ++i) code[places[i]] = v[i];
-    return orders;
-}
-
-// The next arrangement of the code within its moving blocks, the first block's orders running
-// innermost, like an odometer; false after the last.
-bool NextTwin(uint8_t* code, const uint8_t* moving, int count) {
-    for (int j = 0; j < count; ++j) {
-        const uint8_t* places = Twins.BlockPlaces[moving[j]];
-        const int size = BlockSize(moving[j]);
-        uint8_t v[MaxCodeLength];
-        for (int i = 0; i < size; ++i) v[i] = code[places[i]];
-        const bool next = NextArrangement(v, size);
-        // The last order is the falling one: reversed, the block starts over.
-        if (!next)
-            for (int a = 0, z = size - 1; a < z; ++a, --z) std::swap(v[a], v[z]);
-        for (int i = 0; i < size; ++i) code[places[i]] = v[i];
-        if (next) return true;
-    }
-    return false;
-}
-
-// The record number of a code whose free signs first occur in another order than in `first`
-// (the order of the code that marks): they are renamed to `first`'s in the order they occur.
-// Under the symmetry filter only this renaming can be examined, the others are not eligible.
-uint32_t RenamedNumber(const uint8_t* code, const uint8_t* first, int frees) {
-    const TwinSearch& t = Twins;
-    uint8_t met[MaxCodeLength];
-    int seen = 0;
-    uint32_t number = 0;
-    for (int k = 0; k < t.Length; ++k) {
-        uint8_t sign = code[k];
-        if (t.ColumnOf[sign] == kFree) {
-            int f = 0;
-            while (f < seen && met[f] != sign) ++f;
-            if (f == seen) met[seen++] = sign;
-            sign = first[f < frees ? f : 0];
-        }
-        number += t.Weight[k] * t.DigitOf[sign];
-    }
-    return number;
-}
-
-uint32_t NumberOf(const uint8_t* code) {
-    const TwinSearch& t = Twins;
-    uint32_t number = 0;
-    for (int k = 0; k < t.Length; ++k) number += t.Weight[k] * t.DigitOf[code[k]];
-    return number;
-}
-
-void Mark(uint32_t number) {
+// Marks the records of the code's twins under one renaming of the free signs: every order of
+// the signs within each block, the blocks' orders combined like an odometer, until `left`
+// marks are spent (each is a twin; fewer only means fewer codes passed over).
+void MarkArrangements(const uint8_t* signs, int& left) {
     TwinSearch& t = Twins;
-    if (number < t.Offset) return;
-    const uint32_t record = number - t.Offset;
-    if (record / 64 < t.MarkWords) t.Marks[record / 64] |= uint64_t(1) << (record % 64);
+    constexpr int kMaxOrders = 720;
+    uint32_t part[MaxCodeLength][kMaxOrders];
+    int parts[MaxCodeLength] = {};
+    for (int b = 0; b < t.Blocks; ++b) {
+        const int size = t.RowStart[b + 1] - t.RowStart[b];
+        uint8_t order[MaxCodeLength];
+        for (int i = 0; i < size; ++i) {
+            const uint8_t v = signs[t.BlockPlaces[b][i]];
+            int j = i;
+            for (; j > 0 && order[j - 1] > v; --j) order[j] = order[j - 1];
+            order[j] = v;
+        }
+        do {
+            uint32_t sum = 0;
+            for (int i = 0; i < size; ++i)
+                sum += t.Weight[t.BlockPlaces[b][i]] * t.DigitOf[order[i]];
+            part[b][parts[b]++] = sum;
+        } while (parts[b] < kMaxOrders && NextArrangement(order, size));
+    }
+    // The first block's orders run innermost, over the sum of the other blocks' parts.
+    int at[MaxCodeLength] = {};
+    while (true) {
+        uint32_t outer = 0;
+        for (int b = 1; b < t.Blocks; ++b) outer += part[b][at[b]];
+        for (int i = 0; i < parts[0]; ++i) {
+            if (left == 0) return;
+            const uint32_t number = outer + part[0][i];
+            if (number >= t.Offset) {
+                const uint32_t record = number - t.Offset;
+                if (record / 64 < t.MarkWords) t.Marks[record / 64] |= uint64_t(1) << (record % 64);
+            }
+            --left;
+        }
+        int b = 1;
+        while (b < t.Blocks && ++at[b] == parts[b]) at[b++] = 0;
+        if (b >= t.Blocks) return;
+    }
 }
 
 }  // namespace
@@ -139,11 +96,18 @@ bool BeginMarking() {
         if (s.DigitSign[digit] <= RingSize)
             t.DigitOf[s.DigitSign[digit]] = static_cast<uint8_t>(digit);
     t.Offset = s.VacantInPlay ? 1 : 0;
+    t.FreeCount = 0;
+    for (int sign = 0; sign <= RingSize; ++sign)
+        if (t.ColumnOf[sign] == kFree) t.Free[t.FreeCount++] = static_cast<uint8_t>(sign);
     uint8_t fill[MaxCodeLength] = {};
     for (int k = 0; k < s.Length; ++k) {
         const int b = t.BlockOf[k];
         t.BlockPlaces[b][fill[b]++] = static_cast<uint8_t>(k);
     }
+    t.MostTwins = 1;
+    for (int b = 0; b < t.Blocks; ++b)
+        for (int i = 2; i <= fill[b]; ++i) t.MostTwins *= i;
+    for (int i = 2; i <= t.FreeCount; ++i) t.MostTwins *= i;
     t.Marking = true;
     return true;
 }
@@ -165,39 +129,26 @@ void PrefetchTwinMark(uint32_t record) {
     if (record / 64 < t.MarkWords) __builtin_prefetch(&t.Marks[record / 64]);
 }
 
-// The code's own record is not marked: the scan is past it.
-void MarkTwins(const uint8_t* signs, bool costly) {
+bool ManyTwins() {
+    // A mark costs a few percent of the bounds that give a code up without a pass over the
+    // groups; with a handful of twins, half of them behind the scan already, it does not pay.
+    return Twins.MostTwins >= 8;
+}
+
+void MarkTwins(const uint8_t* signs) {
     const TwinSearch& t = Twins;
     const int length = t.Length;
-    uint8_t code[MaxCodeLength];
-    for (int k = 0; k < length; ++k) code[k] = signs[k] <= RingSize ? signs[k] : 0;
-    const uint32_t self = NumberOf(code);
-    // The blocks whose signs may move, each in rising order to begin with.
-    uint8_t moving[MaxCodeLength];
-    int count = 0;
-    int64_t twins = 1;
-    for (int b = 0; b < t.Blocks; ++b) {
-        if (BlockSize(b) < 2) continue;
-        const int orders = SortBlock(code, b);
-        if (orders < 2) continue;
-        moving[count++] = static_cast<uint8_t>(b);
-        twins = std::min<int64_t>(twins * orders, kMaxMarks);
-    }
-    if (count == 0 || (!costly && twins < kManyTwins)) return;
-    // With two free signs or more, an order may change which comes first: each arrangement is
-    // renamed back to the code's own order of them.
-    uint8_t first[MaxCodeLength];
-    int frees = 0;
-    for (int k = 0; k < length; ++k) {
-        const uint8_t sign = signs[k] <= RingSize ? signs[k] : 0;
-        if (t.ColumnOf[sign] != kFree) continue;
-        int f = 0;
-        while (f < frees && first[f] != sign) ++f;
-        if (f == frees) first[frees++] = sign;
-    }
     int left = kMaxMarks;
+    // Every renaming of the free signs (as far as the marks go), in the order of their
+    // permutations; the identity first.
+    uint8_t renamed[RingSize + 1];
+    for (int sign = 0; sign <= RingSize; ++sign) renamed[sign] = static_cast<uint8_t>(sign);
+    uint8_t image[RingSize + 1];
+    std::memcpy(image, t.Free, static_cast<size_t>(t.FreeCount));
     do {
-        const uint32_t number = frees < 2 ? NumberOf(code) : RenamedNumber(code, first, frees);
-        if (number != self) Mark(number);
-    } while (--left > 0 && NextTwin(code, moving, count));
+        for (int f = 0; f < t.FreeCount; ++f) renamed[t.Free[f]] = image[f];
+        uint8_t code[MaxCodeLength];
+        for (int k = 0; k < length; ++k) code[k] = renamed[signs[k] <= RingSize ? signs[k] : 0];
+        MarkArrangements(code, left);
+    } while (left > 0 && NextArrangement(image, t.FreeCount));
 }

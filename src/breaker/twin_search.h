@@ -75,7 +75,10 @@ struct TwinSearch {
     uint32_t Weight[MaxCodeLength] = {};  // per position what its digit counts in the number
     uint8_t DigitOf[RingSize + 1] = {};   // per sign its digit
     uint32_t Offset = 0;                  // 1 with the vacant sign in play
+    uint8_t Free[RingSize + 1] = {};      // the free signs, rising
+    int FreeCount = 0;
     uint8_t BlockPlaces[MaxCodeLength][MaxCodeLength] = {};  // per block its positions
+    double MostTwins = 0;  // the orders within the blocks times the renamings of free signs
 };
 extern TwinSearch Twins;
 

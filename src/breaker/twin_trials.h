@@ -41,9 +41,10 @@ bool TwinsMarked();
 bool TwinMarked(uint32_t record);
 // Asks the memory for a record's mark ahead of its TwinMarked.
 void PrefetchTwinMark(uint32_t record);
-// Marks the twins of a code that was given up or lost (at most a few hundred of them): always
-// when it was costly to give up, else only when it has many twins.
-void MarkTwins(const uint8_t* signs, bool costly);
+// Marks the twins of a code that was given up or lost (at most a few hundred of them).
+void MarkTwins(const uint8_t* signs);
+// Whether a code has many twins to mark: then even a code given up cheaply marks its twins.
+bool ManyTwins();
 // The name shared by all twins of a code (only while TwinsSought()).
 uint64_t TwinKey(const uint8_t* signs);
 TwinVerdict LookUpTwin(uint64_t key);
