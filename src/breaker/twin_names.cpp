@@ -1,10 +1,12 @@
 // The names of twin trial codes: a name per code that all its twins share, made from the rows of
 // its blocks (the columns of its signs in rising order, free signs numbered by how they spread),
-// with the blocks that may trade places put in an order no trade changes.
+// with the blocks that may trade places put in an order no trade changes. A code is read once,
+// through tables made per search, with few branches that depend on its signs.
 #include "breaker/twin_trials.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "breaker/sign_tables.h"
 #include "breaker/twin_search.h"
@@ -15,57 +17,61 @@ namespace {
 // Tied blocks are tried in at most this many orders.
 constexpr int kMaxOrders = 24;
 
-uint64_t Mix(uint64_t x) {
-    x ^= x >> 31;
-    x *= 0x7FB5D329728EA185ull;
-    x ^= x >> 27;
-    x *= 0x81DADEF4BC2DD44Dull;
-    return x ^ (x >> 33);
+// A code as its names read it: its signs (a dead or vacant one as 0), its free signs in the
+// order met, and how often each free sign stands in it.
+struct NamedCode {
+    uint8_t Signs[MaxCodeLength];
+    uint8_t Free[MaxCodeLength];
+    int Frees = 0;
+    uint8_t Count[RingSize + 1];
+};
+
+void ReadNamedCode(const uint8_t* signs, NamedCode& code) {
+    const TwinSearch& t = Twins;
+    std::memset(code.Count, 0, sizeof code.Count);
+    int frees = 0;
+    for (int k = 0; k < t.Length; ++k) {
+        const uint8_t sign = signs[k] <= RingSize ? signs[k] : 0;
+        const uint8_t free = t.FreeSign[sign];
+        code.Signs[k] = sign;
+        code.Free[frees] = sign;
+        frees += free & (code.Count[sign] == 0);
+        code.Count[sign] = static_cast<uint8_t>(code.Count[sign] + free);
+    }
+    code.Frees = frees;
 }
 
 // The name of the code under one way of trading: per row the columns of its signs in rising
 // order, six bits each, the free signs numbered by how they spread over the rows.
-uint64_t NameUnder(const RowMap& map, const uint8_t* signs) {
+uint64_t NameUnder(const RowMap& map, const NamedCode& code) {
     const TwinSearch& t = Twins;
     const int length = t.Length;
+    uint8_t row[MaxCodeLength];
+    for (int k = 0; k < length; ++k) row[k] = map.Row[t.BlockOf[k]];
+    // How often each free sign stands in each row, the first row highest; the free signs that
+    // spread alike are interchangeable, the others are numbered by their spread.
+    uint64_t spread[MaxCodeLength] = {};
+    uint8_t symbol[RingSize + 1] = {};
+    for (int f = 0; f < code.Frees; ++f) symbol[code.Free[f]] = static_cast<uint8_t>(f);
+    for (int k = 0; k < length; ++k) {
+        const uint8_t sign = code.Signs[k];
+        const uint64_t in = uint64_t(0) - t.FreeSign[sign];
+        spread[symbol[sign]] += in & (uint64_t(1) << (4 * (MaxCodeLength - 1 - row[k])));
+    }
+    for (int f = 0; f < code.Frees; ++f) {
+        int rank = 0;
+        for (int o = 0; o < code.Frees; ++o)
+            rank += spread[o] > spread[f] || (spread[o] == spread[f] && o < f);
+        symbol[code.Free[f]] = static_cast<uint8_t>(t.Fixed + 1 + rank);
+    }
     uint8_t name[MaxCodeLength];
     uint8_t fill[MaxCodeLength];
     for (int b = 0; b < t.Blocks; ++b) fill[b] = t.RowStart[b];
-    uint8_t freeSign[MaxCodeLength];
-    uint64_t spread[MaxCodeLength];
-    int frees = 0;
     for (int k = 0; k < length; ++k) {
-        const int row = map.Row[t.BlockOf[k]];
-        const uint8_t sign = signs[k];
-        uint8_t column = t.ColumnOf[sign <= RingSize ? sign : 0];
-        if (column == kFree) {
-            int f = 0;
-            while (f < frees && freeSign[f] != sign) ++f;
-            if (f == frees) {
-                freeSign[frees] = sign;
-                spread[frees++] = 0;
-            }
-            // How often the free sign stands in each row, the first row highest.
-            spread[f] += uint64_t(1) << (4 * (MaxCodeLength - 1 - row));
-            column = static_cast<uint8_t>(0x80 | f);
-        } else {
-            column = map.Column[column];
-        }
-        name[fill[row]++] = column;
+        const uint8_t sign = code.Signs[k];
+        const uint8_t column = map.Column[t.NameColumn[sign]];
+        name[fill[row[k]]++] = t.FreeSign[sign] ? symbol[sign] : column;
     }
-    if (frees > 0) {
-        // Free signs that spread alike are interchangeable: number them by their spread.
-        uint8_t number[MaxCodeLength];
-        for (int f = 0; f < frees; ++f) {
-            int rank = 0;
-            for (int o = 0; o < frees; ++o)
-                rank += spread[o] > spread[f] || (spread[o] == spread[f] && o < f);
-            number[f] = static_cast<uint8_t>(t.Fixed + 1 + rank);
-        }
-        for (int k = 0; k < length; ++k)
-            if (name[k] & 0x80) name[k] = number[name[k] & 0x7F];
-    }
-    uint64_t packed = 0;
     for (int b = 0; b < t.Blocks; ++b) {
         const int from = t.RowStart[b];
         const int to = t.RowStart[b + 1];
@@ -76,56 +82,22 @@ uint64_t NameUnder(const RowMap& map, const uint8_t* signs) {
             name[j] = v;
         }
     }
+    uint64_t packed = 0;
     for (int k = 0; k < length; ++k) packed = (packed << 6) | name[k];
     return packed;
 }
 
-// A mark per block that no trade changes: what the code holds in the block, and where it holds
-// the signs of the block's columns.
-void BlockMarks(const uint8_t* signs, uint64_t* mark) {
+// A mark per block that no trade changes, in four bits a count: how many of its signs cannot
+// score, are the block's own sign of the trial, another block's; how many of the block's own
+// sign stand elsewhere; and per free sign in it how often that sign stands in the code.
+void BlockMarks(const NamedCode& code, uint64_t* mark) {
     const TwinSearch& t = Twins;
-    const int length = t.Length;
-    uint64_t plain[MaxCodeLength] = {};
-    uint8_t freeSign[MaxCodeLength];
-    uint8_t freeCount[MaxCodeLength];
-    int frees = 0;
-    for (int k = 0; k < length; ++k) {
-        const uint8_t sign = signs[k];
-        if (t.ColumnOf[sign <= RingSize ? sign : 0] != kFree) continue;
-        int f = 0;
-        while (f < frees && freeSign[f] != sign) ++f;
-        if (f == frees) {
-            freeSign[frees] = sign;
-            freeCount[frees++] = 0;
-        }
-        ++freeCount[f];
-    }
-    uint8_t column[MaxCodeLength];
-    for (int k = 0; k < length; ++k) {
-        const uint8_t sign = signs[k];
+    for (int b = 0; b <= MaxCodeLength; ++b) mark[b] = 0;
+    for (int k = 0; k < t.Length; ++k) {
+        const uint8_t sign = code.Signs[k];
         const int b = t.BlockOf[k];
-        const uint8_t c = t.ColumnOf[sign <= RingSize ? sign : 0];
-        column[k] = c;
-        if (c == 0) {
-            plain[b] += 1;
-        } else if (c == kFree) {
-            int f = 0;
-            while (freeSign[f] != sign) ++f;
-            plain[b] += Mix(0x100 + freeCount[f]);
-        } else {
-            const int target = t.ColumnBlock[c];
-            plain[b] += target == b ? 0x10000 : 0x100000;
-            plain[target] += uint64_t(1) << 32;
-        }
-    }
-    for (int b = 0; b < t.Blocks; ++b) mark[b] = Mix(plain[b]);
-    for (int k = 0; k < length; ++k) {
-        const uint8_t c = column[k];
-        if (c == 0 || c == kFree) continue;
-        const int from = t.BlockOf[k];
-        const int target = t.ColumnBlock[c];
-        mark[from] += Mix(plain[target] ^ 0x5A5A);
-        mark[target] += Mix(plain[from] ^ 0xA5A5);
+        mark[b] += t.OwnMark[b][sign] + t.FreeMark[code.Count[sign]];
+        mark[t.TargetBlock[sign]] += t.TargetMark[b][sign];
     }
 }
 
@@ -172,14 +144,39 @@ void NextOrder(const uint64_t* mark, uint8_t (*order)[MaxCodeLength]) {
 
 }  // namespace
 
+void PrepareNames() {
+    TwinSearch& t = Twins;
+    for (int sign = 0; sign <= RingSize; ++sign) {
+        const uint8_t column = t.ColumnOf[sign];
+        t.FreeSign[sign] = column == kFree ? 1 : 0;
+        t.NameColumn[sign] = column == kFree ? 0 : column;
+        // A sign of the trial marks the block it stands in and, standing elsewhere, its own
+        // block; the others mark nothing beyond their block (a spare slot takes the rest).
+        const bool trial = t.Trading && column != 0 && column != kFree;
+        const int target = trial ? t.ColumnBlock[column] : MaxCodeLength;
+        t.TargetBlock[sign] = static_cast<uint8_t>(target);
+        for (int b = 0; b < t.Blocks; ++b) {
+            t.OwnMark[b][sign] = static_cast<uint16_t>(column == 0   ? 1
+                                                       : !trial      ? 0
+                                                       : target == b ? 0x10
+                                                                     : 0x100);
+            t.TargetMark[b][sign] = static_cast<uint16_t>(trial && target != b ? 0x1000 : 0);
+        }
+    }
+    t.FreeMark[0] = 0;
+    for (int n = 1; n <= MaxCodeLength; ++n) t.FreeMark[n] = uint64_t(1) << (12 + 4 * n);
+}
+
 uint64_t TwinKey(const uint8_t* signs) {
     const TwinSearch& t = Twins;
-    if (!t.Trading) return NameUnder(t.Identity, signs) + 1;
+    NamedCode code;
+    ReadNamedCode(signs, code);
+    if (!t.Trading) return NameUnder(t.Identity, code) + 1;
     // Blocks that may trade places go to the rows of their kind in the order of what the code
     // holds in them and where it holds their signs, which no trade changes. Blocks that tie
     // are tried in every order (up to kMaxOrders of them), and the least name is taken.
-    uint64_t mark[MaxCodeLength];
-    BlockMarks(signs, mark);
+    uint64_t mark[MaxCodeLength + 1];
+    BlockMarks(code, mark);
     uint8_t order[MaxCodeLength][MaxCodeLength];
     int orders = OrderByMarks(mark, order);
     if (orders > kMaxOrders) orders = 1;
@@ -194,7 +191,7 @@ uint64_t TwinKey(const uint8_t* signs) {
                 if (t.BlockColumn[b] != 0) map.Column[t.BlockColumn[b]] = t.BlockColumn[row];
             }
         }
-        const uint64_t name = NameUnder(map, signs);
+        const uint64_t name = NameUnder(map, code);
         if (name < least) least = name;
         if (n + 1 == orders) break;
         NextOrder(mark, order);

@@ -52,6 +52,15 @@ struct TwinSearch {
     uint8_t BlockColumn[MaxCodeLength] = {};  // the column of the trial's sign in the block
     uint8_t ColumnBlock[RingSize + 2] = {};   // the block of a live sign's column
     RowMap Identity;
+    // For the names, per sign: 1 for a free sign; its column, 0 for a free one; the block whose
+    // trial sign it is (MaxCodeLength for none); per block what it adds to the block's mark
+    // and to that block's; and what a free sign adds per count in the code (twin_names.cpp).
+    uint8_t FreeSign[RingSize + 1] = {};
+    uint8_t NameColumn[RingSize + 1] = {};
+    uint8_t TargetBlock[RingSize + 1] = {};
+    uint16_t OwnMark[MaxCodeLength][RingSize + 1] = {};
+    uint16_t TargetMark[MaxCodeLength][RingSize + 1] = {};
+    uint64_t FreeMark[MaxCodeLength + 1] = {};
     uint64_t* Slots = nullptr;
     SlotCounts* Counts = nullptr;
     size_t Capacity = 0;  // slots, a power of two
@@ -77,5 +86,7 @@ extern TwinSearch Twins;
 bool BeginMarking();
 // Gives back the marks' memory.
 void FreeMarks();
+// The tables the names read, for a new search (twin_names.cpp).
+void PrepareNames();
 // Gives back the slots' memory (twin_slots.cpp).
 void FreeSlots();

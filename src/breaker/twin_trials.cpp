@@ -122,6 +122,7 @@ void BeginTwinSearch(int32_t codes, bool lateNaming) {
                        double(codes) * double(s.CandidateCount) >= kLeastTwinPairs;
     if (AnsweredOverflow || codes < 2 || !large || s.Length < 1 || s.Length > MaxCodeLength) return;
     MakeBlocks(s.Length);
+    PrepareNames();
     // Twins need two positions that may swap or two signs that may trade places; free signs
     // alone are left to the symmetry filter.
     const bool swaps = t.Blocks < t.Length;
