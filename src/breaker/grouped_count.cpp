@@ -147,13 +147,33 @@ struct ByteCount {
     }
 };
 
-// Asks for the memory of the stretch at `ahead` in the arrays the byte count reads.
+// Asks for the memory of the stretch [ahead, end) (at most 256 candidates) in the arrays the
+// byte count reads.
 template <int Length, bool Packed>
-inline __attribute__((always_inline)) void PrefetchStretch(int32_t ahead) {
+inline __attribute__((always_inline)) void PrefetchStretch(int32_t ahead, int32_t end) {
     const CandidateGroupsRecord& g = CandidateGroups;
-    for (int c = 0; c < ColumnsOf<Length, Packed>(); ++c)
-        for (int b = 0; b < 256; b += 64)
-            __builtin_prefetch((Packed ? g.Packed[c] : g.Positions[c]) + ahead + b);
+    end = std::min(end, ahead + 256);
+    for (int c = 0; c < ColumnsOf<Length, Packed>(); ++c) {
+        const uint8_t* column = Packed ? g.Packed[c] : g.Positions[c];
+        for (int32_t b = ahead & ~63; b < end; b += 64) __builtin_prefetch(column + b);
+    }
+}
+
+// The stretch the count reads after [from, from + n) of group o of the class's order: the rest
+// of the group, or the start of the class's next group.
+inline void NextStretch(const ClassPlan& plan, int32_t o, int32_t from, int32_t n, int32_t to,
+                        int32_t& ahead, int32_t& end) {
+    const CandidateGroupsRecord& g = CandidateGroups;
+    ahead = from + n;
+    end = to;
+    if (ahead >= to) {
+        if (o + 1 >= plan.ClassGroups) {
+            end = ahead;
+            return;
+        }
+        ahead = g.Start[g.Order[o + 1]];
+        end = g.Start[g.Order[o + 1] + 1];
+    }
 }
 
 // Counts P for the candidates of one M-class, group after group, from the position arrays, and
@@ -171,11 +191,11 @@ inline __attribute__((always_inline)) bool CountClass(const TrialPattern& patter
         const int32_t to = g.Start[group + 1];
         while (from < to) {
             const int32_t n = std::min<int32_t>(to - from, 256);
-            // The memory of the next stretch is asked for while this one is counted: within the
-            // group, or the start of the class's next group.
-            int32_t ahead = from + n;
-            if (ahead >= to && o + 1 < plan.ClassGroups) ahead = g.Start[g.Order[o + 1]];
-            PrefetchStretch<Length, false>(ahead);
+            // The memory of the next stretch is asked for while this one is counted.
+            int32_t ahead = 0;
+            int32_t end = 0;
+            NextStretch(plan, o, from, n, to, ahead, end);
+            PrefetchStretch<Length, false>(ahead, end);
             bytes.Stretch(from, n);
             from += n;
             if (tally.Counted(n, pairs)) {
@@ -287,7 +307,8 @@ inline __attribute__((always_inline)) bool CountPlaneClass(const TrialPattern& p
         const int32_t from = g.Start[group];
         const int32_t to = g.Start[group + 1];
         if (to - from < kLeastPlaneGroup) {
-            if (o + 1 < plan.ClassGroups) PrefetchStretch<Length, true>(g.Start[g.Order[o + 1]]);
+            if (o + 1 < plan.ClassGroups)
+                PrefetchStretch<Length, true>(g.Start[g.Order[o + 1]], g.Start[g.Order[o + 1] + 1]);
             bytes.Stretch(from, to - from);
             if (tally.Counted(to - from, pairs)) {
                 empty();
@@ -421,20 +442,20 @@ void OrderClassGroups(ClassPlan& plan, int m) {
     const uint16_t* __restrict total = g.GroupTotal;
     const float* __restrict scale = g.GroupScale;
     uint8_t* __restrict groupLevel = g.Level;
-    // The mean P over M in 256ths; rounding only moves a group among its neighbours.
-    const float classM = static_cast<float>(m);
-    for (int32_t i = 0; i < count; ++i) {
-        const float level = static_cast<float>(total[i]) * scale[i] / classM;
-        groupLevel[i] =
-            static_cast<uint8_t>(kLevels - 1 - (level < kLevels - 1 ? int(level) : kLevels - 1));
-    }
-    // The class's groups and their levels to the front, without a branch on a group's class.
+    // The class's groups to the front, without a branch on a group's class.
     int32_t* __restrict member = g.Members;
     int32_t members = 0;
     for (int32_t i = 0; i < count; ++i) {
         member[members] = i;
-        groupLevel[members] = groupLevel[i];
         members += groupM[i] == m;
+    }
+    // The mean P over M in 256ths; rounding only moves a group among its neighbours.
+    const float classM = static_cast<float>(m);
+    for (int32_t j = 0; j < members; ++j) {
+        const int32_t i = member[j];
+        const float level = static_cast<float>(total[i]) * scale[i] / classM;
+        groupLevel[j] =
+            static_cast<uint8_t>(kLevels - 1 - (level < kLevels - 1 ? int(level) : kLevels - 1));
     }
     // Four counts per level, so that groups of one level in a row do not wait on each other.
     int32_t counts[4][kLevels] = {};
