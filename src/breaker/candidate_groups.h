@@ -104,6 +104,9 @@ struct CandidateGroupsRecord {
     // (at most 7! each). With them the spread of P in every M-class is known too. Kept only
     // where they take little memory (null otherwise).
     uint16_t* PairCounts = nullptr;
+    // While no pair count passes 255 the same counts a byte each, in the first half of the
+    // same block (rows GroupRoom bytes apart): the pair totals read half as much.
+    bool PairBytes = false;
     // [((triple * N + sign - 1) * N + sign - 1) * N + sign - 1) * GroupRoom + g], triple
     // numbering the places k < k' < k'': the candidates of group g with the three signs at those
     // places. With them the third moment of P in every M-class is known too. Made apart from the

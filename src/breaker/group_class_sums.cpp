@@ -263,7 +263,7 @@ void PairTotals(const TrialPattern& pattern, ClassPlan& plan) {
     const size_t room = static_cast<size_t>(g.GroupRoom);
     const size_t signs = static_cast<size_t>(g.Signs);
     const int length = pattern.Length;
-    const uint16_t* row[MaxCodeLength * (MaxCodeLength - 1) / 2];
+    size_t at[MaxCodeLength * (MaxCodeLength - 1) / 2];
     int rows = 0;
     size_t pair = 0;
     for (int k = 0; k < length; ++k) {
@@ -271,10 +271,18 @@ void PairTotals(const TrialPattern& pattern, ClassPlan& plan) {
             const uint8_t a = pattern.Position[k];
             const uint8_t b = pattern.Position[l];
             if (!Scores(a) || !Scores(b)) continue;
-            row[rows++] = g.PairCounts + ((pair * signs + (a - 1)) * signs + (b - 1)) * room;
+            at[rows++] = ((pair * signs + (a - 1)) * signs + (b - 1)) * room;
         }
     }
-    RowTotals(row, rows, g.LargestPair, plan, 2, plan.PairTotal);
+    auto total = [&](auto* counts) {
+        decltype(counts) row[MaxCodeLength * (MaxCodeLength - 1) / 2];
+        for (int r = 0; r < rows; ++r) row[r] = counts + at[r];
+        RowTotals(row, rows, g.LargestPair, plan, 2, plan.PairTotal);
+    };
+    if (g.PairBytes)
+        total(reinterpret_cast<const uint8_t*>(g.PairCounts));
+    else
+        total(static_cast<const uint16_t*>(g.PairCounts));
 }
 
 void TripleTotals(const TrialPattern& pattern, ClassPlan& plan) {

@@ -126,5 +126,12 @@ bool CountPlaces() {
         for (int l = k + 1; l < g.Length; ++l, ++pair)
             if (!CountAt(g.PairCounts + pair * n * n * room, {k, l}, wrapped)) return false;
     g.LargestPair = LargestEntry(g.PairCounts, placePairs * n * n * room);
+    // Each byte goes below the word it comes from: the block is narrowed front to back.
+    g.PairBytes = g.LargestPair <= 255;
+    if (g.PairBytes) {
+        uint8_t* bytes = reinterpret_cast<uint8_t*>(g.PairCounts);
+        for (size_t i = 0; i < placePairs * n * n * room; ++i)
+            bytes[i] = static_cast<uint8_t>(g.PairCounts[i]);
+    }
     return CountTriples();
 }
