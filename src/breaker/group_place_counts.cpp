@@ -30,9 +30,20 @@ bool Clear(void* array, size_t bytes) {
     return true;
 }
 
+// The row of a candidate's signs at the given places (the first place's highest).
+template <int Places>
+inline size_t RowOf(const uint8_t* const* column, size_t n, int32_t i) {
+    size_t row = 0;
+    for (int c = 0; c < Places; ++c) row = row * n + (column[c][i] - 1);
+    return row;
+}
+
 // Counts per group the candidates with each combination of signs at the given places, into the
 // rows of `counts` (numbered by the signs, the first place's highest, GroupRoom apart). False
-// when a break-off waits. Byte counts that pass 255 set `wrapped`.
+// when a break-off waits. Counts that pass what an entry holds set `wrapped`.
+// A group of many candidates is counted in a small table of its own first and then written
+// row by row: the rows lie GroupRoom apart, and a count straight into them takes a line of
+// memory per candidate.
 template <int Places, typename Entry>
 bool CountAt(Entry* counts, const int (&place)[Places], bool& wrapped) {
     const CandidateGroupsRecord& g = CandidateGroups;
@@ -40,13 +51,28 @@ bool CountAt(Entry* counts, const int (&place)[Places], bool& wrapped) {
     const size_t n = static_cast<size_t>(g.Signs);
     const uint8_t* column[Places];
     for (int c = 0; c < Places; ++c) column[c] = g.Positions[place[c]];
+    size_t rows = 1;
+    for (int c = 0; c < Places; ++c) rows *= n;
+    constexpr size_t kLocalRows = 4096;
+    uint32_t local[kLocalRows];
+    constexpr uint32_t kMost = static_cast<Entry>(~Entry(0));
     int64_t next = GlanceItems;
     for (int32_t group = 0; group < g.Count; ++group) {
         if (GlanceAfter(g.Start[group], next)) return false;
-        for (int32_t i = g.Start[group]; i < g.Start[group + 1]; ++i) {
-            size_t row = 0;
-            for (int c = 0; c < Places; ++c) row = row * n + (column[c][i] - 1);
-            wrapped |= ++counts[row * room + static_cast<size_t>(group)] == 0;
+        const int32_t from = g.Start[group];
+        const int32_t to = g.Start[group + 1];
+        Entry* at = counts + static_cast<size_t>(group);
+        if (rows > kLocalRows || size_t(to - from) * 4 < rows) {
+            for (int32_t i = from; i < to; ++i)
+                wrapped |= ++at[RowOf<Places>(column, n, i) * room] == 0;
+            continue;
+        }
+        std::memset(local, 0, rows * sizeof(uint32_t));
+        for (int32_t i = from; i < to; ++i) ++local[RowOf<Places>(column, n, i)];
+        for (size_t row = 0; row < rows; ++row) {
+            if (local[row] == 0) continue;
+            wrapped |= local[row] > kMost;
+            at[row * room] = static_cast<Entry>(local[row]);
         }
     }
     return true;
