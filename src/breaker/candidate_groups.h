@@ -138,7 +138,9 @@ void BeginGroupedSearch();
 // TableSize: what the search knows of the code's multiset is kept under it.
 uint32_t GroupedRank(const uint8_t* signs, int length);
 // Whether the multiset of that rank is already known to lose for the rest of the search.
-bool GroupedRankLost(uint32_t rank);
+inline bool GroupedRankLost(uint32_t rank) {
+    return CandidateGroups.Verdict[rank] == MultisetVerdict::Lost;
+}
 // Whether the trial code's multiset of signs is known to lose against the best so far, from
 // what the search has measured of it, without a look at the candidates: its codes need no
 // pattern and no count. A multiset found lost here stays lost for the search.

@@ -248,10 +248,6 @@ void BeginGroupedSearch() {
     g.TotalsUsed = 0;
 }
 
-bool GroupedRankLost(uint32_t rank) {
-    return CandidateGroups.Verdict[rank] == MultisetVerdict::Lost;
-}
-
 bool GroupedMultisetLoses(uint32_t rank, int32_t bestMax, int64_t bestSquares) {
     CandidateGroupsRecord& g = CandidateGroups;
     const MultisetVerdict verdict = g.Verdict[rank];
