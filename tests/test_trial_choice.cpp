@@ -880,6 +880,8 @@ TEST_F(TrialChoiceTest, TheCountOverTheGroupsGivesEveryClassTheCountOneByOne) {
         int Length;
     };
     std::mt19937 random(7);
+    const int32_t planeMinimum = PlaneMinCandidates;
+    PlaneMinCandidates = 0;
     for (const Shape shape : {Shape{'h', 5}, Shape{'p', 4}, Shape{'g', 6}, Shape{'d', 9}}) {
         Conditions('a', shape.Last, shape.Length, true, true, true);
         ASSERT_TRUE(Build());
@@ -906,6 +908,7 @@ TEST_F(TrialChoiceTest, TheCountOverTheGroupsGivesEveryClassTheCountOneByOne) {
         }
         ReleaseCandidateStore(true);
     }
+    PlaneMinCandidates = planeMinimum;
 }
 
 TEST_F(TrialChoiceTest, TheTableOfSharedSignsKeepsWhatTheCountOneByOneGives) {

@@ -128,6 +128,11 @@ struct CandidateGroupsRecord {
     size_t BlockBytes = 0;
 };
 extern CandidateGroupsRecord CandidateGroups;
+// The sign planes are made only for at least this many candidates: only then do many groups
+// fill their chunks, and only then did the store's build take more memory (its draws, 4 bytes
+// a record) than the planes take beside the groups (at most 4.5 bytes a candidate), so that
+// they never raise the program's peak. A speed choice (the tests lower it).
+extern int32_t PlaneMinCandidates;
 
 // Makes the groups for the candidates as they stand, when the store is large enough to gain
 // from them and they are not made yet. False when the search goes on without them.

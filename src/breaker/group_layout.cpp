@@ -14,6 +14,7 @@
 #include "shell/console/console.h"
 
 CandidateGroupsRecord CandidateGroups;
+int32_t PlaneMinCandidates = int32_t(1) << 18;
 
 namespace {
 
@@ -112,6 +113,7 @@ struct GroupShape {
     size_t Rows = 0;       // multisets
     size_t Room = 0;       // room for groups
     bool Pairs = false;    // the pair counts are kept
+    bool Planes = false;   // the sign planes are kept
 };
 
 // Lays the arrays out one behind the other from `block` on (null: only counts the bytes, which
@@ -139,7 +141,7 @@ size_t LayOutGroups(const GroupShape& shape, uint8_t* block) {
         g.Packed[c] = packed != nullptr && c < g.PackedColumns
                           ? packed + static_cast<size_t>(c) * capacity
                           : nullptr;
-    g.PlaneBits = signs <= 7 ? 3 : signs <= 14 ? 4 : 0;
+    g.PlaneBits = !shape.Planes ? 0 : signs <= 7 ? 3 : signs <= 14 ? 4 : 0;
     g.PlaneCount = length * g.PlaneBits;
     const size_t chunks = (capacity + PlaneSpan - 1) / PlaneSpan + 1;
     g.SignPlanes = reinterpret_cast<uint64_t*>(
@@ -252,6 +254,7 @@ bool PrepareCandidateGroups() {
     const size_t pairBytes = placePairs * signs * signs * shape.Room * sizeof(uint16_t);
     shape.Pairs = pairBytes <= kMaxPairBytes &&
                   pairBytes <= kPairsPerCandidate * static_cast<size_t>(candidates) * length;
+    shape.Planes = candidates >= PlaneMinCandidates;
     const size_t bytes = LayOutGroups(shape, nullptr);
     uint8_t* block = StoreMayUse(bytes) ? static_cast<uint8_t*>(StoreAllocate(bytes)) : nullptr;
     if (block == nullptr) {
