@@ -135,7 +135,7 @@ size_t LayOutGroups(const GroupShape& shape, uint8_t* block) {
     for (int k = 0; k < length; ++k)
         g.Positions[k] =
             positions != nullptr ? positions + static_cast<size_t>(k) * capacity : nullptr;
-    g.PackedColumns = signs <= 14 ? (length + 1) / 2 : 0;
+    g.PackedColumns = signs <= 14 && !shape.Planes ? (length + 1) / 2 : 0;
     uint8_t* packed = take(capacity * static_cast<size_t>(g.PackedColumns));
     for (int c = 0; c < (MaxCodeLength + 1) / 2; ++c)
         g.Packed[c] = packed != nullptr && c < g.PackedColumns

@@ -176,14 +176,15 @@ inline void NextStretch(const ClassPlan& plan, int32_t o, int32_t from, int32_t 
     }
 }
 
-// Counts P for the candidates of one M-class, group after group, from the position arrays, and
-// gives up as soon as the bounds show the trial code strictly worse than the best. False then.
-template <int Length, int Top>
+// Counts P for the candidates of one M-class, group after group, from the position arrays (with
+// Packed two places a byte), and gives up as soon as the bounds show the trial code strictly
+// worse than the best. False then.
+template <int Length, int Top, bool Packed>
 inline __attribute__((always_inline)) bool CountClass(const TrialPattern& pattern, int m,
                                                       ClassPlan& plan, int32_t bestMax,
                                                       int64_t bestSquares, int64_t& pairs) {
     const CandidateGroupsRecord& g = CandidateGroups;
-    ByteCount<Length, Top, false> bytes(pattern);
+    ByteCount<Length, Top, Packed> bytes(pattern);
     Tally tally{plan, m, bestMax, bestSquares};
     for (int32_t o = 0; o < plan.ClassGroups; ++o) {
         const int32_t group = g.Order[o];
@@ -195,7 +196,7 @@ inline __attribute__((always_inline)) bool CountClass(const TrialPattern& patter
             int32_t ahead = 0;
             int32_t end = 0;
             NextStretch(plan, o, from, n, to, ahead, end);
-            PrefetchStretch<Length, false>(ahead, end);
+            PrefetchStretch<Length, Packed>(ahead, end);
             bytes.Stretch(from, n);
             from += n;
             if (tally.Counted(n, pairs)) {
@@ -287,7 +288,7 @@ inline __attribute__((always_inline)) bool CountPlaneClass(const TrialPattern& p
     BitLanes count[Top + 1];
     for (int v = 1; v <= Top; ++v) count[v] = BitLanes{};
     // Groups too small to fill a good part of a chunk are counted two places a byte.
-    ByteCount<Length, Top, true> bytes(pattern);
+    ByteCount<Length, Top, false> bytes(pattern);
     Tally tally{plan, m, bestMax, bestSquares};
     auto empty = [&] {
         int64_t placed = bytes.Empty(plan.Counts[m]);
@@ -308,7 +309,8 @@ inline __attribute__((always_inline)) bool CountPlaneClass(const TrialPattern& p
         const int32_t to = g.Start[group + 1];
         if (to - from < kLeastPlaneGroup) {
             if (o + 1 < plan.ClassGroups)
-                PrefetchStretch<Length, true>(g.Start[g.Order[o + 1]], g.Start[g.Order[o + 1] + 1]);
+                PrefetchStretch<Length, false>(g.Start[g.Order[o + 1]],
+                                               g.Start[g.Order[o + 1] + 1]);
             bytes.Stretch(from, to - from);
             if (tally.Counted(to - from, pairs)) {
                 empty();
@@ -351,19 +353,23 @@ inline __attribute__((always_inline)) bool CountPlaneClass(const TrialPattern& p
 
 // The count of a class of the given length, its P values counted up to the first of 3, 6 and L
 // that is at least m: three copies of the count per length rather than one per class, at the
-// cost of a few values that stay at zero. Bits 0: from the position arrays.
+// cost of a few values that stay at zero. Bits 0: from the position arrays, 1: from the packed
+// ones, 3 or 4: from the sign planes.
 template <int Length, int Bits>
 inline __attribute__((always_inline)) bool CountClassTop(const TrialPattern& pattern, int m,
                                                          ClassPlan& plan, int32_t bestMax,
                                                          int64_t bestSquares, int64_t& pairs) {
-    if constexpr (Bits == 0) {
+    if constexpr (Bits <= 1) {
+        constexpr bool Packed = Bits == 1;
         if constexpr (Length > 3) {
-            if (m <= 3) return CountClass<Length, 3>(pattern, m, plan, bestMax, bestSquares, pairs);
+            if (m <= 3)
+                return CountClass<Length, 3, Packed>(pattern, m, plan, bestMax, bestSquares, pairs);
         }
         if constexpr (Length > 6) {
-            if (m <= 6) return CountClass<Length, 6>(pattern, m, plan, bestMax, bestSquares, pairs);
+            if (m <= 6)
+                return CountClass<Length, 6, Packed>(pattern, m, plan, bestMax, bestSquares, pairs);
         }
-        return CountClass<Length, Length>(pattern, m, plan, bestMax, bestSquares, pairs);
+        return CountClass<Length, Length, Packed>(pattern, m, plan, bestMax, bestSquares, pairs);
     } else {
         if constexpr (Length > 3) {
             if (m <= 3)
@@ -394,6 +400,14 @@ ZK_COUNT_CLASS_OF(6, 0, CountClass6)
 ZK_COUNT_CLASS_OF(7, 0, CountClass7)
 ZK_COUNT_CLASS_OF(8, 0, CountClass8)
 ZK_COUNT_CLASS_OF(9, 0, CountClass9)
+ZK_COUNT_CLASS_OF(2, 1, CountPackedClass2)
+ZK_COUNT_CLASS_OF(3, 1, CountPackedClass3)
+ZK_COUNT_CLASS_OF(4, 1, CountPackedClass4)
+ZK_COUNT_CLASS_OF(5, 1, CountPackedClass5)
+ZK_COUNT_CLASS_OF(6, 1, CountPackedClass6)
+ZK_COUNT_CLASS_OF(7, 1, CountPackedClass7)
+ZK_COUNT_CLASS_OF(8, 1, CountPackedClass8)
+ZK_COUNT_CLASS_OF(9, 1, CountPackedClass9)
 ZK_COUNT_CLASS_OF(2, 3, CountPlaneClass2)
 ZK_COUNT_CLASS_OF(3, 3, CountPlaneClass3)
 ZK_COUNT_CLASS_OF(4, 3, CountPlaneClass4)
@@ -417,6 +431,9 @@ bool CountClassOf(int length, const TrialPattern& pattern, int m, ClassPlan& pla
     typedef bool (*Count)(const TrialPattern&, int, ClassPlan&, int32_t, int64_t, int64_t&);
     static const Count plain[] = {CountClass2, CountClass3, CountClass4, CountClass5,
                                   CountClass6, CountClass7, CountClass8, CountClass9};
+    static const Count packed[] = {CountPackedClass2, CountPackedClass3, CountPackedClass4,
+                                   CountPackedClass5, CountPackedClass6, CountPackedClass7,
+                                   CountPackedClass8, CountPackedClass9};
     static const Count planes[] = {CountPlaneClass2, CountPlaneClass3, CountPlaneClass4,
                                    CountPlaneClass5, CountPlaneClass6, CountPlaneClass7,
                                    CountPlaneClass8, CountPlaneClass9};
@@ -425,7 +442,10 @@ bool CountClassOf(int length, const TrialPattern& pattern, int m, ClassPlan& pla
         CountWidePlaneClass6, CountWidePlaneClass7, CountWidePlaneClass8, CountWidePlaneClass9};
     const int at = std::min(std::max(length, 2), 9) - 2;
     const int bits = CandidateGroups.PlaneBits;
-    const Count count = bits == 3 ? planes[at] : bits == 4 ? widePlanes[at] : plain[at];
+    const Count count = bits == 3                           ? planes[at]
+                        : bits == 4                         ? widePlanes[at]
+                        : CandidateGroups.PackedColumns > 0 ? packed[at]
+                                                            : plain[at];
     return count(pattern, m, plan, bestMax, bestSquares, pairs);
 }
 

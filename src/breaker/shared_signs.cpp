@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "breaker/candidate_groups.h"
 #include "breaker/candidate_store.h"
 #include "breaker/class_pass.h"
 #include "breaker/few_candidates.h"
@@ -266,6 +267,9 @@ bool MakeSharedSignTable() {
     const size_t keyBytes = (static_cast<size_t>(s.Records) * sizeof(uint16_t) + 3) / 4 * 4;
     const size_t bytes = keyBytes + 2 * room * sizeof(uint32_t);
     if (bytes > kMaxKeyBytes || !StoreMayUse(bytes)) return false;
+    // The table takes the groups' place: they go first, so that the two never take memory
+    // together (a later search without the table makes them anew).
+    ReleaseCandidateGroups();
     uint8_t* block = static_cast<uint8_t*>(StoreAllocate(bytes));
     if (block == nullptr) return false;
     Shared.Keys = reinterpret_cast<uint16_t*>(block);
