@@ -394,11 +394,18 @@ void TrimCandidateStore() {
                   RecordBytes(s.Allocated, sizeof(uint32_t)));
 }
 
+// A store of at least this many bytes of positions is a large match (see ReleaseCandidateStore).
+constexpr size_t kGiveBackBytes = size_t(1) << 20;
+
 void ReleaseCandidateStore(bool freeAll) {
     if (freeAll) {
+        // Only a large match leaves enough behind in the heap to be worth handing back: the
+        // walk through the heap costs a small match a good part of its time.
+        const bool large =
+            RecordBytes(CandidateStore.Allocated, size_t(CandidateStore.Length)) >= kGiveBackBytes;
         FreeCandidateArrays();
         ReleaseEncoderStore();
-        StoreGiveBack();
+        if (large) StoreGiveBack();
         ClockState.RedrawCodeRequested = false;
     }
     UpdateMaxSigns();
