@@ -326,10 +326,12 @@ TEST_F(CandidateStoreTest, TheReplayedShuffleGivesTheOrderOfTheLinkedBuckets) {
     // One bucket: every record in one list, far beyond 256 entries (believed counts 255/256);
     // a few buckets: long lists; the real table: mostly short lists.
     // One partition beyond the scratch array takes the one-pass way: {140000, 100}; three
-    // partitions, the last one short: {300000, 5000}.
-    const Case cases[] = {{3000, 1},     {1000, 2},      {20000, 7},        {60000, 300},
-                          {5, 1},        {100000, 1000}, {300000, 1310720}, {1, 3},
-                          {140000, 100}, {300000, 5000}};
+    // partitions, the last one short: {300000, 5000}. Few records in many buckets are sorted
+    // by bucket instead: {20000, 1310720}, {2, 16}, and {40000, 400000} with its crowded runs.
+    const Case cases[] = {{3000, 1},      {1000, 2},      {20000, 7},        {60000, 300},
+                          {5, 1},         {100000, 1000}, {300000, 1310720}, {1, 3},
+                          {140000, 100},  {300000, 5000}, {20000, 1310720},  {2, 16},
+                          {40000, 400000}};
     for (const Case& c : cases) {
         for (uint64_t seed : {1u, 77u, 4242u}) {
             SeedRandom(seed);

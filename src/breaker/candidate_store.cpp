@@ -209,12 +209,27 @@ bool EnumerateCodes(int length, int n, int low, int32_t total) {
     return true;
 }
 
+// The chain stands: the insertion points go from the mark bytes, the draws are freed.
+bool ChainTrialsDone(int32_t total) {
+    CandidateStoreRecord& s = CandidateStore;
+    std::memset(s.Marks, 0, RecordBytes(total, 1));
+    FreeDraws();
+    s.TrialCount = total;
+    s.ChainMarksValid = false;
+    return true;
+}
+
 // The trial chain: the buckets in index order, each in the order its insertions give.
 bool ChainTrials(int32_t total) {
     CandidateStoreRecord& s = CandidateStore;
     // The insertion points are kept beside the sorted records in the mark bytes, which the
     // symmetry filter only needs once the store stands.
     uint8_t* points = s.Marks;
+    if (FewRecords(ShuffleBucketCount, total)) {
+        ChainFewRecords(Draws, total, s.TrialChain, points);
+        if (TickAndBreakOff()) return false;
+        return ChainTrialsDone(total);
+    }
     BucketStarts(ShuffleBucketCount);
     // In two passes that stay in the cache when the partitions fit their scratch array (they
     // always do within the memory levels), else in one.
@@ -236,11 +251,7 @@ bool ChainTrials(int32_t total) {
             start = ReplayBuckets(b, b + kBucketSlice, start, s.TrialChain, points, Draws);
         if (TickAndBreakOff()) return false;
     }
-    std::memset(s.Marks, 0, RecordBytes(total, 1));
-    FreeDraws();
-    s.TrialCount = total;
-    s.ChainMarksValid = false;
-    return true;
+    return ChainTrialsDone(total);
 }
 
 // to[r] = from[total - 1 - r] for the places r of [first, last), eight bytes at a time.

@@ -190,10 +190,49 @@ uint32_t ReplayBuckets(uint32_t from, uint32_t to, uint32_t start, uint32_t* ord
     return start;
 }
 
+bool FewRecords(uint32_t bucketCount, int32_t records) {
+    return int64_t(records) * kFewRecordsShare <= int64_t(bucketCount);
+}
+
+void ChainFewRecords(const uint32_t* draws, int32_t records, uint32_t* order, uint8_t* points) {
+    // The records by bucket: first by the bucket's high bits in a counting pass (enumeration
+    // order kept), then each small run by the whole bucket, in place and stably.
+    static uint32_t runStart[(ShuffleBucketMask >> kFewRunShift) + 2];
+    std::memset(runStart, 0, sizeof runStart);
+    for (int32_t r = 0; r < records; ++r)
+        ++runStart[((draws[r] & ShuffleBucketMask) >> kFewRunShift) + 1];
+    for (uint32_t q = 1; q < sizeof runStart / sizeof runStart[0]; ++q)
+        runStart[q] += runStart[q - 1];
+    for (int32_t r = 0; r < records; ++r)
+        order[runStart[(draws[r] & ShuffleBucketMask) >> kFewRunShift]++] =
+            static_cast<uint32_t>(r);
+    auto bucketOf = [&](uint32_t record) { return draws[record] & ShuffleBucketMask; };
+    for (int32_t i = 1; i < records; ++i) {
+        const uint32_t record = order[i];
+        const uint32_t bucket = bucketOf(record);
+        int32_t j = i;
+        for (; j > 0 && bucketOf(order[j - 1]) > bucket; --j) order[j] = order[j - 1];
+        order[j] = record;
+    }
+    // Each bucket's insertions replayed in its stretch, its counter emptied.
+    for (int32_t i = 0; i < records; ++i)
+        points[i] = static_cast<uint8_t>(draws[order[i]] >> ShufflePointShift);
+    for (int32_t i = 0; i < records;) {
+        const uint32_t bucket = bucketOf(order[i]);
+        int32_t end = i + 1;
+        while (end < records && bucketOf(order[end]) == bucket) ++end;
+        if (end - i > 1) ReplayBucket(order + i, points + i, draws, static_cast<uint32_t>(end - i));
+        ShuffleBuckets[bucket] = 0;
+        i = end;
+    }
+    DirtyBuckets = 0;
+}
+
 void ShuffleOrder(int32_t records, uint32_t bucketCount, uint32_t* draws, uint8_t* points,
                   uint32_t* order) {
     ClearShuffleBuckets();
     DrawShufflePlaces(bucketCount, draws, records);
+    if (FewRecords(bucketCount, records)) return ChainFewRecords(draws, records, order, points);
     BucketStarts(bucketCount);
     if (PartitionsFit(bucketCount, static_cast<uint32_t>(records))) {
         PartitionRecords(draws, 0, records, order);
