@@ -234,29 +234,13 @@ void MarkTwins(const uint8_t* signs) {
             freeOf[code[k]] = static_cast<uint8_t>(frees++);
         }
     }
-    // A sign that is not free is numbered Frees, past the last free one; a code without free
-    // signs is marked as one with a free sign it never holds.
-    const int numbered = std::max(frees, 1);
+    // A sign that is not free is numbered past the last free one: Frees, the most free signs the
+    // marking is made for (1, 2, or any number up to a code's length; the numbers unused then
+    // hold no place and add nothing).
+    const int numbered = frees <= 1 ? 1 : frees == 2 ? 2 : MaxCodeLength;
     for (int sign = 0; sign <= RingSize; ++sign)
         if (freeOf[sign] == MaxCodeLength) freeOf[sign] = static_cast<uint8_t>(numbered);
-    switch (numbered) {
-        case 1:
-            return MarkRenamedArrangements<1>(code, freeOf, digit);
-        case 2:
-            return MarkRenamedArrangements<2>(code, freeOf, digit);
-        case 3:
-            return MarkRenamedArrangements<3>(code, freeOf, digit);
-        case 4:
-            return MarkRenamedArrangements<4>(code, freeOf, digit);
-        case 5:
-            return MarkRenamedArrangements<5>(code, freeOf, digit);
-        case 6:
-            return MarkRenamedArrangements<6>(code, freeOf, digit);
-        case 7:
-            return MarkRenamedArrangements<7>(code, freeOf, digit);
-        case 8:
-            return MarkRenamedArrangements<8>(code, freeOf, digit);
-        default:
-            return MarkRenamedArrangements<9>(code, freeOf, digit);
-    }
+    if (numbered == 1) return MarkRenamedArrangements<1>(code, freeOf, digit);
+    if (numbered == 2) return MarkRenamedArrangements<2>(code, freeOf, digit);
+    MarkRenamedArrangements<MaxCodeLength>(code, freeOf, digit);
 }
