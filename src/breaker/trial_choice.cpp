@@ -338,9 +338,12 @@ struct ScanAhead {
     int Head = 0;
     int Count = 0;
     int32_t Next = 0;  // the place of the next code to read
-    // The marks are asked for up to this place (every place once, eligible or not: under the
-    // symmetry filter the next eligible code may lie anywhere ahead).
-    int32_t MarksAsked = 0;
+    // The marks are asked for this many codes further ahead (the places the filter passes over
+    // are not asked for): MarkNext is the next place to ask for, MarksAhead the codes asked for
+    // from Next on.
+    static constexpr int MarksDepth = 8;
+    int32_t MarkNext = 0;
+    int MarksAhead = 0;
 };
 
 ScanAhead BeginAhead(const ScanPlan& plan) {
@@ -375,6 +378,23 @@ void ReadCode(ScanAhead& ahead, int at, uint32_t record) {
     }
 }
 
+// The code at place i was read: the marks are asked for up to MarksDepth codes beyond the next.
+void AskMarksAhead(const ScanPlan& plan, ScanAhead& ahead, int32_t i) {
+    const CandidateStoreRecord& s = CandidateStore;
+    if (ahead.MarkNext > i) {
+        --ahead.MarksAhead;
+    } else {
+        ahead.MarkNext = ahead.Next;
+        ahead.MarksAhead = 0;
+    }
+    for (; ahead.MarksAhead < ScanAhead::MarksDepth && ahead.MarkNext < s.TrialCount;
+         ++ahead.MarksAhead) {
+        PrefetchTwinMark(s.TrialChain[ahead.MarkNext]);
+        ahead.MarkNext =
+            plan.Symmetry ? NextEligible(ahead.MarkNext + 1, plan.Rule) : ahead.MarkNext + 1;
+    }
+}
+
 void ReadAhead(const ScanPlan& plan, ScanAhead& ahead) {
     const CandidateStoreRecord& s = CandidateStore;
     const int32_t count = s.TrialCount;
@@ -398,11 +418,7 @@ void ReadAhead(const ScanPlan& plan, ScanAhead& ahead) {
         // What is kept of the codes where the candidates share their signs: further still.
         if (ahead.Shared && i + 32 < count) PrefetchSharedSigns(chain[i + 32]);
         // The marks further still.
-        if (ahead.Marked) {
-            const int32_t until = std::min(ahead.Next + 16, count);
-            for (; ahead.MarksAsked < until; ++ahead.MarksAsked)
-                PrefetchTwinMark(chain[ahead.MarksAsked]);
-        }
+        if (ahead.Marked) AskMarksAhead(plan, ahead, i);
     }
 }
 

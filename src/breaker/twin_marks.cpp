@@ -1,6 +1,7 @@
 // Twin trial codes by record number: where no trade is allowed and the store numbers its records,
-// a code that lost marks its twins' records (a bit per record, every order within each block and
-// every renaming of the free signs, up to a cap), and the scan passes over a marked code unread.
+// a code that lost marks its twins' records (a bit per record: every order within each block, up
+// to a cap, its free signs renamed so that the twin meets them in the code's own order, the one
+// renaming the symmetry filter lets through), and the scan passes over a marked code unread.
 #include "breaker/twin_trials.h"
 
 #include <algorithm>
@@ -12,10 +13,17 @@
 #include "match/code.h"
 #include "shell/console/console.h"
 
+TwinMarkRecord TwinMarkBits;
+
 namespace {
 
 // A code that lost marks at most this many of its twins.
 constexpr int kMaxMarks = 512;
+// A block's orders listed, at most.
+constexpr int kMaxOrders = 720;
+// No place: after every place of the code.
+constexpr uint8_t kNoPlace = 0xFF;
+
 // The next arrangement of n small values in rising order of arrangements; false after the last.
 bool NextArrangement(uint8_t* v, int n) {
     int i = n - 2;
@@ -28,48 +36,135 @@ bool NextArrangement(uint8_t* v, int n) {
     return true;
 }
 
-// Marks the records of the code's twins under one renaming of the free signs: every order of
-// the signs within each block, the blocks' orders combined like an odometer, until `left`
-// marks are spent (each is a twin; fewer only means fewer codes passed over).
-void MarkArrangements(const uint8_t* signs, int& left) {
-    TwinSearch& t = Twins;
-    constexpr int kMaxOrders = 720;
-    uint32_t part[MaxCodeLength][kMaxOrders];
-    int parts[MaxCodeLength] = {};
-    for (int b = 0; b < t.Blocks; ++b) {
-        const int size = t.RowStart[b + 1] - t.RowStart[b];
-        uint8_t order[MaxCodeLength];
-        for (int i = 0; i < size; ++i) {
-            const uint8_t v = signs[t.BlockPlaces[b][i]];
-            int j = i;
-            for (; j > 0 && order[j - 1] > v; --j) order[j] = order[j - 1];
-            order[j] = v;
-        }
-        do {
-            uint32_t sum = 0;
-            for (int i = 0; i < size; ++i)
-                sum += t.Weight[t.BlockPlaces[b][i]] * t.DigitOf[order[i]];
-            part[b][parts[b]++] = sum;
-        } while (parts[b] < kMaxOrders && NextArrangement(order, size));
+// What one order of a block's signs adds to a twin's record number: the digits of its signs that
+// are not free, and per free sign of the code (numbered by where the code meets it first) the
+// weights of the places it holds and the first of them. Parts add up block by block; a twin's
+// free signs are then renamed to the code's own in the order the twin meets them.
+template <int Frees>
+struct OrderPart {
+    uint32_t Fixed;
+    uint32_t Weight[Frees];
+    uint8_t First[Frees];
+};
+
+// The part of no place at all.
+template <int Frees>
+OrderPart<Frees> EmptyPart() {
+    OrderPart<Frees> part;
+    part.Fixed = 0;
+    for (int f = 0; f < Frees; ++f) {
+        part.Weight[f] = 0;
+        part.First[f] = kNoPlace;
     }
-    // The first block's orders run innermost, over the sum of the other blocks' parts.
-    int at[MaxCodeLength] = {};
-    while (true) {
-        uint32_t outer = 0;
-        for (int b = 1; b < t.Blocks; ++b) outer += part[b][at[b]];
-        for (int i = 0; i < parts[0]; ++i) {
-            if (left == 0) return;
-            const uint32_t number = outer + part[0][i];
-            if (number >= t.Offset) {
-                const uint32_t record = number - t.Offset;
-                if (record / 64 < t.MarkWords) t.Marks[record / 64] |= uint64_t(1) << (record % 64);
+    return part;
+}
+
+template <int Frees>
+void AddPart(OrderPart<Frees>& sum, const OrderPart<Frees>& part) {
+    sum.Fixed += part.Fixed;
+    for (int f = 0; f < Frees; ++f) {
+        sum.Weight[f] += part.Weight[f];
+        sum.First[f] = std::min(sum.First[f], part.First[f]);
+    }
+}
+
+// The record number of the twin whose parts add up to `sum`, its free signs renamed so that it
+// meets them in the code's order (digit[f]: the digit of the code's f-th free sign). Under the
+// symmetry filter this is the one renaming of the twin that the scan may examine.
+template <int Frees>
+uint32_t RenamedNumber(const OrderPart<Frees>& sum, const uint32_t* digit) {
+    uint32_t number = sum.Fixed;
+    for (int f = 0; f < Frees; ++f) {
+        int met = 0;
+        for (int g = 0; g < Frees; ++g) met += sum.First[g] < sum.First[f] ? 1 : 0;
+        number += sum.Weight[f] * digit[met];
+    }
+    return number;
+}
+
+// Lists the distinct orders of block b's signs of the code (`freeOf[sign]`: the sign's number
+// among the code's free signs, or Frees for a sign that is not free), rising, at most
+// kMaxOrders; returns how many.
+template <int Frees>
+int ListOrders(const uint8_t* code, const uint8_t* freeOf, int b, OrderPart<Frees>* parts) {
+    const TwinSearch& t = Twins;
+    const uint8_t* places = t.BlockPlaces[b];
+    const int size = t.RowStart[b + 1] - t.RowStart[b];
+    uint8_t order[MaxCodeLength];
+    for (int i = 0; i < size; ++i) {
+        const uint8_t v = code[places[i]];
+        int j = i;
+        for (; j > 0 && order[j - 1] > v; --j) order[j] = order[j - 1];
+        order[j] = v;
+    }
+    int count = 0;
+    do {
+        OrderPart<Frees>& part = parts[count++];
+        part = EmptyPart<Frees>();
+        for (int i = 0; i < size; ++i) {
+            const uint8_t place = places[i];
+            const int f = freeOf[order[i]];
+            if (f == Frees) {
+                part.Fixed += t.Weight[place] * t.DigitOf[order[i]];
+            } else {
+                part.Weight[f] += t.Weight[place];
+                part.First[f] = std::min(part.First[f], place);
             }
-            --left;
+        }
+    } while (count < kMaxOrders && NextArrangement(order, size));
+    return count;
+}
+
+void MarkNumber(uint32_t number) {
+    TwinMarkRecord& m = TwinMarkBits;
+    if (number < Twins.Offset) return;
+    const uint32_t record = number - Twins.Offset;
+    if (record / 64 < m.Count) m.Words[record / 64] |= uint64_t(1) << (record % 64);
+}
+
+// Marks the records of the code's twins: every order of the signs within each block, the
+// blocks' orders combined like an odometer (the first block's innermost), each renamed to meet
+// the code's free signs in the code's order; up to kMaxMarks of them (fewer only means fewer
+// codes passed over), and not the code's own record: the scan is past it.
+template <int Frees>
+void MarkRenamedArrangements(const uint8_t* code, const uint8_t* freeOf, const uint32_t* digit) {
+    const TwinSearch& t = Twins;
+    // The blocks' orders side by side: a block of n places has at most min(n!, 720) of them, so
+    // all blocks of at most 9 places together have at most 720 + 9.
+    OrderPart<Frees> pool[kMaxOrders + MaxCodeLength];
+    const OrderPart<Frees>* parts[MaxCodeLength];
+    int count[MaxCodeLength] = {};
+    int used = 0;
+    for (int b = 0; b < t.Blocks; ++b) {
+        parts[b] = pool + used;
+        count[b] = ListOrders(code, freeOf, b, pool + used);
+        used += count[b];
+    }
+    uint32_t self = 0;
+    for (int k = 0; k < t.Length; ++k) self += t.Weight[k] * t.DigitOf[code[k]];
+    uint32_t numbers[kMaxMarks];
+    int listed = 0;
+    int at[MaxCodeLength] = {};
+    while (listed < kMaxMarks) {
+        OrderPart<Frees> outer = EmptyPart<Frees>();
+        for (int b = 1; b < t.Blocks; ++b) AddPart(outer, parts[b][at[b]]);
+        for (int i = 0; i < count[0] && listed < kMaxMarks; ++i) {
+            OrderPart<Frees> sum = outer;
+            AddPart(sum, parts[0][i]);
+            numbers[listed++] = RenamedNumber(sum, digit);
         }
         int b = 1;
-        while (b < t.Blocks && ++at[b] == parts[b]) at[b++] = 0;
-        if (b >= t.Blocks) return;
+        while (b < t.Blocks && ++at[b] == count[b]) at[b++] = 0;
+        if (b >= t.Blocks) break;
     }
+    // The marks are set apart from the sums, so that many of them wait for memory at once.
+    for (int i = 0; i < listed; ++i) {
+        const uint32_t record = numbers[i] - t.Offset;
+        if (record / 64 < TwinMarkBits.Count)
+            __builtin_prefetch(&TwinMarkBits.Words[record / 64], 1);
+    }
+    for (int i = 0; i < listed; ++i)
+        if (numbers[i] != self) MarkNumber(numbers[i]);
 }
 
 }  // namespace
@@ -79,13 +174,12 @@ void MarkArrangements(const uint8_t* signs, int& left) {
 bool BeginMarking() {
     const CandidateStoreRecord& s = CandidateStore;
     TwinSearch& t = Twins;
-    t.MarkWords = (static_cast<size_t>(s.Records) + 63) / 64;
-    t.Marks = static_cast<uint64_t*>(StoreAllocate(t.MarkWords * sizeof(uint64_t)));
-    if (t.Marks == nullptr) {
-        t.MarkWords = 0;
-        return false;
-    }
-    std::memset(t.Marks, 0, t.MarkWords * sizeof(uint64_t));
+    TwinMarkRecord& m = TwinMarkBits;
+    const size_t words = (static_cast<size_t>(s.Records) + 63) / 64;
+    m.Words = static_cast<uint64_t*>(StoreAllocate(words * sizeof(uint64_t)));
+    if (m.Words == nullptr) return false;
+    m.Count = words;
+    std::memset(m.Words, 0, words * sizeof(uint64_t));
     uint32_t weight = 1;
     for (int k = 0; k < s.Length; ++k) {
         t.Weight[s.DigitPlace[k]] = weight;
@@ -113,20 +207,10 @@ bool BeginMarking() {
 }
 
 void FreeMarks() {
-    if (Twins.Marks != nullptr) StoreFree(Twins.Marks, Twins.MarkWords * sizeof(uint64_t));
-    Twins.Marks = nullptr;
-    Twins.MarkWords = 0;
+    TwinMarkRecord& m = TwinMarkBits;
+    if (m.Words != nullptr) StoreFree(m.Words, m.Count * sizeof(uint64_t));
+    m = TwinMarkRecord{};
     Twins.Marking = false;
-}
-
-bool TwinMarked(uint32_t record) {
-    const TwinSearch& t = Twins;
-    return record / 64 < t.MarkWords && ((t.Marks[record / 64] >> (record % 64)) & 1) != 0;
-}
-
-void PrefetchTwinMark(uint32_t record) {
-    const TwinSearch& t = Twins;
-    if (record / 64 < t.MarkWords) __builtin_prefetch(&t.Marks[record / 64]);
 }
 
 bool ManyTwins() {
@@ -137,18 +221,26 @@ bool ManyTwins() {
 
 void MarkTwins(const uint8_t* signs) {
     const TwinSearch& t = Twins;
-    const int length = t.Length;
-    int left = kMaxMarks;
-    // Every renaming of the free signs (as far as the marks go), in the order of their
-    // permutations; the identity first.
-    uint8_t renamed[RingSize + 1];
-    for (int sign = 0; sign <= RingSize; ++sign) renamed[sign] = static_cast<uint8_t>(sign);
-    uint8_t image[RingSize + 1];
-    std::memcpy(image, t.Free, static_cast<size_t>(t.FreeCount));
-    do {
-        for (int f = 0; f < t.FreeCount; ++f) renamed[t.Free[f]] = image[f];
-        uint8_t code[MaxCodeLength];
-        for (int k = 0; k < length; ++k) code[k] = renamed[signs[k] <= RingSize ? signs[k] : 0];
-        MarkArrangements(code, left);
-    } while (left > 0 && NextArrangement(image, t.FreeCount));
+    // The code's free signs numbered in the order it meets them, and their digits.
+    uint8_t code[MaxCodeLength];
+    uint8_t freeOf[RingSize + 1];
+    std::memset(freeOf, MaxCodeLength, sizeof freeOf);
+    uint32_t digit[MaxCodeLength] = {};
+    int frees = 0;
+    for (int k = 0; k < t.Length; ++k) {
+        code[k] = signs[k] <= RingSize ? signs[k] : 0;
+        if (t.ColumnOf[code[k]] == kFree && freeOf[code[k]] == MaxCodeLength) {
+            digit[frees] = t.DigitOf[code[k]];
+            freeOf[code[k]] = static_cast<uint8_t>(frees++);
+        }
+    }
+    // A sign that is not free is numbered past the last free one: Frees, the most free signs the
+    // marking is made for (1, 2, or any number up to a code's length; the numbers unused then
+    // hold no place and add nothing).
+    const int numbered = frees <= 1 ? 1 : frees == 2 ? 2 : MaxCodeLength;
+    for (int sign = 0; sign <= RingSize; ++sign)
+        if (freeOf[sign] == MaxCodeLength) freeOf[sign] = static_cast<uint8_t>(numbered);
+    if (numbered == 1) return MarkRenamedArrangements<1>(code, freeOf, digit);
+    if (numbered == 2) return MarkRenamedArrangements<2>(code, freeOf, digit);
+    MarkRenamedArrangements<MaxCodeLength>(code, freeOf, digit);
 }

@@ -69,9 +69,8 @@ struct TwinSearch {
     // Where no trade is allowed, twins are found by their record numbers instead of names: a
     // code that lost marks the records of its twins (a bit per record), and the scan passes
     // over a marked code without reading its signs.
+    // The bits themselves are TwinMarkBits (twin_trials.h), which the scan reads inline.
     bool Marking = false;
-    uint64_t* Marks = nullptr;
-    size_t MarkWords = 0;
     uint32_t Weight[MaxCodeLength] = {};  // per position what its digit counts in the number
     uint8_t DigitOf[RingSize + 1] = {};   // per sign its digit
     uint32_t Offset = 0;                  // 1 with the vacant sign in play

@@ -10,6 +10,7 @@
 // twin_trials.cpp sets a search up, twin_names.cpp names, twin_slots.cpp remembers the verdicts,
 // twin_marks.cpp marks by record number.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "breaker/class_pass.h"
@@ -38,9 +39,22 @@ bool TwinsNamedEarly();
 // Where no trade is allowed (and the records are numbered), twins are not named: a code that
 // lost marks its twins' records, and the scan passes over a marked code unread.
 bool TwinsMarked();
-bool TwinMarked(uint32_t record);
+// The marks: a bit per record, set by a twin that lost (none while no marks are set).
+struct TwinMarkRecord {
+    uint64_t* Words = nullptr;
+    size_t Count = 0;  // words
+};
+extern TwinMarkRecord TwinMarkBits;
+// The scan reads a mark for nearly every code: these stay inline.
+inline bool TwinMarked(uint32_t record) {
+    const TwinMarkRecord& m = TwinMarkBits;
+    return record / 64 < m.Count && ((m.Words[record / 64] >> (record % 64)) & 1) != 0;
+}
 // Asks the memory for a record's mark ahead of its TwinMarked.
-void PrefetchTwinMark(uint32_t record);
+inline void PrefetchTwinMark(uint32_t record) {
+    const TwinMarkRecord& m = TwinMarkBits;
+    if (record / 64 < m.Count) __builtin_prefetch(&m.Words[record / 64]);
+}
 // Marks the twins of a code that was given up or lost (at most a few hundred of them).
 void MarkTwins(const uint8_t* signs);
 // Whether a code has many twins to mark: then even a code given up cheaply marks its twins.
