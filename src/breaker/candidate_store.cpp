@@ -226,7 +226,7 @@ bool ChainTrials(int32_t total) {
     // symmetry filter only needs once the store stands.
     uint8_t* points = s.Marks;
     if (FewRecords(ShuffleBucketCount, total)) {
-        ChainFewRecords(Draws, total, s.TrialChain, points);
+        ChainFewRecords(ShuffleBucketCount, Draws, total, s.TrialChain, points);
         if (TickAndBreakOff()) return false;
         return ChainTrialsDone(total);
     }

@@ -194,19 +194,26 @@ bool FewRecords(uint32_t bucketCount, int32_t records) {
     return int64_t(records) * kFewRecordsShare <= int64_t(bucketCount);
 }
 
-void ChainFewRecords(const uint32_t* draws, int32_t records, uint32_t* order, uint8_t* points) {
+void ChainFewRecords(uint32_t bucketCount, const uint32_t* draws, int32_t records, uint32_t* order,
+                     uint8_t* points) {
     // The records by bucket: first by the bucket's high bits in a counting pass (enumeration
-    // order kept), then each small run by the whole bucket, in place and stably.
-    static uint32_t runStart[(ShuffleBucketMask >> kFewRunShift) + 2];
-    std::memset(runStart, 0, sizeof runStart);
-    for (int32_t r = 0; r < records; ++r)
-        ++runStart[((draws[r] & ShuffleBucketMask) >> kFewRunShift) + 1];
-    for (uint32_t q = 1; q < sizeof runStart / sizeof runStart[0]; ++q)
-        runStart[q] += runStart[q - 1];
-    for (int32_t r = 0; r < records; ++r)
-        order[runStart[(draws[r] & ShuffleBucketMask) >> kFewRunShift]++] =
-            static_cast<uint32_t>(r);
+    // order kept), its counters in the points' bytes (written only afterwards, so the pass needs
+    // no memory of its own: a run spans as many buckets as that asks), then each small run by
+    // the whole bucket, in place and stably.
+    int shift = kFewRunShift;
+    auto counters = [&] { return (size_t((bucketCount - 1) >> shift) + 2) * sizeof(uint32_t); };
+    while (shift < ShufflePointShift && counters() > size_t(records)) ++shift;
     auto bucketOf = [&](uint32_t record) { return draws[record] & ShuffleBucketMask; };
+    if (counters() <= size_t(records)) {
+        uint32_t* runStart = reinterpret_cast<uint32_t*>(points);
+        std::memset(runStart, 0, counters());
+        for (int32_t r = 0; r < records; ++r) ++runStart[(bucketOf(r) >> shift) + 1];
+        for (size_t q = 1; q < counters() / sizeof(uint32_t); ++q) runStart[q] += runStart[q - 1];
+        for (int32_t r = 0; r < records; ++r)
+            order[runStart[bucketOf(r) >> shift]++] = static_cast<uint32_t>(r);
+    } else {
+        for (int32_t r = 0; r < records; ++r) order[r] = static_cast<uint32_t>(r);
+    }
     for (int32_t i = 1; i < records; ++i) {
         const uint32_t record = order[i];
         const uint32_t bucket = bucketOf(record);
@@ -232,7 +239,8 @@ void ShuffleOrder(int32_t records, uint32_t bucketCount, uint32_t* draws, uint8_
                   uint32_t* order) {
     ClearShuffleBuckets();
     DrawShufflePlaces(bucketCount, draws, records);
-    if (FewRecords(bucketCount, records)) return ChainFewRecords(draws, records, order, points);
+    if (FewRecords(bucketCount, records))
+        return ChainFewRecords(bucketCount, draws, records, order, points);
     BucketStarts(bucketCount);
     if (PartitionsFit(bucketCount, static_cast<uint32_t>(records))) {
         PartitionRecords(draws, 0, records, order);

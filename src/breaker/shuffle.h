@@ -57,14 +57,15 @@ uint32_t ReplayBuckets(uint32_t from, uint32_t to, uint32_t start, uint32_t* ord
                        const uint8_t* points, const uint32_t* draws);
 
 // With few records in many buckets, walking every bucket costs more than the records: they are
-// sorted by bucket instead (a counting pass over runs of 2^kFewRunShift buckets, then each run in
-// place, enumeration order kept), and only the buckets that hold any are replayed and emptied.
-// FewRecords tells when; ChainFewRecords does it all after the draws, in place of BucketStarts,
-// the grouping and the replay, and leaves the buckets empty.
+// sorted by bucket instead (a counting pass over runs of at least 2^kFewRunShift buckets, then
+// each run in place, enumeration order kept), and only the buckets that hold any are replayed and
+// emptied. FewRecords tells when; ChainFewRecords does it all after the draws, in place of
+// BucketStarts, the grouping and the replay, and leaves the buckets empty.
 constexpr int kFewRecordsShare = 8;
 constexpr int kFewRunShift = 7;
 bool FewRecords(uint32_t bucketCount, int32_t records);
-void ChainFewRecords(const uint32_t* draws, int32_t records, uint32_t* order, uint8_t* points);
+void ChainFewRecords(uint32_t bucketCount, const uint32_t* draws, int32_t records, uint32_t* order,
+                     uint8_t* points);
 
 // The whole shuffle of the records 0..records-1 without interruption, for any bucket count up
 // to 1,310,720: draws[records] and points[records] are working space, order[records] receives
