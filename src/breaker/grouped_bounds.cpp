@@ -80,9 +80,10 @@ int64_t HighestClass(uint32_t rank, int32_t bestMax, int64_t bestSquares) {
 // can only show a class unable to stay at or below some size h. The trial code loses when one
 // cannot stay at or below the best's largest class, or one below it when the sizes alone
 // already force more squares than the best's. Tried from the largest class down.
-// With fitsFrom (the last check before the count), the least height every class was found to
-// fit at goes there, for the bounds that follow not to try it again; with the pair totals a
-// class is tried one below the best's largest class first, which those bounds ask too.
+// With fitsFrom (the last check before the count), the height every class was found to fit at
+// goes there, for the bounds that follow not to try it again. Only that height is tried: most
+// codes that get this far lose to the third moment or the count, and the bounds before the count
+// ask one below the best's largest class themselves, for the few that reach them.
 bool MomentsLose(ClassPlan& plan, const ClassTotals& totals, uint32_t rank, int32_t bestMax,
                  int64_t bestSquares, int64_t* fitsFrom) {
     const CandidateGroupsRecord& g = CandidateGroups;
@@ -99,6 +100,11 @@ bool MomentsLose(ClassPlan& plan, const ClassTotals& totals, uint32_t rank, int3
         const int m = order[c];
         if (plan.Size[m] == 0) break;
         if (m == 0) continue;  // P = 0 throughout: the size alone tells
+        // A class of at most h candidates fits at h whatever its moments (MomentFits).
+        if (plan.Size[m] <= h) {
+            if (fitsFrom != nullptr) fitsFrom[m] = h;
+            continue;
+        }
         plan.Total[m] = TotalOf(plan, totals, m);
         if (ranges != nullptr) {
             if (plan.Total[m] < ranges[2 * m] || plan.Total[m] > ranges[2 * m + 1]) return true;
@@ -112,10 +118,6 @@ bool MomentsLose(ClassPlan& plan, const ClassTotals& totals, uint32_t rank, int3
             return MomentFits(value, count, n, m == plan.Length, plan.Size[m], plan.Total[m],
                               plan.Pairs, plan.PairTotal[m], height);
         };
-        if (fitsFrom != nullptr && plan.Pairs && h == bestMax && fits(h - 1)) {
-            fitsFrom[m] = h - 1;
-            continue;
-        }
         if (!fits(h)) return true;
         if (fitsFrom != nullptr) fitsFrom[m] = h;
     }
