@@ -191,13 +191,14 @@ inline WordLanes RowWords(const uint8_t* at) {
 // million codes), and the triples are kept only while they stay below 2^31.
 template <typename Entry>
 void RowTotals(const Entry* const* row, int rows, int largest, const ClassPlan& plan, int least,
-               int64_t* out) {
+               int64_t leastSize, int64_t* out) {
     const CandidateGroupsRecord& g = CandidateGroups;
-    // Only the classes that hold candidates and can hold a P of `least` or more get a sum.
+    // Only the classes of at least leastSize candidates (and at least one) that can hold a P of
+    // `least` or more get a sum.
     int classes[MaxCodeLength + 1];
     int n = 0;
     for (int v = least; v <= plan.Length; ++v)
-        if (plan.Size[v] > 0) classes[n++] = v;
+        if (plan.Size[v] > 0 && plan.Size[v] >= leastSize) classes[n++] = v;
     if (rows == 0 || n == 0) return;
     const int chunk = std::max(1, 65535 / std::max(1, largest));
     constexpr int kStep = LaneCount / 2;
@@ -205,17 +206,17 @@ void RowTotals(const Entry* const* row, int rows, int largest, const ClassPlan& 
     for (int c = 0; c < n; ++c) sum[c] = DwordLanes{};
     const int32_t count = g.Count;
     // The rows are read from memory far away (the triples' table is megabytes): the first lines
-    // of every row are asked for at once, the rest a few lines ahead.
-    constexpr int kAhead = 4 * sizeof(uint16_t) / sizeof(Entry);
+    // of every row are asked for at once, the rest a few lines ahead, each line once.
+    constexpr int kLine = 64 / sizeof(Entry);  // entries a line
+    constexpr int kAhead = 4 * kLine;
     for (int r = 0; r < rows; ++r)
-        for (int a = 0; a < kAhead && a * kStep < count; ++a)
-            __builtin_prefetch(row[r] + a * kStep);
+        for (int a = 0; a < kAhead && a < count; a += kLine) __builtin_prefetch(row[r] + a);
     for (int32_t base = 0; base < count; base += kStep) {
         DwordLanes even{};
         DwordLanes odd{};
-        // Each row gives a line per step: the lines some steps ahead are asked for now.
-        if (base + kAhead * kStep < count)
-            for (int r = 0; r < rows; ++r) __builtin_prefetch(row[r] + base + kAhead * kStep);
+        // The lines some steps ahead are asked for as a step begins a line.
+        if (base % kLine == 0 && base + kAhead < count)
+            for (int r = 0; r < rows; ++r) __builtin_prefetch(row[r] + base + kAhead);
         for (int first = 0; first < rows; first += chunk) {
             const int last = std::min(rows, first + chunk);
             WordLanes pairs{};
@@ -258,7 +259,7 @@ void SumClasses(const TrialPattern& pattern, ClassSumKind kind, int64_t* size, i
 }
 
 // At most 36 pairs of places for each of fewer than 2^26 candidates: below 2^32 a class.
-void PairTotals(const TrialPattern& pattern, ClassPlan& plan) {
+void PairTotals(const TrialPattern& pattern, ClassPlan& plan, int64_t leastSize) {
     const CandidateGroupsRecord& g = CandidateGroups;
     const size_t room = static_cast<size_t>(g.GroupRoom);
     const size_t signs = static_cast<size_t>(g.Signs);
@@ -277,7 +278,7 @@ void PairTotals(const TrialPattern& pattern, ClassPlan& plan) {
     auto total = [&](auto* counts) {
         decltype(counts) row[MaxCodeLength * (MaxCodeLength - 1) / 2];
         for (int r = 0; r < rows; ++r) row[r] = counts + at[r];
-        RowTotals(row, rows, g.LargestPair, plan, 2, plan.PairTotal);
+        RowTotals(row, rows, g.LargestPair, plan, 2, leastSize, plan.PairTotal);
     };
     if (g.PairBytes)
         total(reinterpret_cast<const uint8_t*>(g.PairCounts));
@@ -285,7 +286,7 @@ void PairTotals(const TrialPattern& pattern, ClassPlan& plan) {
         total(static_cast<const uint16_t*>(g.PairCounts));
 }
 
-void TripleTotals(const TrialPattern& pattern, ClassPlan& plan) {
+void TripleTotals(const TrialPattern& pattern, ClassPlan& plan, int64_t leastSize) {
     const CandidateGroupsRecord& g = CandidateGroups;
     const size_t room = static_cast<size_t>(g.GroupRoom);
     const size_t n = static_cast<size_t>(g.Signs);
@@ -305,5 +306,5 @@ void TripleTotals(const TrialPattern& pattern, ClassPlan& plan) {
             }
         }
     }
-    RowTotals(row, rows, g.LargestTriple, plan, 3, plan.TripleTotal);
+    RowTotals(row, rows, g.LargestTriple, plan, 3, leastSize, plan.TripleTotal);
 }

@@ -36,9 +36,11 @@ enum class ClassSumKind {
 // M of every group goes into GroupM, its total of P into GroupTotal; per M-class the sums that
 // kind asks for (in size and total, [m] for class m), in 16 bits where they fit.
 void SumClasses(const TrialPattern& pattern, ClassSumKind kind, int64_t* size, int64_t* total);
-// Per M-class the sum of P(P-1)/2 over its candidates, into plan.PairTotal: the pairs of places
-// that hold the trial's signs, counted per group and summed by the groups' M (in GroupM).
-void PairTotals(const TrialPattern& pattern, ClassPlan& plan);
-// Per M-class the sum of P(P-1)(P-2)/6 over its candidates, into plan.TripleTotal, from the
-// triples of places.
-void TripleTotals(const TrialPattern& pattern, ClassPlan& plan);
+// Per M-class of at least leastSize candidates the sum of P(P-1)/2 over its candidates, into
+// plan.PairTotal: the pairs of places that hold the trial's signs, counted per group and summed
+// by the groups' M (in GroupM). A smaller class keeps its entry: the fits of the moments never
+// read it for a class no larger than the height asked (MomentFits).
+void PairTotals(const TrialPattern& pattern, ClassPlan& plan, int64_t leastSize);
+// Per M-class of at least leastSize candidates the sum of P(P-1)(P-2)/6 over its candidates,
+// into plan.TripleTotal, from the triples of places.
+void TripleTotals(const TrialPattern& pattern, ClassPlan& plan, int64_t leastSize);

@@ -182,9 +182,10 @@ bool ThirdMomentLoses(const TrialPattern& pattern, uint32_t rank, ClassPlan& pla
     const uint8_t* order = g.ClassOrder + static_cast<size_t>(rank) * (MaxCodeLength + 1);
     if (g.LargestTriple <= 0 || bestMax == INT32_MAX || plan.Size[order[0]] <= kLeastCubicClass)
         return false;
-    TripleTotals(pattern, plan);
-    plan.Triples = true;
     const int64_t h = HighestClass(rank, bestMax, bestSquares);
+    // Only the classes the cubics are tried on need their triples.
+    TripleTotals(pattern, plan, std::max<int64_t>(h, kLeastCubicClass) + 1);
+    plan.Triples = true;
     for (int c = 0; c <= plan.Length; ++c) {
         const int m = order[c];
         if (plan.Size[m] <= std::max<int64_t>(h, kLeastCubicClass)) break;
@@ -226,7 +227,10 @@ bool PlanClasses(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan, in
     // where the triples are kept its third moment.
     if (g.PairCounts != nullptr) {
         ++g.Passes;
-        PairTotals(pattern, plan);
+        // Every height the moments are asked at is at least one below the best's largest
+        // class: a smaller class fits whatever its pairs (MomentFits), so only the larger need
+        // them.
+        PairTotals(pattern, plan, bestMax);
         plan.Pairs = true;
         if (MomentsLose(plan, totals, rank, bestMax, bestSquares, fitsFrom)) return false;
         if (ThirdMomentLoses(pattern, rank, plan, bestMax, bestSquares)) return false;
