@@ -490,6 +490,81 @@ TEST_F(TrialChoiceTest, TwinTrialCodesSplitTheCandidatesAlike) {
     TwinMinCandidates = twinMinimum;
 }
 
+TEST_F(TrialChoiceTest, AMultisetsArrangementsAreMarkedExactlyWhereTheirTotalsLeaveTheRanges) {
+    // Two answers to 5 over 6 leave twins marked by record number. For one multiset and two
+    // classes of made-up entries, the walk must mark every arrangement whose total of some class
+    // leaves its range, and nothing else: no arrangement that keeps within them, no other code.
+    const int32_t twinMinimum = TwinMinCandidates;
+    TwinMinCandidates = 0;
+    Conditions('a', 'f', 5, true, true, true);
+    SeedRandom(3);
+    SecretCode = MakeCode("abcde");
+    ASSERT_TRUE(Build());
+    for (int answers = 0; answers < 2;) {
+        ASSERT_EQ(Trial(), 0);
+        const TrialRow played = Row();
+        NextPlace();
+        ASSERT_LT(played.P, 5);
+        answers += played.P + played.Z > 0 ? 1 : 0;
+    }
+    const CandidateStoreRecord& s = CandidateStore;
+    BeginTwinSearch(s.TrialCount, false);
+    ASSERT_TRUE(TwinsMarked());
+    ArrangementTest test;
+    test.Length = 5;
+    test.Slots = 4;
+    const uint8_t sign[] = {2, 3, 5, 6};
+    const uint8_t count[] = {2, 1, 1, 1};
+    std::mt19937 random(7);
+    int32_t entries[2][5 * 4];
+    for (int j = 0; j < 4; ++j) {
+        test.Sign[j] = sign[j];
+        test.Count[j] = count[j];
+    }
+    for (auto& block : entries)
+        for (int32_t& entry : block) entry = static_cast<int32_t>(random() % 10);
+    test.Classes = 2;
+    for (int c = 0; c < 2; ++c) test.Entries[c] = entries[c];
+    test.Least[0] = 18;
+    test.Most[0] = 28;
+    test.Least[1] = 0;
+    test.Most[1] = 24;
+    MarkLosingArrangements(test);
+    int arrangements = 0;
+    int marked = 0;
+    for (int32_t record = 0; record < s.Records; ++record) {
+        uint8_t signs[MaxCodeLength];
+        RecordSigns(static_cast<uint32_t>(record), signs);
+        int slotOf[RingSize + 1];
+        std::fill(std::begin(slotOf), std::end(slotOf), -1);
+        for (int j = 0; j < 4; ++j) slotOf[sign[j]] = j;
+        int held[4] = {};
+        bool ofTheMultiset = true;
+        for (int k = 0; k < 5; ++k) {
+            const int j = signs[k] <= RingSize ? slotOf[signs[k]] : -1;
+            if (j < 0 || ++held[j] > count[j]) ofTheMultiset = false;
+        }
+        bool loses = false;
+        if (ofTheMultiset) {
+            ++arrangements;
+            for (int c = 0; c < 2; ++c) {
+                int64_t total = 0;
+                for (int k = 0; k < 5; ++k) total += entries[c][k * 4 + slotOf[signs[k]]];
+                loses = loses || total < test.Least[c] || total > test.Most[c];
+            }
+        }
+        marked += loses ? 1 : 0;
+        ASSERT_EQ(TwinMarked(static_cast<uint32_t>(record)), loses) << "record " << record;
+    }
+    EXPECT_EQ(arrangements, 60);
+    // Both kinds are there: the ranges neither pass nor lose every arrangement.
+    EXPECT_GT(marked, 0);
+    EXPECT_LT(marked, arrangements);
+    EndTwinSearch();
+    ReleaseCandidateStore(true);
+    TwinMinCandidates = twinMinimum;
+}
+
 // ---- Answers --------------------------------------------------------------------------------
 
 // The human encoder at the P and Z prompts of the current row: each time the program waits

@@ -11,6 +11,7 @@
 #include "breaker/grouped_count.h"
 #include "breaker/multiset_ranks.h"
 #include "breaker/multiset_totals.h"
+#include "breaker/twin_trials.h"
 
 namespace {
 
@@ -194,6 +195,52 @@ bool ThirdMomentLoses(const TrialPattern& pattern, uint32_t rank, ClassPlan& pla
     return false;
 }
 
+// Per multiset (by its rank's low bits: a shared count only moves when the walk happens) the
+// codes lost on their totals against its kept ranges since its arrangements were last walked.
+constexpr uint32_t kLossSlots = 4096;
+int32_t RangeLosses[kLossSlots];
+// The walk costs a few nanoseconds an arrangement and spares a few hundred a code it marks: it
+// is made once a multiset has lost one code for every kArrangementsPerLoss of its arrangements.
+constexpr int64_t kArrangementsPerLoss = 32;
+
+// A code lost on its totals against the ranges its multiset keeps for the best so far: where
+// twins are marked by record number and its multiset's codes keep losing so, every arrangement
+// of the multiset whose totals leave the ranges is marked (each is strictly worse than the best,
+// as the code was), and the scan passes over those still to come unread.
+void MarkRangeLosers(const TrialPattern& pattern, uint32_t rank, const ClassPlan& plan,
+                     const ClassTotals& totals, int64_t h) {
+    if (!TwinsMarked()) return;
+    int64_t arrangements = 1;
+    int live = 0;
+    for (int j = 0; j < pattern.Slots; ++j) {
+        for (int i = 1; i <= pattern.SlotCount[j]; ++i)
+            arrangements = arrangements * (live + i) / i;
+        live += pattern.SlotCount[j];
+    }
+    // A sign that cannot score stands for any of them: such multisets are left alone.
+    if (live < pattern.Length) return;
+    int32_t& losses = RangeLosses[rank % kLossSlots];
+    if (++losses * kArrangementsPerLoss < arrangements) return;
+    losses = 0;
+    ArrangementTest test;
+    test.Length = pattern.Length;
+    test.Slots = pattern.Slots;
+    for (int j = 0; j < pattern.Slots; ++j) {
+        test.Sign[j] = pattern.SlotSign[j];
+        test.Count[j] = pattern.SlotCount[j];
+    }
+    const int32_t* ranges =
+        RangesOf(totals.Table, plan.Length, static_cast<int>(totals.PerClass / plan.Length));
+    for (int m = 1; m <= plan.Length; ++m) {
+        if (plan.Size[m] <= h) continue;  // fits at h whatever its total
+        test.Entries[test.Classes] = totals.Table + m * totals.PerClass;
+        test.Least[test.Classes] = ranges[2 * m];
+        test.Most[test.Classes] = ranges[2 * m + 1];
+        ++test.Classes;
+    }
+    MarkLosingArrangements(test);
+}
+
 // The sizes of the M-classes (known from the trial's multiset alone, and kept for it) and the
 // totals of P of every class, then the moments of P as far as the tables go: false as soon as
 // they show the trial code lost. A multiset whose classes cannot split finely enough loses for
@@ -216,8 +263,11 @@ bool PlanClasses(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan, in
     int64_t fitsFrom[MaxCodeLength + 1];
     for (int m = 0; m <= length; ++m) fitsFrom[m] = INT64_MAX;
     const bool pairsFollow = g.PairCounts != nullptr;
-    if (MomentsLose(plan, totals, rank, bestMax, bestSquares, pairsFollow ? nullptr : fitsFrom))
+    if (MomentsLose(plan, totals, rank, bestMax, bestSquares, pairsFollow ? nullptr : fitsFrom)) {
+        if (totals.Table != nullptr && g.CheckedAt[rank] == BestSeen.Epoch)
+            MarkRangeLosers(pattern, rank, plan, totals, HighestClass(rank, bestMax, bestSquares));
         return false;
+    }
     if (!totals.Summed) {
         for (int m = 1; m <= length; ++m) plan.Total[m] = TotalOf(plan, totals, m);
         SumClasses(pattern, ClassSumKind::None, plan.Size, plan.Total);
@@ -252,6 +302,7 @@ void BeginGroupedSearch() {
     std::memset(g.CheckedAt, 0, static_cast<size_t>(g.TableSize) * sizeof(uint32_t));
     BestSeen = BestSeenRecord{};
     g.TotalsUsed = 0;
+    std::memset(RangeLosses, 0, sizeof RangeLosses);
 }
 
 bool GroupedMultisetLoses(uint32_t rank, int32_t bestMax, int64_t bestSquares) {

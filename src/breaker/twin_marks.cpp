@@ -5,6 +5,7 @@
 #include "breaker/twin_trials.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "breaker/candidate_store.h"
@@ -167,7 +168,69 @@ void MarkRenamedArrangements(const uint8_t* code, const uint8_t* freeOf, const u
         if (numbers[i] != self) MarkNumber(numbers[i]);
 }
 
+// The arrangements of a multiset from place k on, with the totals and the number so far: every
+// leaf whose totals leave a range is marked. Bounds per place (the least and the most entry any
+// sign of the multiset gives there, summed over the places still open) pass over a branch in
+// which every leaf keeps within every range.
+struct ArrangementWalk {
+    const ArrangementTest* Test;
+    uint8_t Left[MaxCodeLength];
+    uint32_t Digit[MaxCodeLength];  // per sign of the multiset its weight-one digit
+    int64_t LowAfter[MaxCodeLength + 1][MaxCodeLength + 1];  // [class][place]: least from there
+    int64_t HighAfter[MaxCodeLength + 1][MaxCodeLength + 1];
+};
+
+void WalkArrangements(ArrangementWalk& w, int k, const int64_t* total, uint32_t number) {
+    const ArrangementTest& test = *w.Test;
+    const int classes = test.Classes;
+    bool certain = true;  // every leaf below keeps within every range
+    for (int c = 0; c < classes; ++c) {
+        if (total[c] + w.LowAfter[c][k] < test.Least[c] ||
+            total[c] + w.HighAfter[c][k] > test.Most[c])
+            certain = false;
+    }
+    if (certain) return;
+    if (k == test.Length) {
+        MarkNumber(number);  // not certain at a leaf: some total lies outside its range
+        return;
+    }
+    const uint32_t weight = Twins.Weight[k];
+    for (int j = 0; j < test.Slots; ++j) {
+        if (w.Left[j] == 0) continue;
+        --w.Left[j];
+        int64_t next[MaxCodeLength + 1];
+        for (int c = 0; c < classes; ++c) next[c] = total[c] + test.Entries[c][k * test.Slots + j];
+        WalkArrangements(w, k + 1, next, number + weight * w.Digit[j]);
+        ++w.Left[j];
+    }
+}
+
 }  // namespace
+
+void MarkLosingArrangements(const ArrangementTest& test) {
+    if (TwinMarkBits.Count == 0) return;
+    ArrangementWalk w;
+    w.Test = &test;
+    for (int j = 0; j < test.Slots; ++j) {
+        w.Left[j] = test.Count[j];
+        w.Digit[j] = Twins.DigitOf[test.Sign[j]];
+    }
+    for (int c = 0; c < test.Classes; ++c) {
+        w.LowAfter[c][test.Length] = w.HighAfter[c][test.Length] = 0;
+        for (int k = test.Length - 1; k >= 0; --k) {
+            int32_t low = INT32_MAX;
+            int32_t high = INT32_MIN;
+            for (int j = 0; j < test.Slots; ++j) {
+                low = std::min(low, test.Entries[c][k * test.Slots + j]);
+                high = std::max(high, test.Entries[c][k * test.Slots + j]);
+            }
+            w.LowAfter[c][k] = w.LowAfter[c][k + 1] + low;
+            w.HighAfter[c][k] = w.HighAfter[c][k + 1] + high;
+        }
+    }
+    const int64_t none[MaxCodeLength + 1] = {};
+    WalkArrangements(w, 0, none, 0);
+}
 
 // The marks of a new search: a bit per record, the digits of the record numbers, the free signs
 // and the positions of every block. False when the memory is refused (no twins are sought).

@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include "breaker/class_pass.h"
+#include "match/code.h"
 
 // What the search knows of a trial code's twins.
 struct TwinVerdict {
@@ -59,6 +60,22 @@ inline void PrefetchTwinMark(uint32_t record) {
 void MarkTwins(const uint8_t* signs);
 // Whether a code has many twins to mark: then even a code given up cheaply marks its twins.
 bool ManyTwins();
+// The arrangements of one multiset of live signs over the places (Sign[j] held Count[j] times),
+// and a test of their totals of P: per class c < Classes, Entries[c][k * Slots + j] is what sign
+// j at place k adds to the class's total, which must lie in [Least[c], Most[c]].
+struct ArrangementTest {
+    int Length = 0;
+    int Slots = 0;
+    uint8_t Sign[MaxCodeLength] = {};
+    uint8_t Count[MaxCodeLength] = {};
+    int Classes = 0;
+    const int32_t* Entries[MaxCodeLength + 1] = {};
+    int64_t Least[MaxCodeLength + 1] = {};
+    int64_t Most[MaxCodeLength + 1] = {};
+};
+// Marks the record of every arrangement with some class's total outside its range: codes that
+// are strictly worse than the best, as the ranges were made against it (only while marking).
+void MarkLosingArrangements(const ArrangementTest& test);
 // The name shared by all twins of a code (only while TwinsSought()).
 uint64_t TwinKey(const uint8_t* signs);
 TwinVerdict LookUpTwin(uint64_t key);
