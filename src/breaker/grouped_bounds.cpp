@@ -244,8 +244,8 @@ void MarkRangeLosers(const TrialPattern& pattern, uint32_t rank, const ClassPlan
 // The sizes of the M-classes (known from the trial's multiset alone, and kept for it) and the
 // totals of P of every class, then the moments of P as far as the tables go: false as soon as
 // they show the trial code lost. A multiset whose classes cannot split finely enough loses for
-// the rest of the search. M and the total of P of every group are left in GroupM and GroupTotal,
-// and the bound of every class in plan.Bounds.
+// the rest of the search. M of every group is left in GroupM, for a code that goes on to its
+// count also its total of P in GroupTotal, and the bound of every class in plan.Bounds.
 bool PlanClasses(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan, int32_t bestMax,
                  int64_t bestSquares) {
     CandidateGroupsRecord& g = CandidateGroups;
@@ -268,9 +268,13 @@ bool PlanClasses(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan, in
             MarkRangeLosers(pattern, rank, plan, totals, HighestClass(rank, bestMax, bestSquares));
         return false;
     }
-    if (!totals.Summed) {
+    // The groups' M for the sums that follow; their totals of P, which only the count reads (to
+    // order a class's groups), wait until the code reaches it.
+    const bool groupTotalsLeft = !totals.Summed;
+    if (groupTotalsLeft) {
         for (int m = 1; m <= length; ++m) plan.Total[m] = TotalOf(plan, totals, m);
-        SumClasses(pattern, ClassSumKind::None, plan.Size, plan.Total);
+        GroupMs(pattern);
+        ++g.Passes;
         totals.Summed = true;
     }
     // And so is the spread of P, from the pairs of places that hold the trial's signs, and
@@ -286,7 +290,9 @@ bool PlanClasses(const TrialPattern& pattern, uint32_t rank, ClassPlan& plan, in
         if (ThirdMomentLoses(pattern, rank, plan, bestMax, bestSquares)) return false;
     }
     plan.Moments = true;
-    return !BoundsLose(plan, bestMax, bestSquares, fitsFrom);
+    if (BoundsLose(plan, bestMax, bestSquares, fitsFrom)) return false;
+    if (groupTotalsLeft) SumClasses(pattern, ClassSumKind::None, plan.Size, plan.Total);
+    return true;
 }
 
 // The plan of the trial code between PlanGroupedCount and CountPlannedGrouped.
