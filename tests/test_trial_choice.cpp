@@ -15,6 +15,7 @@
 #include "breaker/class_bounds.h"
 #include "breaker/class_pass.h"
 #include "breaker/engine_state.h"
+#include "breaker/multiset_totals.h"
 #include "breaker/opening_book.h"
 #include "breaker/record_ranks.h"
 #include "breaker/search_progress.h"
@@ -1232,6 +1233,31 @@ TEST(ClassBoundsTest, TheThirdMomentNeverRulesOutARealClassAndRulesOutAnImpossib
     EXPECT_TRUE(MomentFits(value, count, n, false, plan.Size[4], plan.Total[4], true,
                            plan.PairTotal[4], 262847));
     EXPECT_FALSE(CubicFits(plan, 4, 262847));
+}
+
+TEST(ClassBoundsTest, AWholeMultisetLosesOnlyWhenItsTotalsMissEveryTotalThatFits) {
+    // Two places, one sign held twice, class M = 1 of 10 candidates at height 6: its P-classes
+    // (P = 0 and P = 1, each at most 6) allow totals of P from 4 to 6. The multiset's table
+    // gives every order of its signs the total e0 + e1: at 4 and at 6 it still fits (the
+    // bounds themselves), at 3 and at 7 every code of the multiset loses.
+    ClassPlan plan;
+    plan.Length = 2;
+    plan.Size[0] = 5;
+    plan.Size[1] = 10;
+    const uint8_t occurs[] = {2};
+    for (const auto& [sum, loses] :
+         {std::pair{4, false}, std::pair{6, false}, std::pair{3, true}, std::pair{7, true}}) {
+        // Per class a block of 2 places x 1 sign, then the ranges behind.
+        int32_t table[(2 + 2) * 3] = {};
+        table[1 * 2 + 0] = sum / 2;
+        table[1 * 2 + 1] = sum - sum / 2;
+        EXPECT_EQ(MultisetMomentsLose(plan, table, 1, occurs, false, 6), loses) << sum;
+        if (!loses) {
+            const int32_t* range = RangesOf(table, 2, 1) + 2;
+            EXPECT_EQ(range[0], 4);
+            EXPECT_EQ(range[1], 6);
+        }
+    }
 }
 
 TEST_F(TrialChoiceTest, TheRanksFromRecordNumbersAreTheRanksFromTheSigns) {
