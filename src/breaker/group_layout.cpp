@@ -55,10 +55,70 @@ void CloseUpGroupRoom() {
     g.GroupRoom = static_cast<int32_t>(room);
 }
 
+// The packed copy by the groups' own signs (PackedByGroup): the signs every group holds (its
+// first candidate's), then each candidate's sign as its place among them; zero behind the last.
+bool PackByGroup() {
+    CandidateGroupsRecord& g = CandidateGroups;
+    for (int32_t group = 0; group < g.Count; ++group) {
+        uint64_t mask = 0;
+        for (int k = 0; k < g.Length; ++k) mask |= uint64_t(1) << g.Positions[k][g.Start[group]];
+        g.SignMask[group] = mask;
+    }
+    // The copy's columns lie before the masks, each as long as the candidates were then.
+    const size_t room =
+        static_cast<size_t>(reinterpret_cast<uint8_t*>(g.SignMask) - g.PackedBlock) /
+        static_cast<size_t>(g.PackedColumns);
+    for (int c = 0; c < g.PackedColumns; ++c) {
+        if (GlanceBefore(g.Candidates)) return false;
+        uint8_t* packed = g.Packed[c];
+        const uint8_t* low = g.Positions[2 * c];
+        const uint8_t* high = 2 * c + 1 < g.Length ? g.Positions[2 * c + 1] : nullptr;
+        for (int32_t group = 0; group < g.Count; ++group) {
+            // The place of each sign among the group's, in the low and in the high half.
+            uint8_t lowOf[64];
+            uint8_t highOf[64];
+            const uint64_t mask = g.SignMask[group];
+            for (int sign = 0; sign < 64; ++sign) {
+                const int place = __builtin_popcountll(mask & ((uint64_t(1) << sign) - 1));
+                lowOf[sign] = static_cast<uint8_t>(place);
+                highOf[sign] = static_cast<uint8_t>(high != nullptr ? place << 4 : 0);
+            }
+            for (int32_t i = g.Start[group]; i < g.Start[group + 1]; ++i)
+                packed[i] =
+                    static_cast<uint8_t>(lowOf[low[i]] | highOf[high != nullptr ? high[i] : 0]);
+        }
+        std::memset(packed + g.Candidates, 0, room - static_cast<size_t>(g.Candidates));
+    }
+    return true;
+}
+
+// With more than 14 signs the packed copy and the groups' masks take a block of their own once
+// the candidates are at most half the room, at a search's start (after the store has given back
+// its pages); none before, nor when it is refused. True when it was taken now.
+bool TakePackedBlock() {
+    CandidateGroupsRecord& g = CandidateGroups;
+    if (g.Signs <= 14 || g.PackedBlock != nullptr || int64_t(g.Candidates) * 2 > g.Capacity)
+        return false;
+    const int columns = (g.Length + 1) / 2;
+    const size_t room = static_cast<size_t>(g.Candidates + kSlack + 31) / 32 * 32;
+    const size_t copy = room * static_cast<size_t>(columns);
+    const size_t bytes = copy + static_cast<size_t>(g.Count) * sizeof(uint64_t);
+    if (!StoreMayUse(bytes)) return false;
+    g.PackedBlock = static_cast<uint8_t*>(StoreAllocate(bytes));
+    if (g.PackedBlock == nullptr) return false;
+    g.PackedBytes = bytes;
+    g.PackedColumns = columns;
+    g.PackedByGroup = true;
+    for (int c = 0; c < columns; ++c) g.Packed[c] = g.PackedBlock + static_cast<size_t>(c) * room;
+    g.SignMask = reinterpret_cast<uint64_t*>(g.PackedBlock + copy);
+    return true;
+}
+
 // The packed copy of the candidates, where there is one; zero behind the last. False when a
 // break-off waits: the groups are then of no use.
 bool PackPositions() {
     CandidateGroupsRecord& g = CandidateGroups;
+    if (g.PackedByGroup) return PackByGroup();
     for (int c = 0; c < g.PackedColumns; ++c) {
         if (GlanceBefore(g.Candidates)) return false;
         uint8_t* packed = g.Packed[c];
@@ -229,7 +289,11 @@ bool PrepareCandidateGroups() {
     CandidateGroupsRecord& g = CandidateGroups;
     const CandidateStoreRecord& s = CandidateStore;
     if (g.Ready) {
-        if (g.Candidates == s.CandidateCount && g.Length == s.Length) return true;
+        if (g.Candidates == s.CandidateCount && g.Length == s.Length) {
+            if (!TakePackedBlock() || PackByGroup()) return true;
+            ReleaseCandidateGroups();
+            return false;
+        }
         ReleaseCandidateGroups();
     }
     if (g.Refused) return false;
@@ -327,5 +391,6 @@ void ReleaseCandidateGroups() {
     if (g.Block != nullptr) StoreFree(g.Block, g.BlockBytes);
     StoreFree(g.Totals, g.TotalsRoom * sizeof(int32_t));
     StoreFree(g.TripleCounts, g.TripleBytes);
+    StoreFree(g.PackedBlock, g.PackedBytes);
     g = CandidateGroupsRecord{};
 }
