@@ -78,23 +78,25 @@ void EntrySumRange(const int32_t* block, int length, int slots, const uint8_t* o
 
 // One row of counts (one per group) summed over the groups of each of the given classes (M in
 // GroupM), into out[m * stride]: LaneCount / 2 groups a step, in 16 bits per group and class,
-// emptied into 64 bits before they can overflow (no count passes the largest group). The
-// entries behind the last group are zero.
+// emptied into 32 bits (the even groups' lanes and the odd ones') before they can overflow: no
+// count passes the largest group nor 8!, and a sum never passes the candidates. The entries
+// behind the last group are zero.
 void SumByClass(const uint16_t* row, const int* classes, int held, int32_t* out, size_t stride) {
     const CandidateGroupsRecord& g = CandidateGroups;
     constexpr int kStep = LaneCount / 2;
-    const int32_t roundsPerEmpty = 65535 / std::max<int32_t>(1, g.LargestGroup);
+    const int32_t roundsPerEmpty = 65535 / std::clamp<int32_t>(g.LargestGroup, 1, 40320);
     WordLanes value[MaxCodeLength + 1];
     WordLanes sum[MaxCodeLength + 1];
-    int64_t total[MaxCodeLength + 1];
+    DwordLanes wide[MaxCodeLength + 1];
     for (int c = 0; c < held; ++c) {
         value[c] = WordLanes{} + static_cast<uint16_t>(classes[c]);
         sum[c] = WordLanes{};
-        total[c] = 0;
+        wide[c] = DwordLanes{};
     }
     auto empty = [&] {
         for (int c = 0; c < held; ++c) {
-            for (int i = 0; i < kStep; ++i) total[c] += sum[c][i];
+            wide[c] += (reinterpret_cast<DwordLanes>(sum[c]) & 0xFFFF) +
+                       (reinterpret_cast<DwordLanes>(sum[c]) >> 16);
             sum[c] = WordLanes{};
         }
     };
@@ -110,8 +112,11 @@ void SumByClass(const uint16_t* row, const int* classes, int held, int32_t* out,
         }
     }
     empty();
-    for (int c = 0; c < held; ++c)
-        out[static_cast<size_t>(classes[c]) * stride] = static_cast<int32_t>(total[c]);
+    for (int c = 0; c < held; ++c) {
+        int64_t total = 0;
+        for (int i = 0; i < LaneCount / 4; ++i) total += wide[c][i];
+        out[static_cast<size_t>(classes[c]) * stride] = static_cast<int32_t>(total);
+    }
 }
 
 }  // namespace
