@@ -46,15 +46,14 @@ struct CandidateGroupsRecord {
     // groups too small for the planes. With at most 14 signs it lies in the block and holds the
     // signs. With more (PackedByGroup) it holds each sign as its place among the signs its group
     // holds (0 for the least; a group holds at most 9, SignMask[g] has bit s for each sign s it
-    // holds), in a block of its own (PackedBlock, the masks behind the copy), made at a search's
-    // start once the candidates are at most half the room: the store has given back more than
-    // it takes by then. Null (and PackedColumns 0) with the planes, and with more signs before.
+    // holds), in the room the position arrays no longer use once the candidates have thinned
+    // to half of it: column c behind the candidates of Positions[c], the masks behind those of
+    // Positions[Length - 1]. Null (and PackedColumns 0) with the planes, and with more signs
+    // before that.
     uint8_t* Packed[(MaxCodeLength + 1) / 2] = {};
     int PackedColumns = 0;
     bool PackedByGroup = false;
     uint64_t* SignMask = nullptr;
-    uint8_t* PackedBlock = nullptr;
-    size_t PackedBytes = 0;
     // With at most 14 signs also as bit planes, in chunks of PlaneSpan
     // candidates: chunk c holds PlaneCount planes one behind the other, plane k * PlaneBits + j
     // of BitLaneWords words giving bit j of the sign at place k+1 of each candidate (the signs

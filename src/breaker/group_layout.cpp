@@ -57,17 +57,13 @@ void CloseUpGroupRoom() {
 
 // The packed copy by the groups' own signs (PackedByGroup): the signs every group holds (its
 // first candidate's), then each candidate's sign as its place among them; zero behind the last.
-bool PackByGroup() {
+bool PackByGroup(size_t room) {
     CandidateGroupsRecord& g = CandidateGroups;
     for (int32_t group = 0; group < g.Count; ++group) {
         uint64_t mask = 0;
         for (int k = 0; k < g.Length; ++k) mask |= uint64_t(1) << g.Positions[k][g.Start[group]];
         g.SignMask[group] = mask;
     }
-    // The copy's columns lie before the masks, each as long as the candidates were then.
-    const size_t room =
-        static_cast<size_t>(reinterpret_cast<uint8_t*>(g.SignMask) - g.PackedBlock) /
-        static_cast<size_t>(g.PackedColumns);
     for (int c = 0; c < g.PackedColumns; ++c) {
         if (GlanceBefore(g.Candidates)) return false;
         uint8_t* packed = g.Packed[c];
@@ -92,33 +88,34 @@ bool PackByGroup() {
     return true;
 }
 
-// With more than 14 signs the packed copy and the groups' masks take a block of their own once
-// the candidates are at most half the room, at a search's start (after the store has given back
-// its pages); none before, nor when it is refused. True when it was taken now.
-bool TakePackedBlock() {
+// With more than 14 signs the packed copy by the groups' own signs and the groups' masks lie in
+// the room the position arrays no longer use, once there is enough of it behind the candidates
+// and their slack (nothing before): the room of a packed column, or null.
+size_t PlacePackedByGroup() {
     CandidateGroupsRecord& g = CandidateGroups;
-    if (g.Signs <= 14 || g.PackedBlock != nullptr || int64_t(g.Candidates) * 2 > g.Capacity)
-        return false;
-    const int columns = (g.Length + 1) / 2;
-    const size_t room = static_cast<size_t>(g.Candidates + kSlack + 31) / 32 * 32;
-    const size_t copy = room * static_cast<size_t>(columns);
-    const size_t bytes = copy + static_cast<size_t>(g.Count) * sizeof(uint64_t);
-    if (!StoreMayUse(bytes)) return false;
-    g.PackedBlock = static_cast<uint8_t*>(StoreAllocate(bytes));
-    if (g.PackedBlock == nullptr) return false;
-    g.PackedBytes = bytes;
-    g.PackedColumns = columns;
+    g.PackedByGroup = false;
+    g.PackedColumns = 0;
+    if (g.Signs <= 14) return 0;
+    const size_t used = static_cast<size_t>(g.Candidates) + kSlack;
+    const size_t room = AlignUp(used);
+    const size_t masks = AlignUp(static_cast<size_t>(g.Count) * sizeof(uint64_t));
+    const size_t capacity = static_cast<size_t>(g.Capacity) / 64 * 64;
+    if (used + std::max(room, masks) > capacity) return 0;
     g.PackedByGroup = true;
-    for (int c = 0; c < columns; ++c) g.Packed[c] = g.PackedBlock + static_cast<size_t>(c) * room;
-    g.SignMask = reinterpret_cast<uint64_t*>(g.PackedBlock + copy);
-    return true;
+    g.PackedColumns = (g.Length + 1) / 2;
+    for (int c = 0; c < g.PackedColumns; ++c) g.Packed[c] = g.Positions[c] + (capacity - room);
+    g.SignMask = reinterpret_cast<uint64_t*>(g.Positions[g.Length - 1] + (capacity - masks));
+    return room;
 }
 
 // The packed copy of the candidates, where there is one; zero behind the last. False when a
 // break-off waits: the groups are then of no use.
 bool PackPositions() {
     CandidateGroupsRecord& g = CandidateGroups;
-    if (g.PackedByGroup) return PackByGroup();
+    if (g.Signs > 14) {
+        const size_t room = PlacePackedByGroup();
+        return room == 0 || PackByGroup(room);
+    }
     for (int c = 0; c < g.PackedColumns; ++c) {
         if (GlanceBefore(g.Candidates)) return false;
         uint8_t* packed = g.Packed[c];
@@ -289,11 +286,7 @@ bool PrepareCandidateGroups() {
     CandidateGroupsRecord& g = CandidateGroups;
     const CandidateStoreRecord& s = CandidateStore;
     if (g.Ready) {
-        if (g.Candidates == s.CandidateCount && g.Length == s.Length) {
-            if (!TakePackedBlock() || PackByGroup()) return true;
-            ReleaseCandidateGroups();
-            return false;
-        }
+        if (g.Candidates == s.CandidateCount && g.Length == s.Length) return true;
         ReleaseCandidateGroups();
     }
     if (g.Refused) return false;
@@ -391,6 +384,5 @@ void ReleaseCandidateGroups() {
     if (g.Block != nullptr) StoreFree(g.Block, g.BlockBytes);
     StoreFree(g.Totals, g.TotalsRoom * sizeof(int32_t));
     StoreFree(g.TripleCounts, g.TripleBytes);
-    StoreFree(g.PackedBlock, g.PackedBytes);
     g = CandidateGroupsRecord{};
 }
