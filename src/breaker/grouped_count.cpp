@@ -199,7 +199,7 @@ constexpr int32_t kGroupsAhead = 8;
 // Asks for the memory of group o of the class's order: its first stretch, and the start and the
 // mask of group o + kGroupsAhead.
 template <int Length, bool Packed>
-inline __attribute__((always_inline)) void PrefetchGroup(const ClassPlan& plan, int32_t o) {
+__attribute__((noinline)) void PrefetchGroup(const ClassPlan& plan, int32_t o) {
     const CandidateGroupsRecord& g = CandidateGroups;
     if (o + kGroupsAhead < plan.ClassGroups) {
         const int32_t later = g.Order[o + kGroupsAhead];

@@ -17,9 +17,8 @@ namespace {
 // and doubles as they need it.
 constexpr size_t kMaxTotalsBytes = size_t(32) << 20;
 constexpr size_t kLeastTotalsBytes = size_t(64) << 10;
-// The codes of a multiset that sum the groups themselves before its totals are tabled (besides
-// the first, which measures the multiset).
-constexpr int32_t kCodesBeforeTotals = 1;
+// The codes of a multiset that sum the groups themselves before its totals are tabled.
+constexpr int32_t kCodesBeforeTotals = 16;
 
 // Room for at least `entries` totals, the ones made kept; false when it would pass
 // kMaxTotalsBytes or is refused (then no more is asked for in this match).
@@ -125,8 +124,8 @@ void SumByClass(const uint16_t* row, const int* classes, int held, int32_t* out,
 int32_t* PlaceTotalsOf(const TrialPattern& pattern, uint32_t rank) {
     CandidateGroupsRecord& g = CandidateGroups;
     if (g.TotalsAt[rank] > 0) return g.Totals + (g.TotalsAt[rank] - 1);
-    // A table costs about as much as summing the groups for a few codes: it is made for a
-    // multiset whose codes keep coming.
+    // A table costs about as much as summing the groups for a few dozen codes: it is made for
+    // a multiset whose codes keep coming.
     if (g.TotalsAt[rank] > -kCodesBeforeTotals) {
         --g.TotalsAt[rank];
         return nullptr;
