@@ -191,24 +191,20 @@ inline __attribute__((always_inline)) void PrefetchStretch(int32_t ahead, int32_
     }
 }
 
-// The count asks for a group's memory this many groups of the class's order ahead (and for
-// its start and mask twice as far): a group of a few hundred candidates is counted in less
-// time than its memory takes to come.
-constexpr int32_t kGroupsAhead = 8;
-
-// Asks for the memory of group o of the class's order: its first stretch, and the start and the
-// mask of group o + kGroupsAhead.
-template <int Length, bool Packed>
-__attribute__((noinline)) void PrefetchGroup(const ClassPlan& plan, int32_t o) {
+// The stretch the count reads after [from, from + n) of group o of the class's order: the rest
+// of the group, or the start of the class's next group.
+inline void NextStretch(const ClassPlan& plan, int32_t o, int32_t from, int32_t n, int32_t to,
+                        int32_t& ahead, int32_t& end) {
     const CandidateGroupsRecord& g = CandidateGroups;
-    if (o + kGroupsAhead < plan.ClassGroups) {
-        const int32_t later = g.Order[o + kGroupsAhead];
-        __builtin_prefetch(g.Start + later);
-        if (Packed && g.PackedByGroup) __builtin_prefetch(g.SignMask + later);
-    }
-    if (o < plan.ClassGroups) {
-        const int32_t group = g.Order[o];
-        PrefetchStretch<Length, Packed>(g.Start[group], g.Start[group + 1]);
+    ahead = from + n;
+    end = to;
+    if (ahead >= to) {
+        if (o + 1 >= plan.ClassGroups) {
+            end = ahead;
+            return;
+        }
+        ahead = g.Start[g.Order[o + 1]];
+        end = g.Start[g.Order[o + 1] + 1];
     }
 }
 
@@ -222,17 +218,18 @@ inline __attribute__((always_inline)) bool CountClass(const TrialPattern& patter
     const CandidateGroupsRecord& g = CandidateGroups;
     ByteCount<Length, Top, Packed> bytes(pattern);
     Tally tally{plan, m, bestMax, bestSquares};
-    for (int32_t o = 0; o < kGroupsAhead; ++o) PrefetchGroup<Length, Packed>(plan, o);
     for (int32_t o = 0; o < plan.ClassGroups; ++o) {
         const int32_t group = g.Order[o];
         int32_t from = g.Start[group];
         const int32_t to = g.Start[group + 1];
-        PrefetchGroup<Length, Packed>(plan, o + kGroupsAhead);
         bytes.EnterGroup(group);
         while (from < to) {
             const int32_t n = std::min<int32_t>(to - from, 256);
-            // The memory of the group's next stretch is asked for while this one is counted.
-            if (from + n < to) PrefetchStretch<Length, Packed>(from + n, to);
+            // The memory of the next stretch is asked for while this one is counted.
+            int32_t ahead = 0;
+            int32_t end = 0;
+            NextStretch(plan, o, from, n, to, ahead, end);
+            PrefetchStretch<Length, Packed>(ahead, end);
             bytes.Stretch(from, n);
             from += n;
             if (tally.Counted(n, pairs)) {
