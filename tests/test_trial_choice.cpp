@@ -953,8 +953,9 @@ TEST_F(TrialChoiceTest, TheMarksOverTheWholeStoreAgreeWithTheRuleCodeByCode) {
 
 TEST_F(TrialChoiceTest, TheCountOverTheGroupsGivesEveryClassTheCountOneByOne) {
     // The count over the candidates' groups reads sign planes (3 bits a place with up to 7
-    // signs, 4 with up to 14, where the planes are made) or two places a byte (where they are
-    // not), and a byte a place with more signs; unbounded, it must give every class what the
+    // signs, 4 with up to 14, where the planes are made) or two places a byte, each sign
+    // numbered within its group (where they are not; with more signs, once the candidates have
+    // thinned to half, else a byte a place); unbounded, it must give every class what the
     // count of the chain gives, for odd and even lengths, for groups that begin and end inside a
     // word of the planes, and for trial codes with a place that cannot score. At 9 over 4 a
     // group holds up to 7,560 codes: its total of P passes 16 bits.
@@ -973,7 +974,27 @@ TEST_F(TrialChoiceTest, TheCountOverTheGroupsGivesEveryClassTheCountOneByOne) {
             const int bits = SignCount <= 7 ? 3 : SignCount <= 14 ? 4 : 0;
             EXPECT_EQ(CandidateGroups.PlaneBits, planes ? bits : 0);
             EXPECT_EQ(CandidateGroups.PackedColumns > 0, !planes && bits > 0);
-            for (int round = 0; round < 40; ++round) {
+            for (int round = 0; round < 80; ++round) {
+                if (round == 40) {
+                    // Thinned to the largest class of a code: the groups are packed anew.
+                    uint8_t signs[MaxCodeLength];
+                    for (int k = 0; k < shape.Length; ++k) signs[k] = static_cast<uint8_t>(1 + k);
+                    TrialPattern pattern;
+                    MakeTrialPattern(signs, shape.Length, pattern);
+                    ClassCounts counts{};
+                    ASSERT_TRUE(ClassifyCandidates(pattern, -1, INT32_MAX, INT64_MAX, counts));
+                    int keep = 0;
+                    for (int i = 1; i < (shape.Length + 1) * (shape.Length + 1); ++i)
+                        if (counts.Table[i / (shape.Length + 1)][i % (shape.Length + 1)] >
+                            counts.Table[keep / (shape.Length + 1)][keep % (shape.Length + 1)])
+                            keep = i;
+                    const int m = keep / (shape.Length + 1);
+                    const int p = keep % (shape.Length + 1);
+                    KeepCandidates(pattern, -1, m, p);
+                    KeepGroupedCandidates(pattern, m, p);
+                    ASSERT_TRUE(PrepareCandidateGroups()) << shape.Last;
+                    EXPECT_EQ(CandidateGroups.PackedColumns > 0, !planes || bits == 0);
+                }
                 // Each code on its own: a place made unable to score leaves the pattern's signs
                 // as they were, which a multiset measured before would not match.
                 BeginGroupedSearch();

@@ -41,11 +41,19 @@ struct CandidateGroupsRecord {
     int32_t Candidates = 0;
     int32_t Capacity = 0;  // room per position array, with a vector's slack behind the last
     uint8_t* Positions[MaxCodeLength] = {};  // [k][n]: the candidates, group by group
-    // With at most 14 signs the same candidates two places to a byte, place 2c in the low half
-    // of Packed[c] and place 2c+1 in the high half: the count reads half the bytes in groups
-    // too small for the sign planes below. Null (and PackedColumns 0) with more signs.
+    // Where there are no sign planes, the same candidates two places to a byte, place 2c in the
+    // low half of Packed[c] and place 2c+1 in the high half: the count reads half the bytes in
+    // groups too small for the planes. With at most 14 signs it lies in the block and holds the
+    // signs. With more (PackedByGroup) it holds each sign as its place among the signs its group
+    // holds (0 for the least; a group holds at most 9, SignMask[g] has bit s for each sign s it
+    // holds), in the room the position arrays no longer use once the candidates have thinned
+    // to half of it: column c behind the candidates of Positions[c], the masks behind those of
+    // Positions[Length - 1]. Null (and PackedColumns 0) with the planes, and with more signs
+    // before that.
     uint8_t* Packed[(MaxCodeLength + 1) / 2] = {};
     int PackedColumns = 0;
+    bool PackedByGroup = false;
+    uint64_t* SignMask = nullptr;
     // With at most 14 signs also as bit planes, in chunks of PlaneSpan
     // candidates: chunk c holds PlaneCount planes one behind the other, plane k * PlaneBits + j
     // of BitLaneWords words giving bit j of the sign at place k+1 of each candidate (the signs

@@ -55,10 +55,67 @@ void CloseUpGroupRoom() {
     g.GroupRoom = static_cast<int32_t>(room);
 }
 
+// The packed copy by the groups' own signs (PackedByGroup): the signs every group holds (its
+// first candidate's), then each candidate's sign as its place among them; zero behind the last.
+bool PackByGroup(size_t room) {
+    CandidateGroupsRecord& g = CandidateGroups;
+    for (int32_t group = 0; group < g.Count; ++group) {
+        uint64_t mask = 0;
+        for (int k = 0; k < g.Length; ++k) mask |= uint64_t(1) << g.Positions[k][g.Start[group]];
+        g.SignMask[group] = mask;
+    }
+    for (int c = 0; c < g.PackedColumns; ++c) {
+        if (GlanceBefore(g.Candidates)) return false;
+        uint8_t* packed = g.Packed[c];
+        const uint8_t* low = g.Positions[2 * c];
+        const uint8_t* high = 2 * c + 1 < g.Length ? g.Positions[2 * c + 1] : nullptr;
+        for (int32_t group = 0; group < g.Count; ++group) {
+            // The place of each sign among the group's, in the low and in the high half.
+            uint8_t lowOf[64];
+            uint8_t highOf[64];
+            const uint64_t mask = g.SignMask[group];
+            for (int sign = 0; sign < 64; ++sign) {
+                const int place = __builtin_popcountll(mask & ((uint64_t(1) << sign) - 1));
+                lowOf[sign] = static_cast<uint8_t>(place);
+                highOf[sign] = static_cast<uint8_t>(high != nullptr ? place << 4 : 0);
+            }
+            for (int32_t i = g.Start[group]; i < g.Start[group + 1]; ++i)
+                packed[i] =
+                    static_cast<uint8_t>(lowOf[low[i]] | highOf[high != nullptr ? high[i] : 0]);
+        }
+        std::memset(packed + g.Candidates, 0, room - static_cast<size_t>(g.Candidates));
+    }
+    return true;
+}
+
+// With more than 14 signs the packed copy by the groups' own signs and the groups' masks lie in
+// the room the position arrays no longer use, once there is enough of it behind the candidates
+// and their slack (nothing before): the room of a packed column, or null.
+size_t PlacePackedByGroup() {
+    CandidateGroupsRecord& g = CandidateGroups;
+    g.PackedByGroup = false;
+    g.PackedColumns = 0;
+    if (g.Signs <= 14) return 0;
+    const size_t used = static_cast<size_t>(g.Candidates) + kSlack;
+    const size_t room = AlignUp(used);
+    const size_t masks = AlignUp(static_cast<size_t>(g.Count) * sizeof(uint64_t));
+    const size_t capacity = static_cast<size_t>(g.Capacity) / 64 * 64;
+    if (used + std::max(room, masks) > capacity) return 0;
+    g.PackedByGroup = true;
+    g.PackedColumns = (g.Length + 1) / 2;
+    for (int c = 0; c < g.PackedColumns; ++c) g.Packed[c] = g.Positions[c] + (capacity - room);
+    g.SignMask = reinterpret_cast<uint64_t*>(g.Positions[g.Length - 1] + (capacity - masks));
+    return room;
+}
+
 // The packed copy of the candidates, where there is one; zero behind the last. False when a
 // break-off waits: the groups are then of no use.
 bool PackPositions() {
     CandidateGroupsRecord& g = CandidateGroups;
+    if (g.Signs > 14) {
+        const size_t room = PlacePackedByGroup();
+        return room == 0 || PackByGroup(room);
+    }
     for (int c = 0; c < g.PackedColumns; ++c) {
         if (GlanceBefore(g.Candidates)) return false;
         uint8_t* packed = g.Packed[c];

@@ -38,6 +38,23 @@ inline __attribute__((always_inline)) void SpreadPlaces(const TrialPattern& patt
     }
 }
 
+// The same for the packed copy by the groups' own signs, where a sign is its place among the
+// signs of the group (mask:
+// bit s for sign s): per place the trial's sign there as the group numbers it, 15 (held by no
+// candidate) for a sign the group does not hold; `sign` is the trial's, 0 where it cannot score.
+template <int Length>
+inline __attribute__((always_inline)) void SpreadGroupPlaces(const uint8_t* sign, uint64_t mask,
+                                                             Lanes* position) {
+    auto place = [&](int k) -> uint8_t {
+        if (k >= Length) return 0;
+        const uint64_t below = (uint64_t(1) << sign[k]) - 1;
+        return (mask >> sign[k] & 1) != 0 ? static_cast<uint8_t>(__builtin_popcountll(mask & below))
+                                          : 15;
+    };
+    for (int c = 0; c < ColumnsOf<Length, true>(); ++c)
+        position[c] = LanesOf(static_cast<uint8_t>(place(2 * c) | place(2 * c + 1) << 4));
+}
+
 // P of the LaneCount grouped candidates from `at` on.
 template <int Length, bool Packed>
 inline __attribute__((always_inline)) Lanes PlacesHit(const Lanes* position, int32_t at) {
@@ -108,6 +125,7 @@ struct Tally {
 template <int Length, int Top, bool Packed>
 struct ByteCount {
     Lanes Position[ColumnsOf<Length, Packed>()];
+    uint8_t Sign[Length];  // packed: the trial's signs, 0 where one cannot score
     Lanes Iota;
     Lanes Value[Top + 1];
     Lanes Count[Top + 1];
@@ -115,9 +133,23 @@ struct ByteCount {
 
     explicit ByteCount(const TrialPattern& pattern) {
         SpreadPlaces<Length, Packed>(pattern, Position);
+        if constexpr (Packed) {
+            const int signs = CandidateGroups.Signs;
+            for (int k = 0; k < Length; ++k) {
+                const uint8_t sign = pattern.Position[k];
+                Sign[k] = sign >= 1 && sign <= signs ? sign : 0;
+            }
+        }
         for (int i = 0; i < LaneCount; ++i) Iota[i] = static_cast<uint8_t>(i);
         for (int v = 1; v <= Top; ++v) Value[v] = LanesOf(static_cast<uint8_t>(v));
         for (int v = 1; v <= Top; ++v) Count[v] = Lanes{};
+    }
+    // The group's candidates come next: packed by the groups' own signs, the trial's signs as
+    // the group numbers them.
+    inline __attribute__((always_inline)) void EnterGroup(int32_t group) {
+        if constexpr (Packed)
+            if (CandidateGroups.PackedByGroup)
+                SpreadGroupPlaces<Length>(Sign, CandidateGroups.SignMask[group], Position);
     }
     // Counts the n (at most 256) candidates from `from` on.
     inline __attribute__((always_inline)) void Stretch(int32_t from, int32_t n) {
@@ -190,6 +222,7 @@ inline __attribute__((always_inline)) bool CountClass(const TrialPattern& patter
         const int32_t group = g.Order[o];
         int32_t from = g.Start[group];
         const int32_t to = g.Start[group + 1];
+        bytes.EnterGroup(group);
         while (from < to) {
             const int32_t n = std::min<int32_t>(to - from, 256);
             // The memory of the next stretch is asked for while this one is counted.

@@ -1,7 +1,8 @@
 // The grouped count: P of every candidate of a trial code, class by class, over the candidate
 // groups ordered within each M-class, given up as soon as the bounds of class_bounds.h show the
 // trial code strictly worse than the best so far. The count loops are made once per code
-// length, packed (two places to a byte, with at most 14 signs) or not, and per height of P.
+// length, packed (two places to a byte, by sign or by the group's own signs) or not, and per
+// height of P.
 #pragma once
 
 #include <cstdint>

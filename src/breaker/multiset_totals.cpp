@@ -77,31 +77,44 @@ void EntrySumRange(const int32_t* block, int length, int slots, const uint8_t* o
 }
 
 // One row of counts (one per group) summed over the groups of each of the given classes (M in
-// GroupM), into out[m * stride]: LaneCount / 2 groups a step, the even ones in the low half of
-// each pair of 16-bit counts and the odd ones in the high half, summed in 32 bits (a sum never
-// passes the candidates). The entries behind the last group are zero.
+// GroupM), into out[m * stride]: LaneCount / 2 groups a step, in 16 bits per group and class,
+// emptied into 32 bits (the even groups' lanes and the odd ones') before they can overflow: no
+// count passes the largest group nor 8!, and a sum never passes the candidates. The entries
+// behind the last group are zero.
 void SumByClass(const uint16_t* row, const int* classes, int held, int32_t* out, size_t stride) {
     const CandidateGroupsRecord& g = CandidateGroups;
     constexpr int kStep = LaneCount / 2;
-    DwordLanes sum[MaxCodeLength + 1];
-    for (int c = 0; c < held; ++c) sum[c] = DwordLanes{};
-    for (int32_t base = 0; base < g.Count; base += kStep) {
-        const DwordLanes counts = *reinterpret_cast<const DwordLanesAnywhere*>(row + base);
-        const DwordLanes even = counts & 0xFFFF;
-        const DwordLanes odd = counts >> 16;
-        const DwordLanes m = reinterpret_cast<DwordLanes>(__builtin_convertvector(
-            *reinterpret_cast<const HalfLanesAnywhere*>(g.GroupM + base), WordLanes));
-        const DwordLanes evenM = m & 0xFFFF;
-        const DwordLanes oddM = m >> 16;
+    const int32_t roundsPerEmpty = 65535 / std::clamp<int32_t>(g.LargestGroup, 1, 40320);
+    WordLanes value[MaxCodeLength + 1];
+    WordLanes sum[MaxCodeLength + 1];
+    DwordLanes wide[MaxCodeLength + 1];
+    for (int c = 0; c < held; ++c) {
+        value[c] = WordLanes{} + static_cast<uint16_t>(classes[c]);
+        sum[c] = WordLanes{};
+        wide[c] = DwordLanes{};
+    }
+    auto empty = [&] {
         for (int c = 0; c < held; ++c) {
-            const DwordLanes value = DwordLanes{} + uint32_t(classes[c]);
-            sum[c] = evenM == value ? sum[c] + even : sum[c];
-            sum[c] = oddM == value ? sum[c] + odd : sum[c];
+            wide[c] += (reinterpret_cast<DwordLanes>(sum[c]) & 0xFFFF) +
+                       (reinterpret_cast<DwordLanes>(sum[c]) >> 16);
+            sum[c] = WordLanes{};
+        }
+    };
+    int32_t rounds = 0;
+    for (int32_t base = 0; base < g.Count; base += kStep) {
+        const WordLanes counts = *reinterpret_cast<const WordLanesAnywhere*>(row + base);
+        const WordLanes m = __builtin_convertvector(
+            *reinterpret_cast<const HalfLanesAnywhere*>(g.GroupM + base), WordLanes);
+        for (int c = 0; c < held; ++c) sum[c] = m == value[c] ? sum[c] + counts : sum[c];
+        if (++rounds >= roundsPerEmpty) {
+            empty();
+            rounds = 0;
         }
     }
+    empty();
     for (int c = 0; c < held; ++c) {
         int64_t total = 0;
-        for (int i = 0; i < LaneCount / 4; ++i) total += sum[c][i];
+        for (int i = 0; i < LaneCount / 4; ++i) total += wide[c][i];
         out[static_cast<size_t>(classes[c]) * stride] = static_cast<int32_t>(total);
     }
 }
