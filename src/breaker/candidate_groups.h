@@ -54,13 +54,13 @@ struct CandidateGroupsRecord {
     int PackedColumns = 0;
     bool PackedByGroup = false;
     uint64_t* SignMask = nullptr;
-    // With at most 14 signs also as bit planes, in chunks of PlaneSpan
+    // With at most 7 signs also as bit planes, in chunks of PlaneSpan
     // candidates: chunk c holds PlaneCount planes one behind the other, plane k * PlaneBits + j
     // of BitLaneWords words giving bit j of the sign at place k+1 of each candidate (the signs
     // are numbered from 1, so 0 is held by no candidate). A chunk is read front to back: the
     // count reads PlaneBits bits a candidate and place instead of a byte, and finds P for 64
-    // candidates a word at once. PlaneBits is 3 with at most 7 signs, 4 with up to 14, and 0
-    // (no planes) with more. Zero behind the last candidate, and a chunk of slack.
+    // candidates a word at once. PlaneBits is 3 where there are planes, else 0. Zero behind the
+    // last candidate, and a chunk of slack.
     uint64_t* SignPlanes = nullptr;
     int PlaneBits = 0;
     int PlaneCount = 0;

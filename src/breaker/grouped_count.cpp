@@ -449,14 +449,6 @@ ZK_COUNT_CLASS_OF(6, 3, CountPlaneClass6)
 ZK_COUNT_CLASS_OF(7, 3, CountPlaneClass7)
 ZK_COUNT_CLASS_OF(8, 3, CountPlaneClass8)
 ZK_COUNT_CLASS_OF(9, 3, CountPlaneClass9)
-ZK_COUNT_CLASS_OF(2, 4, CountWidePlaneClass2)
-ZK_COUNT_CLASS_OF(3, 4, CountWidePlaneClass3)
-ZK_COUNT_CLASS_OF(4, 4, CountWidePlaneClass4)
-ZK_COUNT_CLASS_OF(5, 4, CountWidePlaneClass5)
-ZK_COUNT_CLASS_OF(6, 4, CountWidePlaneClass6)
-ZK_COUNT_CLASS_OF(7, 4, CountWidePlaneClass7)
-ZK_COUNT_CLASS_OF(8, 4, CountWidePlaneClass8)
-ZK_COUNT_CLASS_OF(9, 4, CountWidePlaneClass9)
 #undef ZK_COUNT_CLASS_OF
 
 bool CountClassOf(int length, const TrialPattern& pattern, int m, ClassPlan& plan, int32_t bestMax,
@@ -470,13 +462,9 @@ bool CountClassOf(int length, const TrialPattern& pattern, int m, ClassPlan& pla
     static const Count planes[] = {CountPlaneClass2, CountPlaneClass3, CountPlaneClass4,
                                    CountPlaneClass5, CountPlaneClass6, CountPlaneClass7,
                                    CountPlaneClass8, CountPlaneClass9};
-    static const Count widePlanes[] = {
-        CountWidePlaneClass2, CountWidePlaneClass3, CountWidePlaneClass4, CountWidePlaneClass5,
-        CountWidePlaneClass6, CountWidePlaneClass7, CountWidePlaneClass8, CountWidePlaneClass9};
     const int at = std::min(std::max(length, 2), 9) - 2;
     const int bits = CandidateGroups.PlaneBits;
     const Count count = bits == 3                           ? planes[at]
-                        : bits == 4                         ? widePlanes[at]
                         : CandidateGroups.PackedColumns > 0 ? packed[at]
                                                             : plain[at];
     return count(pattern, m, plan, bestMax, bestSquares, pairs);
