@@ -190,6 +190,15 @@ uint32_t ReplayBuckets(uint32_t from, uint32_t to, uint32_t start, uint32_t* ord
     return start;
 }
 
+namespace {
+
+// The counters of a counting pass over runs of 2^shift buckets: one a run and one more.
+size_t RunCounters(uint32_t bucketCount, int shift) {
+    return size_t((bucketCount - 1) >> shift) + 2;
+}
+
+}  // namespace
+
 bool FewRecords(uint32_t bucketCount, int32_t records) {
     return int64_t(records) * kFewRecordsShare <= int64_t(bucketCount);
 }
@@ -201,14 +210,16 @@ void ChainFewRecords(uint32_t bucketCount, const uint32_t* draws, int32_t record
     // no memory of its own: a run spans as many buckets as that asks), then each small run by
     // the whole bucket, in place and stably.
     int shift = kFewRunShift;
-    auto counters = [&] { return (size_t((bucketCount - 1) >> shift) + 2) * sizeof(uint32_t); };
-    while (shift < ShufflePointShift && counters() > size_t(records)) ++shift;
+    while (shift < ShufflePointShift &&
+           RunCounters(bucketCount, shift) * sizeof(uint32_t) > size_t(records))
+        ++shift;
+    const size_t runs = RunCounters(bucketCount, shift);
     auto bucketOf = [&](uint32_t record) { return draws[record] & ShuffleBucketMask; };
-    if (counters() <= size_t(records)) {
+    if (runs * sizeof(uint32_t) <= size_t(records)) {
         uint32_t* runStart = reinterpret_cast<uint32_t*>(points);
-        std::memset(runStart, 0, counters());
+        std::memset(runStart, 0, runs * sizeof(uint32_t));
         for (int32_t r = 0; r < records; ++r) ++runStart[(bucketOf(r) >> shift) + 1];
-        for (size_t q = 1; q < counters() / sizeof(uint32_t); ++q) runStart[q] += runStart[q - 1];
+        for (size_t q = 1; q < runs; ++q) runStart[q] += runStart[q - 1];
         for (int32_t r = 0; r < records; ++r)
             order[runStart[bucketOf(r) >> shift]++] = static_cast<uint32_t>(r);
     } else {
