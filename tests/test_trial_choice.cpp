@@ -953,12 +953,12 @@ TEST_F(TrialChoiceTest, TheMarksOverTheWholeStoreAgreeWithTheRuleCodeByCode) {
 
 TEST_F(TrialChoiceTest, TheCountOverTheGroupsGivesEveryClassTheCountOneByOne) {
     // The count over the candidates' groups reads sign planes (3 bits a place with up to 7
-    // signs, where the planes are made) or two places a byte (up to 14 signs), each sign
-    // numbered within its group (where they are not; with more signs, once the candidates have
-    // thinned to half, else a byte a place); unbounded, it must give every class what the
-    // count of the chain gives, for odd and even lengths, for groups that begin and end inside a
-    // word of the planes, and for trial codes with a place that cannot score. At 9 over 4 a
-    // group holds up to 7,560 codes: its total of P passes 16 bits.
+    // signs, where the planes are made) or two places a byte (up to 14 signs; with more, each
+    // sign numbered within its group); unbounded, it must give every class what the count of
+    // the chain gives, for odd and even lengths, for groups that begin and end inside a word of
+    // the planes, for groups thinned by an answer and laid out anew, and for trial codes with a
+    // place that cannot score. At 9 over 4 a group holds up to 7,560 codes: its total of P
+    // passes 16 bits.
     struct Shape {
         char Last;
         int Length;
@@ -973,10 +973,12 @@ TEST_F(TrialChoiceTest, TheCountOverTheGroupsGivesEveryClassTheCountOneByOne) {
             ASSERT_TRUE(PrepareCandidateGroups());
             const int bits = SignCount <= 7 ? 3 : 0;
             EXPECT_EQ(CandidateGroups.PlaneBits, planes ? bits : 0);
-            EXPECT_EQ(CandidateGroups.PackedColumns > 0, (!planes || bits == 0) && SignCount <= 14);
+            EXPECT_EQ(CandidateGroups.PackedColumns > 0, !planes || bits == 0);
+            EXPECT_EQ(CandidateGroups.PackedByGroup, SignCount > 14);
             for (int round = 0; round < 80; ++round) {
                 if (round == 40) {
-                    // Thinned to the largest class of a code: the groups are packed anew.
+                    // Thinned to the largest class of a code: the groups are thinned, or laid
+                    // out anew where fewer than half are left.
                     uint8_t signs[MaxCodeLength];
                     for (int k = 0; k < shape.Length; ++k) signs[k] = static_cast<uint8_t>(1 + k);
                     TrialPattern pattern;
@@ -992,8 +994,12 @@ TEST_F(TrialChoiceTest, TheCountOverTheGroupsGivesEveryClassTheCountOneByOne) {
                     const int p = keep % (shape.Length + 1);
                     KeepCandidates(pattern, -1, m, p);
                     KeepGroupedCandidates(pattern, m, p);
+                    const size_t grant = CandidateGroups.Grant;
                     ASSERT_TRUE(PrepareCandidateGroups()) << shape.Last;
                     EXPECT_EQ(CandidateGroups.PackedColumns > 0, !planes || bits == 0);
+                    // Laid out anew or not, they take no more memory than at first.
+                    EXPECT_EQ(CandidateGroups.Grant, grant) << shape.Last;
+                    EXPECT_LE(CandidateGroups.BlockBytes + CandidateGroups.PairBlockBytes, grant);
                 }
                 // Each code on its own: a place made unable to score leaves the pattern's signs
                 // as they were, which a multiset measured before would not match.

@@ -43,13 +43,10 @@ struct CandidateGroupsRecord {
     uint8_t* Positions[MaxCodeLength] = {};  // [k][n]: the candidates, group by group
     // Where there are no sign planes, the same candidates two places to a byte, place 2c in the
     // low half of Packed[c] and place 2c+1 in the high half: the count reads half the bytes in
-    // groups too small for the planes. With at most 14 signs it lies in the block and holds the
-    // signs. With more (PackedByGroup) it holds each sign as its place among the signs its group
-    // holds (0 for the least; a group holds at most 9, SignMask[g] has bit s for each sign s it
-    // holds), in the room the position arrays no longer use once the candidates have thinned
-    // to half of it: column c behind the candidates of Positions[c], the masks behind those of
-    // Positions[Length - 1]. Null (and PackedColumns 0) with the planes, and with more signs
-    // before that.
+    // groups too small for the planes. With at most 14 signs it holds the signs. With more
+    // (PackedByGroup) it holds each sign as its place among the signs its group holds (0 for
+    // the least; a group holds at most 9, SignMask[g] has bit s for each sign s it holds).
+    // Null (and PackedColumns 0) with the planes.
     uint8_t* Packed[(MaxCodeLength + 1) / 2] = {};
     int PackedColumns = 0;
     bool PackedByGroup = false;
@@ -109,11 +106,14 @@ struct CandidateGroupsRecord {
     uint8_t* Level = nullptr;  // scratch per group: where it stands in its class's order
     // [((pair * N + sign - 1) * N + other sign - 1) * GroupRoom + g], pair numbering the places
     // k < k': the candidates of group g with the one sign at place k+1 and the other at k'+1
-    // (at most 7! each). With them the spread of P in every M-class is known too. Kept only
-    // where they take little memory (null otherwise).
+    // (at most 7! each). With them the spread of P in every M-class is known too. Made apart
+    // from the block, after every answer, where they take little memory for the groups as they
+    // stand (null otherwise).
     uint16_t* PairCounts = nullptr;
-    // While no pair count passes 255 the same counts a byte each, in the first half of the
-    // same block (rows GroupRoom bytes apart): the pair totals read half as much.
+    size_t PairBlockBytes = 0;
+    // While no pair count passes 255 the same counts a byte each (rows GroupRoom bytes apart):
+    // counted so where no group holds more than 255 candidates, else narrowed into the first
+    // half of the block. The pair totals read half as much.
     bool PairBytes = false;
     // [((triple * N + sign - 1) * N + sign - 1) * N + sign - 1) * GroupRoom + g], triple
     // numbering the places k < k' < k'': the candidates of group g with the three signs at those
@@ -134,6 +134,9 @@ struct CandidateGroupsRecord {
     int64_t Passes = 0;
     void* Block = nullptr;  // all of the above in one allocation
     size_t BlockBytes = 0;
+    // What the block and the pair counts took when the groups were first laid out in the match
+    // (0 until then): laid out anew or given pair counts later, they never take more.
+    size_t Grant = 0;
 };
 extern CandidateGroupsRecord CandidateGroups;
 // The sign planes are made only for at least this many candidates: only then do many groups

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "breaker/candidate_store.h"
 #include "breaker/group_class_sums.h"
@@ -23,11 +24,6 @@ namespace {
 constexpr int32_t kMinCandidates = 4096;
 // Multiset tables larger than this are not made (no admitted condition comes near it).
 constexpr int64_t kMaxTableSize = int64_t(1) << 22;
-// The pair counts are kept when they take at most this many bytes, and at most kPairsPerCandidate
-// times the candidates' own bytes: over many signs they are mostly zeros, and clearing and
-// filling them would cost more than they save.
-constexpr size_t kMaxPairBytes = size_t(64) << 20;
-constexpr size_t kPairsPerCandidate = 8;
 // The slack behind the last candidate: a vector read never leaves the arrays.
 constexpr int32_t kSlack = 64;
 
@@ -57,7 +53,7 @@ void CloseUpGroupRoom() {
 
 // The packed copy by the groups' own signs (PackedByGroup): the signs every group holds (its
 // first candidate's), then each candidate's sign as its place among them; zero behind the last.
-bool PackByGroup(size_t room) {
+bool PackByGroup() {
     CandidateGroupsRecord& g = CandidateGroups;
     for (int32_t group = 0; group < g.Count; ++group) {
         uint64_t mask = 0;
@@ -83,39 +79,16 @@ bool PackByGroup(size_t room) {
                 packed[i] =
                     static_cast<uint8_t>(lowOf[low[i]] | highOf[high != nullptr ? high[i] : 0]);
         }
-        std::memset(packed + g.Candidates, 0, room - static_cast<size_t>(g.Candidates));
+        std::memset(packed + g.Candidates, 0, static_cast<size_t>(g.Capacity - g.Candidates));
     }
     return true;
-}
-
-// With more than 14 signs the packed copy by the groups' own signs and the groups' masks lie in
-// the room the position arrays no longer use, once there is enough of it behind the candidates
-// and their slack (nothing before): the room of a packed column, or null.
-size_t PlacePackedByGroup() {
-    CandidateGroupsRecord& g = CandidateGroups;
-    g.PackedByGroup = false;
-    g.PackedColumns = 0;
-    if (g.Signs <= 14) return 0;
-    const size_t used = static_cast<size_t>(g.Candidates) + kSlack;
-    const size_t room = AlignUp(used);
-    const size_t masks = AlignUp(static_cast<size_t>(g.Count) * sizeof(uint64_t));
-    const size_t capacity = static_cast<size_t>(g.Capacity) / 64 * 64;
-    if (used + std::max(room, masks) > capacity) return 0;
-    g.PackedByGroup = true;
-    g.PackedColumns = (g.Length + 1) / 2;
-    for (int c = 0; c < g.PackedColumns; ++c) g.Packed[c] = g.Positions[c] + (capacity - room);
-    g.SignMask = reinterpret_cast<uint64_t*>(g.Positions[g.Length - 1] + (capacity - masks));
-    return room;
 }
 
 // The packed copy of the candidates, where there is one; zero behind the last. False when a
 // break-off waits: the groups are then of no use.
 bool PackPositions() {
     CandidateGroupsRecord& g = CandidateGroups;
-    if (g.Signs > 14) {
-        const size_t room = PlacePackedByGroup();
-        return room == 0 || PackByGroup(room);
-    }
+    if (g.PackedByGroup) return PackByGroup();
     for (int c = 0; c < g.PackedColumns; ++c) {
         if (GlanceBefore(g.Candidates)) return false;
         uint8_t* packed = g.Packed[c];
@@ -169,7 +142,6 @@ struct GroupShape {
     int32_t Capacity = 0;  // room per position array
     size_t Rows = 0;       // multisets
     size_t Room = 0;       // room for groups
-    bool Pairs = false;    // the pair counts are kept
     bool Planes = false;   // the sign planes are kept
 };
 
@@ -192,7 +164,8 @@ size_t LayOutGroups(const GroupShape& shape, uint8_t* block) {
     for (int k = 0; k < length; ++k)
         g.Positions[k] =
             positions != nullptr ? positions + static_cast<size_t>(k) * capacity : nullptr;
-    g.PackedColumns = signs <= 14 && !shape.Planes ? (length + 1) / 2 : 0;
+    g.PackedColumns = !shape.Planes ? (length + 1) / 2 : 0;
+    g.PackedByGroup = signs > 14;
     uint8_t* packed = take(capacity * static_cast<size_t>(g.PackedColumns));
     for (int c = 0; c < (MaxCodeLength + 1) / 2; ++c)
         g.Packed[c] = packed != nullptr && c < g.PackedColumns
@@ -220,13 +193,29 @@ size_t LayOutGroups(const GroupShape& shape, uint8_t* block) {
     g.Level = take(room);
     g.GroupTotal = reinterpret_cast<uint16_t*>(take(room * sizeof(uint16_t)));
     g.GroupScale = reinterpret_cast<float*>(take(room * sizeof(float)));
-    g.PairCounts = nullptr;
-    if (shape.Pairs) {
-        const size_t placePairs = static_cast<size_t>(length) * (length - 1) / 2;
-        g.PairCounts =
-            reinterpret_cast<uint16_t*>(take(placePairs * signs * signs * room * sizeof(uint16_t)));
-    }
+    g.SignMask =
+        g.PackedByGroup ? reinterpret_cast<uint64_t*>(take(room * sizeof(uint64_t))) : nullptr;
     return at;
+}
+
+// The groups the candidates make: how many multisets they hold, a bit per multiset. -1 when a
+// break-off waits.
+int32_t CountGroups(int length, int32_t candidates, size_t rows) {
+    std::vector<uint64_t> seen((rows + 63) / 64);
+    int32_t groups = 0;
+    uint32_t rank[LaneCount];
+    for (int32_t i = 0; i < candidates; i += LaneCount) {
+        if (GlanceAt(i)) return -1;
+        CandidateRanks(length, i, rank);
+        const int n = std::min<int32_t>(LaneCount, candidates - i);
+        for (int lane = 0; lane < n; ++lane) {
+            uint64_t& word = seen[rank[lane] / 64];
+            const uint64_t bit = uint64_t(1) << (rank[lane] % 64);
+            groups += (word & bit) == 0;
+            word |= bit;
+        }
+    }
+    return groups;
 }
 
 // A counting sort by rank: the candidates of each multiset, in chain order, one group; then
@@ -304,13 +293,10 @@ bool PrepareCandidateGroups() {
     shape.Signs = signs;
     shape.Capacity = (candidates + kSlack + 31) / 32 * 32;
     shape.Rows = static_cast<size_t>(table);
-    // Candidates of one multiset never outnumber its arrangements, so that no place count
-    // passes 8! = 40,320.
-    shape.Room = RoomFor(std::min<size_t>(shape.Rows, static_cast<size_t>(candidates)));
-    const size_t placePairs = static_cast<size_t>(length) * (length - 1) / 2;
-    const size_t pairBytes = placePairs * signs * signs * shape.Room * sizeof(uint16_t);
-    shape.Pairs = pairBytes <= kMaxPairBytes &&
-                  pairBytes <= kPairsPerCandidate * static_cast<size_t>(candidates) * length;
+    // The per-group arrays have room for the groups as they are; they only thin out.
+    const int32_t groups = CountGroups(length, candidates, shape.Rows);
+    if (groups < 0) return false;
+    shape.Room = RoomFor(static_cast<size_t>(groups));
     // Four bits a sign (8 to 14 signs) count slower than the packed copy: planes only with three.
     shape.Planes = candidates >= PlaneMinCandidates && signs <= 7;
     const size_t bytes = LayOutGroups(shape, nullptr);
@@ -336,6 +322,7 @@ bool PrepareCandidateGroups() {
         ReleaseCandidateGroups();
         return false;
     }
+    if (g.Grant == 0) g.Grant = g.BlockBytes + g.PairBlockBytes;
     g.Ready = true;
     return true;
 }
@@ -343,6 +330,15 @@ bool PrepareCandidateGroups() {
 void KeepGroupedCandidates(const TrialPattern& pattern, int m, int p) {
     CandidateGroupsRecord& g = CandidateGroups;
     if (!g.Ready) return;
+    // Where the answer leaves fewer than half the candidates the block was laid out for, a later
+    // search lays it out anew for those left: what it no longer uses is given back.
+    const int32_t left = CandidateStore.CandidateCount;
+    if (left >= kMinCandidates && left < g.Capacity / 2) {
+        const size_t grant = g.Grant;
+        ReleaseCandidateGroups();
+        g.Grant = grant;
+        return;
+    }
     const int length = pattern.Length;
     GroupMs(pattern);
     const size_t room = static_cast<size_t>(g.GroupRoom);
@@ -384,6 +380,7 @@ void ReleaseCandidateGroups() {
     CandidateGroupsRecord& g = CandidateGroups;
     if (g.Block != nullptr) StoreFree(g.Block, g.BlockBytes);
     StoreFree(g.Totals, g.TotalsRoom * sizeof(int32_t));
+    StoreFree(g.PairCounts, g.PairBlockBytes);
     StoreFree(g.TripleCounts, g.TripleBytes);
     g = CandidateGroupsRecord{};
 }

@@ -17,6 +17,14 @@ namespace {
 // candidates. Below, counting costs less than the bound.
 constexpr size_t kMaxTripleEntries = size_t(16) << 20;
 constexpr int32_t kLeastTripleCandidates = 65536;
+// The pair counts are kept when at 16 bits an entry they take at most this many bytes, and at
+// most kPairsPerCandidate times the candidates' own bytes (CountPairs) or kPairsPerTrialCode
+// bytes a trial code: over many signs they are mostly zeros, and where the candidates are few
+// and the trial codes few too, clearing and filling them after every answer would cost more
+// than they save.
+constexpr size_t kMaxPairBytes = size_t(64) << 20;
+constexpr size_t kPairsPerCandidate = 8;
+constexpr size_t kPairsPerTrialCode = 2;
 
 // Clears a large array a piece at a time, with a glance between the pieces; false when a
 // break-off waits.
@@ -86,6 +94,65 @@ int32_t LargestEntry(const Entry* counts, size_t entries) {
     return largest;
 }
 
+// The pair counts, where they now take little memory (made on the first such call, made anew
+// where they grow, freed where they would not fit). A pair count never passes its group's size:
+// while no group holds more than 255 candidates they are counted a byte each, else in 16 bits
+// and narrowed where they stay below 256. False when a break-off waits.
+bool CountPairs() {
+    CandidateGroupsRecord& g = CandidateGroups;
+    const size_t room = static_cast<size_t>(g.GroupRoom);
+    const size_t n = static_cast<size_t>(g.Signs);
+    const size_t placePairs = static_cast<size_t>(g.Length) * (g.Length - 1) / 2;
+    const size_t entries = placePairs * n * n * room;
+    // Judged at 16 bits an entry, whatever they are kept in; against the candidates' bytes as
+    // if there were a group for every multiset (or every candidate, if fewer), so that it is the
+    // candidates' density over the multisets that admits them, not the groups they happen to form.
+    const size_t wide = entries * sizeof(uint16_t);
+    const size_t denseGroups = static_cast<size_t>(std::min(g.TableSize, g.Candidates));
+    const size_t denseBytes =
+        placePairs * n * n * ((denseGroups + 63) / 32 * 32) * sizeof(uint16_t);
+    const bool dense =
+        denseBytes <= kPairsPerCandidate * static_cast<size_t>(g.Candidates) * g.Length;
+    const bool many = wide <= kPairsPerTrialCode * static_cast<size_t>(CandidateStore.TrialCount);
+    const bool narrow = g.LargestGroup <= 255;
+    const size_t bytes = narrow ? entries : wide;
+    // Where the groups are first laid out, only the candidates' density admits them; later the
+    // trial codes may too, within the memory the groups were granted then.
+    const bool fit = wide <= kMaxPairBytes &&
+                     (g.Grant == 0 ? dense : (dense || many) && g.BlockBytes + bytes <= g.Grant);
+    if (!fit || bytes > g.PairBlockBytes) {
+        StoreFree(g.PairCounts, g.PairBlockBytes);
+        g.PairCounts = nullptr;
+        g.PairBlockBytes = 0;
+        if (!fit || !StoreMayUse(bytes)) return true;
+        g.PairCounts = static_cast<uint16_t*>(StoreAllocate(bytes));
+        if (g.PairCounts == nullptr) return true;
+        g.PairBlockBytes = bytes;
+    }
+    if (!Clear(g.PairCounts, bytes)) return false;
+    bool wrapped = false;  // neither wraps: at most 7! codes of a group per pair of signs
+    auto count = [&](auto* counts) {
+        size_t pair = 0;
+        for (int k = 0; k < g.Length; ++k)
+            for (int l = k + 1; l < g.Length; ++l, ++pair)
+                if (!CountAt(counts + pair * n * n * room, {k, l}, wrapped)) return false;
+        g.LargestPair = LargestEntry(counts, entries);
+        return true;
+    };
+    if (narrow) {
+        g.PairBytes = true;
+        return count(reinterpret_cast<uint8_t*>(g.PairCounts));
+    }
+    if (!count(g.PairCounts)) return false;
+    // Each byte goes below the word it comes from: the block is narrowed front to back.
+    g.PairBytes = g.LargestPair <= 255;
+    if (g.PairBytes) {
+        uint8_t* bytesOf = reinterpret_cast<uint8_t*>(g.PairCounts);
+        for (size_t i = 0; i < entries; ++i) bytesOf[i] = static_cast<uint8_t>(g.PairCounts[i]);
+    }
+    return true;
+}
+
 // The triple counts, where they now take little memory (made on the first such call, freed
 // where they would not). They are kept a byte each, half the memory the sums read: where a
 // count passes 255 they are not used after this answer (LargestTriple 0). False when a
@@ -143,21 +210,5 @@ bool CountPlaces() {
     for (int k = 0; k < g.Length; ++k)
         if (!CountAt(g.PlaceCounts + static_cast<size_t>(k) * g.Signs * room, {k}, wrapped))
             return false;
-    if (g.PairCounts == nullptr) return true;
-    const size_t n = static_cast<size_t>(g.Signs);
-    const size_t placePairs = static_cast<size_t>(g.Length) * (g.Length - 1) / 2;
-    if (!Clear(g.PairCounts, placePairs * n * n * room * sizeof(uint16_t))) return false;
-    size_t pair = 0;
-    for (int k = 0; k < g.Length; ++k)
-        for (int l = k + 1; l < g.Length; ++l, ++pair)
-            if (!CountAt(g.PairCounts + pair * n * n * room, {k, l}, wrapped)) return false;
-    g.LargestPair = LargestEntry(g.PairCounts, placePairs * n * n * room);
-    // Each byte goes below the word it comes from: the block is narrowed front to back.
-    g.PairBytes = g.LargestPair <= 255;
-    if (g.PairBytes) {
-        uint8_t* bytes = reinterpret_cast<uint8_t*>(g.PairCounts);
-        for (size_t i = 0; i < placePairs * n * n * room; ++i)
-            bytes[i] = static_cast<uint8_t>(g.PairCounts[i]);
-    }
-    return CountTriples();
+    return CountPairs() && CountTriples();
 }
