@@ -95,31 +95,34 @@ int32_t LargestEntry(const Entry* counts, size_t entries) {
 }
 
 // The pair counts, where they now take little memory (made on the first such call, made anew
-// where they grow, freed where they would not fit). A pair count never passes its group's size:
-// while no group holds more than 255 candidates they are counted a byte each, else in 16 bits
-// and narrowed where they stay below 256. False when a break-off waits.
+// where they grow, freed where they would not fit). Up to 7 places, or while no group holds more
+// than 255 candidates, they are counted a byte each, else in 16 bits and narrowed where they
+// stay below 256. False when a break-off waits.
 bool CountPairs() {
     CandidateGroupsRecord& g = CandidateGroups;
     const size_t room = static_cast<size_t>(g.GroupRoom);
     const size_t n = static_cast<size_t>(g.Signs);
     const size_t placePairs = static_cast<size_t>(g.Length) * (g.Length - 1) / 2;
     const size_t entries = placePairs * n * n * room;
-    // Judged at 16 bits an entry, whatever they are kept in; against the candidates' bytes as
-    // if there were a group for every multiset (or every candidate, if fewer), so that it is the
-    // candidates' density over the multisets that admits them, not the groups they happen to form.
+    // The candidates' density over the multisets admits them, not the groups they happen to
+    // form: judged at 16 bits an entry against the candidates' bytes, as if there were a group
+    // for every multiset (or every candidate, if fewer).
     const size_t wide = entries * sizeof(uint16_t);
     const size_t denseGroups = static_cast<size_t>(std::min(g.TableSize, g.Candidates));
     const size_t denseBytes =
         placePairs * n * n * ((denseGroups + 63) / 32 * 32) * sizeof(uint16_t);
     const bool dense =
         denseBytes <= kPairsPerCandidate * static_cast<size_t>(g.Candidates) * g.Length;
-    const bool many = wide <= kPairsPerTrialCode * static_cast<size_t>(CandidateStore.TrialCount);
-    const bool narrow = g.LargestGroup <= 255;
+    // A pair count is at most the arrangements of the other L - 2 signs: below 256 up to 7
+    // places, and never above the group's size.
+    const bool narrow = g.Length <= 7 || g.LargestGroup <= 255;
     const size_t bytes = narrow ? entries : wide;
+    const bool many = bytes <= kPairsPerTrialCode * static_cast<size_t>(CandidateStore.TrialCount);
     // Where the groups are first laid out, only the candidates' density admits them; later the
     // trial codes may too, within the memory the groups were granted then.
-    const bool fit = wide <= kMaxPairBytes &&
-                     (g.Grant == 0 ? dense : (dense || many) && g.BlockBytes + bytes <= g.Grant);
+    const bool fit = (g.Grant == 0 ? wide <= kMaxPairBytes && dense
+                                   : bytes <= kMaxPairBytes && (dense || many) &&
+                                         g.BlockBytes + bytes <= g.Grant);
     if (!fit || bytes > g.PairBlockBytes) {
         StoreFree(g.PairCounts, g.PairBlockBytes);
         g.PairCounts = nullptr;
