@@ -168,39 +168,44 @@ void MarkRenamedArrangements(const uint8_t* code, const uint8_t* freeOf, const u
         if (numbers[i] != self) MarkNumber(numbers[i]);
 }
 
+// Every class's total at once, a lane each (at most L + 1 classes); a class's totals stay below
+// 2^31 (L times the candidates).
+typedef int32_t ClassTotals __attribute__((vector_size(64)));
+
 // The arrangements of a multiset from place k on, with the totals and the number so far: every
 // leaf whose totals leave a range is marked. Bounds per place (the least and the most entry any
 // sign of the multiset gives there, summed over the places still open) pass over a branch in
-// which every leaf keeps within every range.
+// which every leaf keeps within every range. Lanes of no class keep within their range always.
 struct ArrangementWalk {
-    const ArrangementTest* Test;
+    int Length;
+    int Slots;
     uint8_t Left[MaxCodeLength];
     uint32_t Digit[MaxCodeLength];  // per sign of the multiset its weight-one digit
-    int64_t LowAfter[MaxCodeLength + 1][MaxCodeLength + 1];  // [class][place]: least from there
-    int64_t HighAfter[MaxCodeLength + 1][MaxCodeLength + 1];
+    ClassTotals Entry[MaxCodeLength][MaxCodeLength];  // [place][slot]: what the sign adds there
+    ClassTotals LowAfter[MaxCodeLength + 1];  // [place]: the least the places from there add
+    ClassTotals HighAfter[MaxCodeLength + 1];
+    ClassTotals Least;
+    ClassTotals Most;
 };
 
-void WalkArrangements(ArrangementWalk& w, int k, const int64_t* total, uint32_t number) {
-    const ArrangementTest& test = *w.Test;
-    const int classes = test.Classes;
-    bool certain = true;  // every leaf below keeps within every range
-    for (int c = 0; c < classes; ++c) {
-        if (total[c] + w.LowAfter[c][k] < test.Least[c] ||
-            total[c] + w.HighAfter[c][k] > test.Most[c])
-            certain = false;
-    }
-    if (certain) return;
-    if (k == test.Length) {
+void WalkArrangements(ArrangementWalk& w, int k, ClassTotals total, uint32_t number) {
+    // Every leaf below keeps within every range: nothing to mark.
+    const ClassTotals outside =
+        (total + w.LowAfter[k] < w.Least) | (total + w.HighAfter[k] > w.Most);
+    typedef uint64_t ClassWords __attribute__((vector_size(64)));
+    const ClassWords words = reinterpret_cast<ClassWords>(outside);
+    uint64_t any = 0;
+    for (int i = 0; i < 8; ++i) any |= words[i];
+    if (any == 0) return;
+    if (k == w.Length) {
         MarkNumber(number);  // not certain at a leaf: some total lies outside its range
         return;
     }
     const uint32_t weight = Twins.Weight[k];
-    for (int j = 0; j < test.Slots; ++j) {
+    for (int j = 0; j < w.Slots; ++j) {
         if (w.Left[j] == 0) continue;
         --w.Left[j];
-        int64_t next[MaxCodeLength + 1];
-        for (int c = 0; c < classes; ++c) next[c] = total[c] + test.Entries[c][k * test.Slots + j];
-        WalkArrangements(w, k + 1, next, number + weight * w.Digit[j]);
+        WalkArrangements(w, k + 1, total + w.Entry[k][j], number + weight * w.Digit[j]);
         ++w.Left[j];
     }
 }
@@ -210,25 +215,34 @@ void WalkArrangements(ArrangementWalk& w, int k, const int64_t* total, uint32_t 
 void MarkLosingArrangements(const ArrangementTest& test) {
     if (TwinMarkBits.Count == 0) return;
     ArrangementWalk w;
-    w.Test = &test;
+    w.Length = test.Length;
+    w.Slots = test.Slots;
     for (int j = 0; j < test.Slots; ++j) {
         w.Left[j] = test.Count[j];
         w.Digit[j] = Twins.DigitOf[test.Sign[j]];
     }
+    const ClassTotals none{};
+    w.Least = none + INT32_MIN;
+    w.Most = none + INT32_MAX;
+    for (int k = 0; k <= test.Length; ++k) w.LowAfter[k] = w.HighAfter[k] = none;
+    for (int k = 0; k < test.Length; ++k)
+        for (int j = 0; j < test.Slots; ++j) w.Entry[k][j] = none;
     for (int c = 0; c < test.Classes; ++c) {
-        w.LowAfter[c][test.Length] = w.HighAfter[c][test.Length] = 0;
+        w.Least[c] = test.Least[c];
+        w.Most[c] = test.Most[c];
         for (int k = test.Length - 1; k >= 0; --k) {
             int32_t low = INT32_MAX;
             int32_t high = INT32_MIN;
             for (int j = 0; j < test.Slots; ++j) {
-                low = std::min(low, test.Entries[c][k * test.Slots + j]);
-                high = std::max(high, test.Entries[c][k * test.Slots + j]);
+                const int32_t entry = test.Entries[c][k * test.Slots + j];
+                w.Entry[k][j][c] = entry;
+                low = std::min(low, entry);
+                high = std::max(high, entry);
             }
-            w.LowAfter[c][k] = w.LowAfter[c][k + 1] + low;
-            w.HighAfter[c][k] = w.HighAfter[c][k + 1] + high;
+            w.LowAfter[k][c] = w.LowAfter[k + 1][c] + low;
+            w.HighAfter[k][c] = w.HighAfter[k + 1][c] + high;
         }
     }
-    const int64_t none[MaxCodeLength + 1] = {};
     WalkArrangements(w, 0, none, 0);
 }
 

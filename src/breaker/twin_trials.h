@@ -70,8 +70,8 @@ struct ArrangementTest {
     uint8_t Count[MaxCodeLength] = {};
     int Classes = 0;
     const int32_t* Entries[MaxCodeLength + 1] = {};
-    int64_t Least[MaxCodeLength + 1] = {};
-    int64_t Most[MaxCodeLength + 1] = {};
+    int32_t Least[MaxCodeLength + 1] = {};
+    int32_t Most[MaxCodeLength + 1] = {};
 };
 // Marks the record of every arrangement with some class's total outside its range: codes that
 // are strictly worse than the best, as the ranges were made against it (only while marking).
