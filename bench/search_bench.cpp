@@ -223,6 +223,7 @@ int main(int argc, char** argv) {
     // A whole match at the largest sets looks for a key hundreds of millions of times.
     VirtualSetSilentFeedLimit(INT64_MAX);
     VirtualSetPauseStep(0);
+    VirtualUseMachineHeap(true);  // the stores' memory as the program takes it
     SetDefaultSettings();
     Language = LanguageKind::English;
     ClockState.German = false;
