@@ -94,6 +94,21 @@ int32_t LargestEntry(const Entry* counts, size_t entries) {
     return largest;
 }
 
+// The block of its own that counts of `bytes` are kept in: kept while it is large enough, made
+// anew where they grow, freed where they do not fit or the memory is refused. True when held.
+template <typename Entry>
+bool KeepBlock(Entry*& block, size_t& held, size_t bytes, bool fit) {
+    if (fit && bytes <= held) return true;
+    StoreFree(block, held);
+    block = nullptr;
+    held = 0;
+    if (!fit || !StoreMayUse(bytes)) return false;
+    block = static_cast<Entry*>(StoreAllocate(bytes));
+    if (block == nullptr) return false;
+    held = bytes;
+    return true;
+}
+
 // The pair counts, where they now take little memory (made on the first such call, made anew
 // where they grow, freed where they would not fit). Up to 7 places, or while no group holds more
 // than 255 candidates, they are counted a byte each, else in 16 bits and narrowed where they
@@ -123,15 +138,7 @@ bool CountPairs() {
     const bool fit = (g.Grant == 0 ? wide <= kMaxPairBytes && dense
                                    : bytes <= kMaxPairBytes && (dense || many) &&
                                          g.BlockBytes + bytes <= g.Grant);
-    if (!fit || bytes > g.PairBlockBytes) {
-        StoreFree(g.PairCounts, g.PairBlockBytes);
-        g.PairCounts = nullptr;
-        g.PairBlockBytes = 0;
-        if (!fit || !StoreMayUse(bytes)) return true;
-        g.PairCounts = static_cast<uint16_t*>(StoreAllocate(bytes));
-        if (g.PairCounts == nullptr) return true;
-        g.PairBlockBytes = bytes;
-    }
+    if (!KeepBlock(g.PairCounts, g.PairBlockBytes, bytes, fit)) return true;
     if (!Clear(g.PairCounts, bytes)) return false;
     bool wrapped = false;  // neither wraps: at most 7! codes of a group per pair of signs
     auto count = [&](auto* counts) {
@@ -170,15 +177,7 @@ bool CountTriples() {
     const bool fit = g.Length >= 3 && bytes <= kMaxTripleEntries &&
                      g.Candidates >= kLeastTripleCandidates &&
                      triples * static_cast<size_t>(g.Candidates) < (size_t(1) << 31);
-    if (!fit || bytes > g.TripleBytes) {
-        StoreFree(g.TripleCounts, g.TripleBytes);
-        g.TripleCounts = nullptr;
-        g.TripleBytes = 0;
-        if (!fit || !StoreMayUse(bytes)) return true;
-        g.TripleCounts = static_cast<uint8_t*>(StoreAllocate(bytes));
-        if (g.TripleCounts == nullptr) return true;
-        g.TripleBytes = bytes;
-    }
+    if (!KeepBlock(g.TripleCounts, g.TripleBytes, bytes, fit)) return true;
     if (!Clear(g.TripleCounts, bytes)) return false;
     size_t triple = 0;
     bool wrapped = false;
