@@ -39,9 +39,9 @@ inline __attribute__((always_inline)) void SpreadPlaces(const TrialPattern& patt
 }
 
 // The same for the packed copy by the groups' own signs, where a sign is its place among the
-// signs of the group (mask:
-// bit s for sign s): per place the trial's sign there as the group numbers it, 15 (held by no
-// candidate) for a sign the group does not hold; `sign` is the trial's, 0 where it cannot score.
+// signs of the group (mask: bit s for sign s): per place the trial's sign there as the group
+// numbers it, 15 (held by no candidate) for a sign the group does not hold; `sign` is the
+// trial's, 0 where it cannot score.
 template <int Length>
 inline __attribute__((always_inline)) void SpreadGroupPlaces(const uint8_t* sign, uint64_t mask,
                                                              Lanes* position) {
