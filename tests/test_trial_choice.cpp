@@ -1223,6 +1223,7 @@ TEST(ClassBoundsTest, TheThirdMomentNeverRulesOutARealClassAndRulesOutAnImpossib
         plan.Length = length;
         plan.Pairs = true;
         plan.Triples = true;
+        plan.TripleFrom = 0;
         for (int p = 0; p <= m; ++p) {
             plan.Size[m] += sizes[p];
             plan.Total[m] += p * sizes[p];
@@ -1245,8 +1246,20 @@ TEST(ClassBoundsTest, TheThirdMomentNeverRulesOutARealClassAndRulesOutAnImpossib
             if (random() % 3 == 0) sizes[p] = 0;
             height = std::max(height, sizes[p]);
         }
-        ASSERT_TRUE(CubicFits(planOf(length, m, sizes), m, height))
+        ClassPlan plan = planOf(length, m, sizes);
+        ASSERT_TRUE(CubicFits(plan, m, height))
             << "round " << round << " m " << m << " L " << length;
+        // Part of the class counted: the counts so far are lower bounds of the real ones.
+        for (int p = 0; p <= m; ++p) {
+            plan.Counts[m][p] = sizes[p] == 0 ? 0 : static_cast<int64_t>(random()) % (sizes[p] + 1);
+            plan.Done[m] += plan.Counts[m][p];
+        }
+        ASSERT_TRUE(CubicFits(plan, m, height))
+            << "counted, round " << round << " m " << m << " L " << length;
+        // A class whose triples were not summed is never ruled out by them.
+        plan.TripleFrom = plan.Size[m] + 1;
+        plan.TripleTotal[m] = 0;
+        ASSERT_TRUE(CubicFits(plan, m, height));
     }
     // Found in a search at 8 over 8: P spread 232,646 / 318,411 / 173,732 / 49,108 / 6,809 over
     // a class of M = 4. Its first two moments allow every P-class at 262,847 or below; its third

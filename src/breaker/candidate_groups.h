@@ -161,6 +161,11 @@ inline bool GroupedRankLost(uint32_t rank) {
 // what the search has measured of it, without a look at the candidates: its codes need no
 // pattern and no count. A multiset found lost here stays lost for the search.
 bool GroupedMultisetLoses(uint32_t rank, int32_t bestMax, int64_t bestSquares);
+// Whether the trial code's totals of P leave the ranges its multiset keeps for the best so far
+// (the first moment, as PlanGroupedCount would find it first), read straight from its signs and
+// the multiset's table: a code lost so is passed over as PlanGroupedCount would pass it. False
+// when the multiset has no table or no ranges for this best yet, or the code keeps within them.
+bool GroupedRangesLose(const uint8_t* signs, uint32_t rank, int32_t bestMax, int64_t bestSquares);
 // Like ClassifyCandidates, over the groups: false (counts incomplete) when the trial code is
 // given up as strictly worse than the best so far.
 bool ClassifyGrouped(const TrialPattern& pattern, int32_t bestMax, int64_t bestSquares,

@@ -176,7 +176,7 @@ bool MomentFits(const int64_t* value, const int64_t* count, int n, bool capped, 
     return SpreadFits(value, count, n, rest, room, total, squares);
 }
 
-Bound ClassBound(const ClassPlan& plan, int m, int32_t bestMax, int64_t fitsFrom) {
+Bound ClassBound(const ClassPlan& plan, int m, int32_t bestMax, int64_t fitsFrom, bool cubics) {
     int64_t value[MaxCodeLength + 1];
     int64_t count[MaxCodeLength + 1];
     const int n = ValuesOf(m, plan.Length, plan.Counts[m], value, count);
@@ -186,8 +186,9 @@ Bound ClassBound(const ClassPlan& plan, int m, int32_t bestMax, int64_t fitsFrom
     bound.Reaches = bound.Max >= bestMax;
     if (!plan.Moments || plan.Size[m] == 0 || bestMax == INT32_MAX || bound.Reaches) return bound;
     auto fits = [&](int64_t h) {
-        return h >= fitsFrom || MomentFits(value, count, n, capped, plan.Size[m], plan.Total[m],
-                                           plan.Pairs, plan.PairTotal[m], h);
+        return h >= fitsFrom || (MomentFits(value, count, n, capped, plan.Size[m], plan.Total[m],
+                                            plan.Pairs, plan.PairTotal[m], h) &&
+                                 (!cubics || CubicFits(plan, m, h)));
     };
     // A class that fits one below the best's largest class fits at it too: while the count goes
     // on, that is the usual answer, and one fit tells it.
@@ -245,22 +246,35 @@ bool CubicShows(const CubicClass& k, int a, int b, int c) {
 
 bool CubicFits(const ClassPlan& plan, int m, int64_t h) {
     if (!plan.Triples || !plan.Pairs || plan.Size[m] == 0) return true;
+    if (plan.Size[m] < plan.TripleFrom) return true;
     CubicClass k;
-    const int64_t none[MaxCodeLength + 1] = {};
     int64_t count[MaxCodeLength + 1];
-    k.N = ValuesOf(m, plan.Length, none, k.Value, count);
+    k.N = ValuesOf(m, plan.Length, plan.Counts[m], k.Value, count);
     const bool capped = m == plan.Length;
-    for (int i = 0; i < k.N; ++i) k.Room[i] = capped && i == k.N - 1 ? std::min<int64_t>(h, 1) : h;
-    k.Size = plan.Size[m];
+    // The candidates still to come, each value's room above its count so far, and the sums of
+    // P^j over them: the class's sums less the counted ones'.
+    k.Size = plan.Size[m] - plan.Done[m];
     int64_t rooms = 0;
-    for (int i = 0; i < k.N; ++i) rooms += k.Room[i];
+    int64_t counted[4] = {};
+    for (int i = 0; i < k.N; ++i) {
+        const int64_t cap = capped && i == k.N - 1 ? std::min<int64_t>(h, 1) : h;
+        if (count[i] > cap) return false;
+        k.Room[i] = cap - count[i];
+        rooms += k.Room[i];
+        const int64_t v = k.Value[i];
+        counted[0] += count[i];
+        counted[1] += count[i] * v;
+        counted[2] += count[i] * v * v;
+        counted[3] += count[i] * v * v * v;
+    }
     if (rooms < k.Size) return false;
+    if (k.Size == 0) return true;
     // The sums of P^j from those of the binomials: P^2 = 2 C(P,2) + P, P^3 = 6 C(P,3) + 6 C(P,2) +
     // P.
-    k.Sum[0] = k.Size;
-    k.Sum[1] = plan.Total[m];
-    k.Sum[2] = 2 * plan.PairTotal[m] + plan.Total[m];
-    k.Sum[3] = 6 * plan.TripleTotal[m] + 6 * plan.PairTotal[m] + plan.Total[m];
+    k.Sum[0] = plan.Size[m] - counted[0];
+    k.Sum[1] = plan.Total[m] - counted[1];
+    k.Sum[2] = 2 * plan.PairTotal[m] + plan.Total[m] - counted[2];
+    k.Sum[3] = 6 * plan.TripleTotal[m] + 6 * plan.PairTotal[m] + plan.Total[m] - counted[3];
     // The cubics that show most classes, as roots around twice the mean, the likeliest first (of
     // the classes shown at 9 over 7 and 8 over 8, about 60 % by the first, 98 % by the first
     // six). Further cubics, found by moving one root at a time, showed about one class in a

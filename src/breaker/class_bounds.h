@@ -35,6 +35,8 @@ struct ClassPlan {
     // trial's signs.
     bool Triples = false;
     int64_t TripleTotal[MaxCodeLength + 1] = {};
+    // The least size of a class whose TripleTotal (and PairTotal) was summed.
+    int64_t TripleFrom = INT64_MAX;
 };
 
 // The P values that class m can hold, in increasing order, with their counts so far: 0..m;
@@ -55,10 +57,13 @@ bool MomentFits(const int64_t* value, const int64_t* count, int n, bool capped, 
 // the class's moments are already known to fit at (nothing counted yet and the plan's moments
 // the same), INT64_MAX when none: no height at or above it is tried again, since a class that
 // fits at some height fits at every greater one.
-Bound ClassBound(const ClassPlan& plan, int m, int32_t bestMax, int64_t fitsFrom = INT64_MAX);
-// Whether class m of the plan, nothing of it counted yet, can keep every P-class at or below h
-// with its third moment too (plan.Triples): false when some cubic in P shows that it cannot.
-// Cubics are tried, not all of them: true may mean only that none was found.
+// With cubics unset the third moment is left out (a speed choice: the bound is only weaker).
+Bound ClassBound(const ClassPlan& plan, int m, int32_t bestMax, int64_t fitsFrom = INT64_MAX,
+                 bool cubics = true);
+// Whether class m of the plan, its counts so far (plan.Counts, plan.Done) lower bounds of its
+// final ones, can keep every P-class at or below h with its third moment too (plan.Triples, and
+// its triple total summed): false when some cubic in P shows that it cannot. Cubics are tried,
+// not all of them: true may mean only that none was found.
 bool CubicFits(const ClassPlan& plan, int m, int64_t h);
 // Whether the bounds of the plan's classes show the trial code strictly worse than the best;
 // the largest class they allow goes into boundMax.

@@ -76,15 +76,19 @@ ClassList ClassesOf(int length, int knownM) {
 void MakeTrialPattern(const uint8_t* signs, int length, TrialPattern& pattern) {
     pattern = TrialPattern{};
     pattern.Length = length;
-    uint8_t counts[RingSize + 1] = {};
+    uint8_t counts[RingSize + 1];
+    uint64_t held = 0;  // the live signs the code holds, a bit each
     for (int k = 0; k < length; ++k) {
         const uint8_t sign = signs[k];
         const bool live = sign <= RingSize && SignAlive[sign] != 0;
         pattern.Position[k] = live ? sign : 0xFF;
-        if (live) ++counts[sign];
+        if (!live) continue;
+        const uint64_t bit = uint64_t(1) << sign;
+        counts[sign] = (held & bit) != 0 ? counts[sign] + 1 : 1;
+        held |= bit;
     }
-    for (int sign = 1; sign <= RingSize; ++sign) {
-        if (counts[sign] == 0) continue;
+    for (; held != 0; held &= held - 1) {
+        const int sign = __builtin_ctzll(held);
         pattern.SlotSign[pattern.Slots] = static_cast<uint8_t>(sign);
         pattern.SlotCount[pattern.Slots] = counts[sign];
         ++pattern.Slots;

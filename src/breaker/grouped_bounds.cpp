@@ -11,6 +11,7 @@
 #include "breaker/grouped_count.h"
 #include "breaker/multiset_ranks.h"
 #include "breaker/multiset_totals.h"
+#include "breaker/sign_tables.h"
 #include "breaker/twin_trials.h"
 
 namespace {
@@ -185,7 +186,8 @@ bool ThirdMomentLoses(const TrialPattern& pattern, uint32_t rank, ClassPlan& pla
         return false;
     const int64_t h = HighestClass(rank, bestMax, bestSquares);
     // Only the classes the cubics are tried on need their triples.
-    TripleTotals(pattern, plan, std::max<int64_t>(h, kLeastCubicClass) + 1);
+    plan.TripleFrom = std::max<int64_t>(h, kLeastCubicClass) + 1;
+    TripleTotals(pattern, plan, plan.TripleFrom);
     plan.Triples = true;
     for (int c = 0; c <= plan.Length; ++c) {
         const int m = order[c];
@@ -318,6 +320,59 @@ bool GroupedMultisetLoses(uint32_t rank, int32_t bestMax, int64_t bestSquares) {
         SizeBoundLoses(g.SizeBound + 2 * static_cast<size_t>(rank), bestMax, bestSquares))
         g.Verdict[rank] = MultisetVerdict::Lost;
     if (g.Verdict[rank] != MultisetVerdict::Lost) return false;
+    ++TrialCodesAbandoned;
+    return true;
+}
+
+bool GroupedRangesLose(const uint8_t* signs, uint32_t rank, int32_t bestMax, int64_t bestSquares) {
+    const CandidateGroupsRecord& g = CandidateGroups;
+    if (bestMax == INT32_MAX || g.Verdict[rank] != MultisetVerdict::Measured ||
+        g.TotalsAt[rank] <= 0)
+        return false;
+    SeeBest(bestMax, bestSquares);
+    if (g.CheckedAt[rank] != BestSeen.Epoch) return false;
+    // The code's live signs, each numbered by its place among them (its slot in the table).
+    const int length = g.Length;
+    uint64_t live = 0;
+    for (int k = 0; k < length; ++k)
+        if (signs[k] <= RingSize && SignAlive[signs[k]] != 0) live |= uint64_t(1) << signs[k];
+    const int slots = __builtin_popcountll(live);
+    int entry[MaxCodeLength];
+    for (int k = 0; k < length; ++k) {
+        const uint64_t bit = signs[k] <= RingSize ? uint64_t(1) << signs[k] : 0;
+        entry[k] = (live & bit) != 0 ? k * slots + __builtin_popcountll(live & (bit - 1)) : -1;
+    }
+    int32_t* table = g.Totals + (g.TotalsAt[rank] - 1);
+    const int64_t perClass = int64_t(length) * slots;
+    const int32_t* ranges = RangesOf(table, length, slots);
+    const int64_t h = HighestClass(rank, bestMax, bestSquares);
+    const uint8_t* order = g.ClassOrder + static_cast<size_t>(rank) * (MaxCodeLength + 1);
+    const int32_t* sizes = g.ClassSizes + static_cast<size_t>(rank) * (MaxCodeLength + 1);
+    // As MomentsLose holds the classes against the ranges, from the largest down.
+    bool lost = false;
+    for (int c = 0; c <= length && !lost; ++c) {
+        const int m = order[c];
+        if (sizes[m] == 0) break;
+        if (m == 0 || sizes[m] <= h) continue;
+        const int32_t* block = table + m * perClass;
+        int64_t total = 0;
+        for (int k = 0; k < length; ++k)
+            if (entry[k] >= 0) total += block[entry[k]];
+        lost = total < ranges[2 * m] || total > ranges[2 * m + 1];
+    }
+    if (!lost) return false;
+    // Lost as PlanClasses finds it: its multiset's arrangements may be marked likewise.
+    if (TwinsMarked()) {
+        TrialPattern pattern;
+        MakeTrialPattern(signs, length, pattern);
+        ClassPlan plan;
+        plan.Length = length;
+        for (int m = 0; m <= length; ++m) plan.Size[m] = sizes[m];
+        ClassTotals totals;
+        totals.Table = table;
+        PlaceEntries(pattern, totals);
+        MarkRangeLosers(pattern, rank, plan, totals, h);
+    }
     ++TrialCodesAbandoned;
     return true;
 }

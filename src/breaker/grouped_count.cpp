@@ -78,6 +78,11 @@ inline __attribute__((always_inline)) Lanes PlacesHit(const Lanes* position, int
     return p;
 }
 
+// The cubics of a class are tried at a look once the class has counted another this many-th of
+// its candidates (at least 256) since they were last tried: what the counts so far add to the
+// third moment changes slowly, and the cubics cost more than the other bounds of a look.
+constexpr int64_t kCubicsPerClass = 64;
+
 // What a class's count has found so far, and when its bounds are looked at: the counts of
 // the values of P pile up in lanes and are emptied into the plan at every look.
 struct Tally {
@@ -88,6 +93,7 @@ struct Tally {
     int64_t SinceEmpty = 0;  // candidates counted since the lanes were emptied
     int64_t SinceLook = 0;   // candidates counted since the bounds were looked at
     int64_t NextLook = 256;  // the bounds cannot be passed before this many more
+    int64_t NextCubic = 0;   // the count of the class at which the cubics are next tried
     // Candidates counted: true when it is time to look at the bounds.
     bool Counted(int64_t n, int64_t& pairs) {
         SinceEmpty += n;
@@ -103,7 +109,10 @@ struct Tally {
     }
     // After emptying: whether the trial code has lost by the counts so far.
     bool Loses() {
-        Plan.Bounds[M] = ClassBound(Plan, M, BestMax);
+        const bool cubics = Plan.Done[M] >= NextCubic;
+        if (cubics)
+            NextCubic = Plan.Done[M] + std::max<int64_t>(256, Plan.Size[M] / kCubicsPerClass);
+        Plan.Bounds[M] = ClassBound(Plan, M, BestMax, INT64_MAX, cubics);
         SinceLook = 0;
         int64_t boundMax = 0;
         if (::Loses(Plan, BestSquares, boundMax)) return true;
@@ -113,7 +122,7 @@ struct Tally {
     }
     // At the class's end: whether the trial code lost.
     bool LosesAtEnd() {
-        Plan.Bounds[M] = ClassBound(Plan, M, BestMax);
+        Plan.Bounds[M] = ClassBound(Plan, M, BestMax, INT64_MAX, false);
         int64_t boundMax = 0;
         return ::Loses(Plan, BestSquares, boundMax);
     }

@@ -129,7 +129,9 @@ bool Evaluate(const uint8_t* signs, uint32_t rank, int32_t index, BestTrial& bes
                JudgeCounts(signs, index, best, counts);
     TrialPattern pattern;
     if (CandidateGroups.Ready && !shared) {
-        if (GroupedMultisetLoses(rank, bestMax, bestSquares)) return true;
+        if (GroupedMultisetLoses(rank, bestMax, bestSquares) ||
+            GroupedRangesLose(signs, rank, bestMax, bestSquares))
+            return true;
         MakeTrialPattern(signs, length, pattern);
         if (!PlanGroupedCount(pattern, rank, bestMax, bestSquares)) return true;
         if (TwinsSought() && !TwinsNamedEarly() && !TwinsMarked())
