@@ -81,7 +81,7 @@ inline __attribute__((always_inline)) Lanes PlacesHit(const Lanes* position, int
 // The cubics of a class are tried at a look once the class has counted another this many-th of
 // its candidates (at least 256) since they were last tried: what the counts so far add to the
 // third moment changes slowly, and the cubics cost more than the other bounds of a look.
-constexpr int64_t kCubicsPerClass = 64;
+constexpr int64_t kCubicsPerClass = 16;
 
 // What a class's count has found so far, and when its bounds are looked at: the counts of
 // the values of P pile up in lanes and are emptied into the plan at every look.
