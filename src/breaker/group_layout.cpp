@@ -53,34 +53,35 @@ void CloseUpGroupRoom() {
 
 // The packed copy by the groups' own signs (PackedByGroup): the signs every group holds (its
 // first candidate's), then each candidate's sign as its place among them; zero behind the last.
+// Group by group: the places of the group's own signs (at most L of them) serve every column.
 bool PackByGroup() {
     CandidateGroupsRecord& g = CandidateGroups;
+    uint8_t placeOf[64] = {};
+    int64_t next = GlanceItems;
     for (int32_t group = 0; group < g.Count; ++group) {
+        const int32_t from = g.Start[group];
+        const int32_t to = g.Start[group + 1];
+        if (GlanceAfter(int64_t(from) * g.PackedColumns, next)) return false;
         uint64_t mask = 0;
-        for (int k = 0; k < g.Length; ++k) mask |= uint64_t(1) << g.Positions[k][g.Start[group]];
+        for (int k = 0; k < g.Length; ++k) mask |= uint64_t(1) << g.Positions[k][from];
         g.SignMask[group] = mask;
-    }
-    for (int c = 0; c < g.PackedColumns; ++c) {
-        if (GlanceBefore(g.Candidates)) return false;
-        uint8_t* packed = g.Packed[c];
-        const uint8_t* low = g.Positions[2 * c];
-        const uint8_t* high = 2 * c + 1 < g.Length ? g.Positions[2 * c + 1] : nullptr;
-        for (int32_t group = 0; group < g.Count; ++group) {
-            // The place of each sign among the group's, in the low and in the high half.
-            uint8_t lowOf[64];
-            uint8_t highOf[64];
-            const uint64_t mask = g.SignMask[group];
-            for (int sign = 0; sign < 64; ++sign) {
-                const int place = __builtin_popcountll(mask & ((uint64_t(1) << sign) - 1));
-                lowOf[sign] = static_cast<uint8_t>(place);
-                highOf[sign] = static_cast<uint8_t>(high != nullptr ? place << 4 : 0);
+        uint8_t place = 0;
+        for (uint64_t bits = mask; bits != 0; bits &= bits - 1)
+            placeOf[__builtin_ctzll(bits)] = place++;
+        for (int c = 0; c < g.PackedColumns; ++c) {
+            uint8_t* packed = g.Packed[c];
+            const uint8_t* low = g.Positions[2 * c];
+            if (2 * c + 1 < g.Length) {
+                const uint8_t* high = g.Positions[2 * c + 1];
+                for (int32_t i = from; i < to; ++i)
+                    packed[i] = static_cast<uint8_t>(placeOf[low[i]] | placeOf[high[i]] << 4);
+            } else {
+                for (int32_t i = from; i < to; ++i) packed[i] = placeOf[low[i]];
             }
-            for (int32_t i = g.Start[group]; i < g.Start[group + 1]; ++i)
-                packed[i] =
-                    static_cast<uint8_t>(lowOf[low[i]] | highOf[high != nullptr ? high[i] : 0]);
         }
-        std::memset(packed + g.Candidates, 0, static_cast<size_t>(g.Capacity - g.Candidates));
     }
+    for (int c = 0; c < g.PackedColumns; ++c)
+        std::memset(g.Packed[c] + g.Candidates, 0, static_cast<size_t>(g.Capacity - g.Candidates));
     return true;
 }
 
