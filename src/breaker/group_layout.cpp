@@ -332,16 +332,22 @@ void KeepGroupedCandidates(const TrialPattern& pattern, int m, int p) {
     CandidateGroupsRecord& g = CandidateGroups;
     if (!g.Ready) return;
     // Where the answer leaves fewer than half the candidates the block was laid out for, a later
-    // search lays it out anew for those left: what it no longer uses is given back.
+    // search lays it out anew for those left: what it no longer uses is given back, and their
+    // pair counts may then be kept. Not where the groups of the answer's class are too many for
+    // pair counts even so: thinning them costs less than a new layout.
+    GroupMs(pattern);
     const int32_t left = CandidateStore.CandidateCount;
     if (left >= kMinCandidates && left < g.Capacity / 2) {
-        const size_t grant = g.Grant;
-        ReleaseCandidateGroups();
-        g.Grant = grant;
-        return;
+        int32_t classGroups = 0;
+        for (int32_t group = 0; group < g.Count; ++group) classGroups += g.GroupM[group] == m;
+        if (PairsMayFit(classGroups)) {
+            const size_t grant = g.Grant;
+            ReleaseCandidateGroups();
+            g.Grant = grant;
+            return;
+        }
     }
     const int length = pattern.Length;
-    GroupMs(pattern);
     const size_t room = static_cast<size_t>(g.GroupRoom);
     int32_t kept = 0;
     int32_t groups = 0;

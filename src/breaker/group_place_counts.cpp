@@ -192,6 +192,13 @@ bool CountTriples() {
 
 }  // namespace
 
+bool PairsMayFit(int32_t groups) {
+    const CandidateGroupsRecord& g = CandidateGroups;
+    const size_t placePairs = static_cast<size_t>(g.Length) * (g.Length - 1) / 2;
+    const size_t n = static_cast<size_t>(g.Signs);
+    return placePairs * n * n * static_cast<size_t>(groups) <= kMaxPairBytes;
+}
+
 bool CountPlaces() {
     CandidateGroupsRecord& g = CandidateGroups;
     const size_t room = static_cast<size_t>(g.GroupRoom);

@@ -5,7 +5,12 @@
 // third moments of P, before a candidate is counted (group_class_sums.h).
 #pragma once
 
+#include <cstdint>
+
 // The place counts and sizes of every group, from the candidates themselves, then the pair
 // counts (where they are kept) and the triple counts (where they now take little memory);
 // everything behind the last group is zero. False when a break-off waits.
 bool CountPlaces();
+// Whether pair counts for this many groups could be kept at all, a byte a count: groups laid out
+// anew for fewer candidates gain little else.
+bool PairsMayFit(int32_t groups);
